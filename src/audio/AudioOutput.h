@@ -1,0 +1,85 @@
+// Output backends. An output pulls frames from the engine's ring on its own schedule and
+// reports how many of them have been heard since it started. The Qt backend plays through
+// the system's audio device; the null backend has no device and a clock that tests advance
+// by hand (or, untimed, runs as fast as the engine can fill the ring). All operations are
+// called on the GUI thread; PlayedFrames may be called from any thread.
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kestrova {
+
+class CFrameRing;
+
+class CAudioOutput {
+public:
+    virtual ~CAudioOutput() = default;
+    // Prepares the device for stereo float frames at `rate`. False when refused.
+    virtual bool Open(int rate) = 0;
+    // Starts pulling from `ring`; the heard counter starts at 0. False when refused.
+    virtual bool Start(CFrameRing* ring) = 0;
+    // Stops pulling; on return the ring is no longer read.
+    virtual void Stop() = 0;
+    virtual void Suspend() = 0;
+    virtual void Resume() = 0;
+    // Frames heard since Start (device latency accounted for).
+    virtual std::int64_t PlayedFrames() const = 0;
+    virtual int ErrorCode() const { return 0; }
+    virtual bool IsNull() const { return false; }
+};
+
+class CNullAudioOutput final : public CAudioOutput {
+public:
+    explicit CNullAudioOutput(bool untimed = false);
+    ~CNullAudioOutput() override;
+
+    bool Open(int rate) override;
+    bool Start(CFrameRing* ring) override;
+    void Stop() override;
+    void Suspend() override;
+    void Resume() override;
+    std::int64_t PlayedFrames() const override { return m_played.load(); }
+    bool IsNull() const override { return true; }
+
+    // Manual clock: lets `ms` milliseconds of playback pass. Waits for the engine to supply
+    // what that time needs (never for wall-clock time) and for it to act on what was heard,
+    // so that an end reached within the time has been posted when this returns.
+    void Advance(int ms);
+    void AdvanceFrames(std::int64_t frames);
+    bool Untimed() const { return m_untimed; }
+    int Rate() const { return m_rate; }
+    // Wall-clock nanoseconds (steady clock) at which the first frame was heard after the
+    // last Start; 0 before.
+    std::int64_t FirstFrameTime() const { return m_firstFrameNs.load(); }
+
+    // Hooks the engine installs: `demand(n)` blocks until n frames are in the ring or no
+    // more will come; `consumed()` wakes the engine and waits until it has acted.
+    std::function<void(std::size_t)> demand;
+    std::function<void()> consumed;
+    // When set, every frame heard on the manual clock is appended here (stereo pairs).
+    std::vector<float>* capture = nullptr;
+
+private:
+    void RunUntimed();
+    bool m_untimed;
+    int m_rate = 44100;
+    std::atomic<CFrameRing*> m_ring{nullptr};
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_suspended{false};
+    std::atomic<std::int64_t> m_played{0};
+    std::atomic<std::int64_t> m_firstFrameNs{0};
+    struct Worker;
+    std::unique_ptr<Worker> m_worker;
+};
+
+// The backend chosen by KESTROVA_AUDIO: "null" (manual clock), "null:untimed", or the
+// system's audio device. Null when no audio device can be opened.
+std::unique_ptr<CAudioOutput> CreateAudioOutput();
+bool NullAudioRequested();
+
+} // namespace kestrova

@@ -1,0 +1,357 @@
+#include "Decoder.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cstring>
+#include <libopenmpt/libopenmpt.hpp>
+#include <sstream>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+namespace kestrova {
+
+namespace {
+
+// A decoded file beyond this many frames of silence-free garbage is not worth reading; it
+// also bounds the work a corrupt length field can cause.
+constexpr int kMaxConsecutiveErrors = 64;
+
+struct MemoryInput {
+    QByteArray bytes;
+    std::int64_t pos = 0;
+};
+
+int MemoryRead(void* opaque, std::uint8_t* buf, int size) {
+    auto* in = static_cast<MemoryInput*>(opaque);
+    const std::int64_t left = in->bytes.size() - in->pos;
+    if (left <= 0) return AVERROR_EOF;
+    const int n = int(std::min<std::int64_t>(left, size));
+    std::memcpy(buf, in->bytes.constData() + in->pos, size_t(n));
+    in->pos += n;
+    return n;
+}
+
+std::int64_t MemorySeek(void* opaque, std::int64_t offset, int whence) {
+    auto* in = static_cast<MemoryInput*>(opaque);
+    if (whence == AVSEEK_SIZE) return in->bytes.size();
+    std::int64_t target = offset;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET: break;
+    case SEEK_CUR: target = in->pos + offset; break;
+    case SEEK_END: target = in->bytes.size() + offset; break;
+    default: return -1;
+    }
+    if (target < 0 || target > in->bytes.size()) return -1;
+    in->pos = target;
+    return target;
+}
+
+class CFfmpegDecoder final : public CDecoder {
+public:
+    ~CFfmpegDecoder() override {
+        swr_free(&m_swr);
+        av_frame_free(&m_frame);
+        av_packet_free(&m_packet);
+        avcodec_free_context(&m_codec);
+        avformat_close_input(&m_format);
+        if (m_io) {
+            av_freep(&m_io->buffer);
+            avio_context_free(&m_io);
+        }
+    }
+
+    bool OpenFile(const QString& path) {
+        return OpenWith(path.toUtf8().constData(), nullptr);
+    }
+
+    bool OpenMemory(const QByteArray& bytes) {
+        m_memory = std::make_unique<MemoryInput>();
+        m_memory->bytes = bytes;
+        constexpr int kBuf = 32768;
+        auto* buffer = static_cast<std::uint8_t*>(av_malloc(kBuf));
+        m_io = avio_alloc_context(buffer, kBuf, 0, m_memory.get(), MemoryRead, nullptr, MemorySeek);
+        if (!m_io) return false;
+        m_format = avformat_alloc_context();
+        m_format->pb = m_io;
+        return OpenWith("", nullptr);
+    }
+
+    int Read(float* out, int frames) override {
+        int done = 0;
+        while (done < frames) {
+            if (m_pendingPos < m_pending.size() / 2) {
+                const int n = int(std::min<std::size_t>(size_t(frames - done),
+                                                        m_pending.size() / 2 - m_pendingPos));
+                std::memcpy(out + 2 * done, m_pending.data() + 2 * m_pendingPos,
+                            size_t(n) * 2 * sizeof(float));
+                m_pendingPos += size_t(n);
+                done += n;
+                continue;
+            }
+            if (!DecodeMore()) break;
+        }
+        m_position += done;
+        return done;
+    }
+
+    bool Seek(std::int64_t frame) override {
+        if (frame < 0) return false;
+        const AVStream* st = m_format->streams[m_stream];
+        const std::int64_t ts =
+            av_rescale_q(frame, AVRational{1, m_sampleRate}, st->time_base) + StartPts();
+        if (av_seek_frame(m_format, m_stream, ts, AVSEEK_FLAG_BACKWARD) < 0) {
+            // Not seekable by timestamp: start again from the beginning and decode forward.
+            if (av_seek_frame(m_format, m_stream, StartPts(), AVSEEK_FLAG_BACKWARD) < 0 &&
+                avformat_seek_file(m_format, -1, INT64_MIN, 0, INT64_MAX, 0) < 0)
+                return false;
+        }
+        avcodec_flush_buffers(m_codec);
+        ResetConverter();
+        m_pending.clear();
+        m_pendingPos = 0;
+        m_eof = false;
+        m_inputDone = false;
+        m_nextFrame = -1;
+        m_dropUntil = frame;
+        // Decode up to the target so that Position() is exact on return.
+        while (m_pending.size() / 2 == m_pendingPos && !m_eof) DecodeMore();
+        m_position = frame;
+        return true;
+    }
+
+private:
+    std::int64_t StartPts() const {
+        const AVStream* st = m_format->streams[m_stream];
+        return st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time;
+    }
+
+    bool OpenWith(const char* url, AVInputFormat* fmt) {
+        if (avformat_open_input(&m_format, url, fmt, nullptr) < 0) {
+            m_format = nullptr;
+            return false;
+        }
+        if (avformat_find_stream_info(m_format, nullptr) < 0) return false;
+        const AVCodec* codec = nullptr;
+        m_stream = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (m_stream < 0 || !codec) return false;
+        for (unsigned i = 0; i < m_format->nb_streams; ++i)
+            if (int(i) != m_stream) m_format->streams[i]->discard = AVDISCARD_ALL;
+        AVStream* st = m_format->streams[m_stream];
+        m_codec = avcodec_alloc_context3(codec);
+        if (!m_codec || avcodec_parameters_to_context(m_codec, st->codecpar) < 0) return false;
+        m_codec->pkt_timebase = st->time_base;
+        if (avcodec_open2(m_codec, codec, nullptr) < 0) return false;
+        if (m_codec->sample_rate <= 0 || m_codec->sample_rate > 768000 ||
+            m_codec->ch_layout.nb_channels <= 0)
+            return false;
+        m_sampleRate = m_codec->sample_rate;
+        if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+            m_length = av_rescale_q(st->duration, st->time_base, AVRational{1, m_sampleRate});
+        else if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+            m_length = av_rescale(m_format->duration, m_sampleRate, AV_TIME_BASE);
+        m_frame = av_frame_alloc();
+        m_packet = av_packet_alloc();
+        if (!m_frame || !m_packet || !ResetConverter()) return false;
+        // A file is accepted only when it really yields audio.
+        if (!DecodeMore() && m_pending.empty()) return false;
+        return true;
+    }
+
+    bool ResetConverter() {
+        swr_free(&m_swr);
+        m_mono = m_codec->ch_layout.nb_channels == 1;
+        AVChannelLayout outLayout;
+        if (m_mono)
+            av_channel_layout_default(&outLayout, 1);
+        else
+            outLayout = AV_CHANNEL_LAYOUT_STEREO;
+        const int rc = swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_sampleRate,
+                                           &m_codec->ch_layout, m_codec->sample_fmt,
+                                           m_sampleRate, 0, nullptr);
+        return rc >= 0 && swr_init(m_swr) >= 0;
+    }
+
+    // Appends the next decoded frame's samples to the pending buffer. False at the end.
+    bool DecodeMore() {
+        if (m_pendingPos > 0) {
+            m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(2 * m_pendingPos));
+            m_pendingPos = 0;
+        }
+        int errors = 0;
+        while (!m_eof) {
+            const int rc = avcodec_receive_frame(m_codec, m_frame);
+            if (rc == 0) {
+                const bool appended = AppendFrame();
+                av_frame_unref(m_frame);
+                if (appended) return true;
+                continue;
+            }
+            if (rc == AVERROR_EOF || (rc != AVERROR(EAGAIN) && ++errors > kMaxConsecutiveErrors) ||
+                m_inputDone) {
+                m_eof = true;
+                break;
+            }
+            if (av_read_frame(m_format, m_packet) < 0) {
+                avcodec_send_packet(m_codec, nullptr); // drain what the decoder still holds
+                m_inputDone = true;
+                continue;
+            }
+            if (m_packet->stream_index == m_stream && avcodec_send_packet(m_codec, m_packet) < 0 &&
+                ++errors > kMaxConsecutiveErrors)
+                m_eof = true;
+            av_packet_unref(m_packet);
+        }
+        return false;
+    }
+
+    bool AppendFrame() {
+        if (m_frame->nb_samples <= 0 || m_frame->nb_samples > (1 << 20)) return false;
+        // Where this frame starts, in frames from the file's beginning.
+        std::int64_t start = m_nextFrame;
+        const std::int64_t pts = m_frame->best_effort_timestamp;
+        if (pts != AV_NOPTS_VALUE && (m_nextFrame < 0 || m_dropUntil >= 0)) {
+            start = av_rescale_q(pts - StartPts(), m_format->streams[m_stream]->time_base,
+                                 AVRational{1, m_sampleRate});
+        }
+        if (start < 0 && m_nextFrame < 0) start = 0;
+        std::vector<float>& buf = m_convert;
+        const int channels = m_mono ? 1 : 2;
+        const int capacity = swr_get_out_samples(m_swr, m_frame->nb_samples);
+        if (capacity <= 0) return false;
+        buf.resize(size_t(capacity) * size_t(channels));
+        auto* outPtr = reinterpret_cast<std::uint8_t*>(buf.data());
+        const int got = swr_convert(m_swr, &outPtr, capacity,
+                                    const_cast<const std::uint8_t**>(m_frame->extended_data),
+                                    m_frame->nb_samples);
+        if (got <= 0) return false;
+        m_nextFrame = start + got;
+        int skip = 0;
+        if (m_dropUntil >= 0) {
+            if (start + got <= m_dropUntil) return false;
+            skip = int(std::max<std::int64_t>(0, m_dropUntil - start));
+            m_dropUntil = -1;
+        }
+        const std::size_t old = m_pending.size();
+        m_pending.resize(old + size_t(got - skip) * 2);
+        float* dst = m_pending.data() + old;
+        for (int i = skip; i < got; ++i) {
+            if (m_mono) {
+                dst[0] = dst[1] = buf[size_t(i)];
+            } else {
+                dst[0] = buf[size_t(2 * i)];
+                dst[1] = buf[size_t(2 * i + 1)];
+            }
+            dst += 2;
+        }
+        return got > skip;
+    }
+
+    AVFormatContext* m_format = nullptr;
+    AVIOContext* m_io = nullptr;
+    std::unique_ptr<MemoryInput> m_memory;
+    AVCodecContext* m_codec = nullptr;
+    AVFrame* m_frame = nullptr;
+    AVPacket* m_packet = nullptr;
+    SwrContext* m_swr = nullptr;
+    int m_stream = -1;
+    bool m_mono = false;
+    bool m_eof = false;
+    bool m_inputDone = false;
+    std::int64_t m_nextFrame = -1;
+    std::int64_t m_dropUntil = -1;
+    std::vector<float> m_pending;
+    std::size_t m_pendingPos = 0;
+    std::vector<float> m_convert;
+};
+
+class COpenMptDecoder final : public CDecoder {
+public:
+    bool Open(const QByteArray& bytes) {
+        try {
+            std::vector<std::byte> data(size_t(bytes.size()));
+            std::memcpy(data.data(), bytes.constData(), data.size());
+            std::ostringstream log; // the library's notes on odd files are not for the learner
+            m_module = std::make_unique<openmpt::module>(data, log);
+        } catch (...) {
+            return false;
+        }
+        m_sampleRate = 44100;
+        m_module->set_repeat_count(0);
+        const double seconds = m_module->get_duration_seconds();
+        if (!(seconds > 0) || seconds > 24 * 3600) return false;
+        m_length = std::int64_t(seconds * m_sampleRate);
+        return true;
+    }
+
+    int Read(float* out, int frames) override {
+        if (m_length > 0) frames = int(std::min<std::int64_t>(frames, m_length - m_position));
+        if (frames <= 0) return 0;
+        std::size_t n = 0;
+        try {
+            n = m_module->read_interleaved_stereo(m_sampleRate, size_t(frames), out);
+        } catch (...) {
+            n = 0;
+        }
+        m_position += std::int64_t(n);
+        return int(n);
+    }
+
+    bool Seek(std::int64_t frame) override {
+        if (frame < 0) return false;
+        try {
+            m_module->set_position_seconds(double(frame) / m_sampleRate);
+        } catch (...) {
+            return false;
+        }
+        m_position = frame;
+        return true;
+    }
+
+    bool IsModule() const override { return true; }
+
+private:
+    std::unique_ptr<openmpt::module> m_module;
+};
+
+void QuietFfmpeg() {
+    static const bool once = [] {
+        av_log_set_level(AV_LOG_QUIET);
+        return true;
+    }();
+    (void)once;
+}
+
+} // namespace
+
+std::unique_ptr<CDecoder> OpenDecoder(const QString& path) {
+    QuietFfmpeg();
+    auto ff = std::make_unique<CFfmpegDecoder>();
+    if (ff->OpenFile(path)) return ff;
+    ff.reset();
+    QFile file(path);
+    // Module files are small; anything beyond this is not one.
+    constexpr qint64 kMaxModuleBytes = 256ll << 20;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxModuleBytes || file.size() == 0)
+        return nullptr;
+    auto mpt = std::make_unique<COpenMptDecoder>();
+    if (mpt->Open(file.readAll())) return mpt;
+    return nullptr;
+}
+
+std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes) {
+    QuietFfmpeg();
+    auto ff = std::make_unique<CFfmpegDecoder>();
+    if (ff->OpenMemory(bytes)) return ff;
+    ff.reset();
+    auto mpt = std::make_unique<COpenMptDecoder>();
+    if (mpt->Open(bytes)) return mpt;
+    return nullptr;
+}
+
+} // namespace kestrova

@@ -1,0 +1,42 @@
+// Decoders turn a media file into interleaved stereo float frames at the file's own sample
+// rate, with exact frame positions. FFmpeg handles every stream format and the audio track of
+// video files; libopenmpt handles module music. A decoder is used by one thread at a time
+// (the engine's thread, or the GUI thread while it holds the engine's lock).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace kestrova {
+
+class CDecoder {
+public:
+    virtual ~CDecoder() = default;
+    int SampleRate() const { return m_sampleRate; }
+    // Length in frames; 0 when the file does not tell.
+    std::int64_t LengthFrames() const { return m_length; }
+    // Frame index of the next frame Read returns.
+    std::int64_t Position() const { return m_position; }
+    // Reads up to `frames` stereo frames into `out` (2 floats a frame); 0 at the end.
+    virtual int Read(float* out, int frames) = 0;
+    // Moves to `frame` exactly (decoding from an earlier point and dropping what lies before
+    // it). False when the file cannot seek there; the position is then unchanged.
+    virtual bool Seek(std::int64_t frame) = 0;
+    virtual bool IsModule() const { return false; }
+    // Sample rate of the file as stored (before any conversion).
+    int SourceRate() const { return m_sampleRate; }
+
+protected:
+    int m_sampleRate = 44100;
+    std::int64_t m_length = 0;
+    std::int64_t m_position = 0;
+};
+
+// Opens a file: FFmpeg first, then libopenmpt; null when neither accepts it.
+std::unique_ptr<CDecoder> OpenDecoder(const QString& path);
+// The same over bytes in memory (the fuzz target's entry point).
+std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes);
+
+} // namespace kestrova

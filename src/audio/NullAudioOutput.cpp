@@ -1,0 +1,96 @@
+#include "AudioOutput.h"
+
+#include "FrameRing.h"
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace kestrova {
+
+namespace {
+std::int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
+struct CNullAudioOutput::Worker {
+    std::thread thread;
+};
+
+CNullAudioOutput::CNullAudioOutput(bool untimed) : m_untimed(untimed) {}
+
+CNullAudioOutput::~CNullAudioOutput() { Stop(); }
+
+bool CNullAudioOutput::Open(int rate) {
+    m_rate = rate > 0 ? rate : 44100;
+    return true;
+}
+
+bool CNullAudioOutput::Start(CFrameRing* ring) {
+    Stop();
+    m_ring = ring;
+    m_played = 0;
+    m_firstFrameNs = 0;
+    m_suspended = false;
+    m_running = true;
+    if (m_untimed) {
+        m_worker = std::make_unique<Worker>();
+        m_worker->thread = std::thread([this] { RunUntimed(); });
+    }
+    return true;
+}
+
+void CNullAudioOutput::Stop() {
+    m_running = false;
+    if (m_worker) {
+        m_worker->thread.join();
+        m_worker.reset();
+    }
+    m_ring = nullptr;
+}
+
+void CNullAudioOutput::Suspend() { m_suspended = true; }
+void CNullAudioOutput::Resume() { m_suspended = false; }
+
+void CNullAudioOutput::Advance(int ms) {
+    AdvanceFrames(std::int64_t(ms) * m_rate / 1000);
+}
+
+void CNullAudioOutput::AdvanceFrames(std::int64_t frames) {
+    constexpr std::size_t kChunk = 512;
+    std::vector<float> scratch(kChunk * 2);
+    while (frames > 0) {
+        CFrameRing* ring = m_ring.load();
+        if (!m_running || m_suspended || !ring) break;
+        const std::size_t want = std::size_t(std::min<std::int64_t>(frames, kChunk));
+        if (demand) demand(want);
+        const std::size_t got = ring->Read(scratch.data(), want);
+        if (got > 0 && m_firstFrameNs == 0) m_firstFrameNs = NowNs();
+        if (capture) capture->insert(capture->end(), scratch.begin(), scratch.begin() + std::ptrdiff_t(got * 2));
+        m_played += std::int64_t(got);
+        frames -= std::int64_t(want); // the clock moves on whether or not there was sound
+        if (consumed) consumed();
+    }
+    if (consumed) consumed();
+}
+
+void CNullAudioOutput::RunUntimed() {
+    std::vector<float> scratch(4096 * 2);
+    while (m_running) {
+        CFrameRing* ring = m_ring.load();
+        const std::size_t got = m_suspended || !ring ? 0 : ring->Read(scratch.data(), 4096);
+        if (got > 0) {
+            if (m_firstFrameNs == 0) m_firstFrameNs = NowNs();
+            m_played += std::int64_t(got);
+        } else {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+}
+
+bool NullAudioRequested() { return qEnvironmentVariable("KESTROVA_AUDIO").startsWith("null"); }
+
+} // namespace kestrova

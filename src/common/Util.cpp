@@ -1,0 +1,126 @@
+#include "Util.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QtDebug>
+
+namespace kestrova {
+
+namespace {
+
+QString WithSlash(QString path) {
+    if (!path.isEmpty() && !path.endsWith('/')) path += '/';
+    return path;
+}
+
+QString HomeOverride() { return qEnvironmentVariable("KESTROVA_HOME"); }
+
+bool FolderWritable(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) return false;
+    QTemporaryFile probe(folder + ".kestrova-probe-XXXXXX");
+    return probe.open();
+}
+
+MessageHandler& Handler() {
+    static MessageHandler handler;
+    return handler;
+}
+
+bool g_userDataModified = false;
+
+} // namespace
+
+bool GetProgramFolder(QString& folder) {
+    const QString home = HomeOverride();
+    if (!home.isEmpty()) {
+        folder = WithSlash(QDir(home).absolutePath());
+        return true;
+    }
+    const QString appDir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (appDir.isEmpty()) {
+        folder.clear();
+        return false;
+    }
+    folder = WithSlash(appDir);
+    return true;
+}
+
+QString ProgramFolder() {
+    QString folder;
+    GetProgramFolder(folder);
+    return folder;
+}
+
+QString DataFolder() {
+    static QString cached;
+    static QString cachedFor;
+    const QString program = ProgramFolder();
+    if (!cached.isEmpty() && cachedFor == program) return cached;
+    QString folder = program;
+    if (!HomeOverride().isEmpty()) {
+        QDir().mkpath(folder);
+    } else if (folder.isEmpty() || !FolderWritable(folder)) {
+        folder = WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           "/Kestrova");
+        QDir().mkpath(folder);
+    }
+    cached = folder;
+    cachedFor = program;
+    return folder;
+}
+
+QString ProfilePath() { return DataFolder() + "Kestrova.ini"; }
+
+bool RemoveFolderContents(const QString& folder, bool removeFolderToo) {
+    if (folder.isEmpty()) {
+        QDir().rmdir(folder);
+        return true;
+    }
+    QDir dir(folder);
+    const auto entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        const QString path = entry.absoluteFilePath();
+        if (!entry.isSymLink())
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOwner |
+                                            QFile::WriteOwner | QFile::ExeOwner);
+        if (entry.isDir() && !entry.isSymLink()) {
+            RemoveFolderContents(path, true);
+        } else if (!QFile::remove(path)) {
+            ShowMessage(MessageKind::Error, QDir::toNativeSeparators(path) + " delete failed!");
+        }
+    }
+    if (removeFolderToo) QDir().rmdir(folder);
+    return true;
+}
+
+QString TimeText(std::uint32_t centiseconds) {
+    const std::uint32_t minutes = centiseconds / 6000;
+    const std::uint32_t seconds = (centiseconds / 100) % 60;
+    const std::uint32_t hundredths = centiseconds % 100;
+    return QStringLiteral("%1:%2.%3")
+        .arg(minutes, 2, 10, QChar('0'))
+        .arg(seconds, 2, 10, QChar('0'))
+        .arg(hundredths, 2, 10, QChar('0'));
+}
+
+void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }
+
+void ShowMessage(MessageKind kind, const QString& text) {
+    if (Handler()) {
+        Handler()(kind, text);
+        return;
+    }
+    qWarning().noquote() << text;
+}
+
+bool UserDataModified() { return g_userDataModified; }
+void SetUserDataModified(bool modified) { g_userDataModified = modified; }
+
+} // namespace kestrova

@@ -1,0 +1,44 @@
+// Shared shell utilities: the program's folders, clearing a folder, the time text and the
+// one place where user-facing messages leave the logic layers. GUI thread unless noted.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace kestrova {
+
+// Folder of the program's own read-only files (the executable's folder, or KESTROVA_HOME
+// when set), always ending in '/'. False and an empty text when it cannot be determined.
+bool GetProgramFolder(QString& folder);
+QString ProgramFolder();
+
+// Folder for everything the program writes: KESTROVA_HOME when set, else the executable's
+// folder when it is writable, else the per-user data folder (~/.local/share/Kestrova/).
+// Ends in '/'; created when missing.
+QString DataFolder();
+
+// Path of the settings profile, Kestrova.ini in the data folder.
+QString ProfilePath();
+
+// Deletes everything inside `folder` (read-only entries included: their permissions are
+// reset first). A file that cannot be deleted is reported as "<path> delete failed!" and
+// skipped. With `removeFolderToo` the folder itself goes as well. Always returns true.
+bool RemoveFolderContents(const QString& folder, bool removeFolderToo);
+
+// Time text of a time in hundredths of a second: "mm:ss.hh". Minutes keep counting past 59
+// (360000 -> "60:00.00"); every 32-bit value has a text.
+QString TimeText(std::uint32_t centiseconds);
+
+// User-facing messages raised by logic code (load errors, failed deletions). The GUI installs
+// a handler that shows a message box; without one they go to the log.
+enum class MessageKind { Error, Warning, Information };
+using MessageHandler = std::function<void(MessageKind, const QString&)>;
+void SetMessageHandler(MessageHandler handler);
+void ShowMessage(MessageKind kind, const QString& text);
+
+// Process-wide flag: a piece of the open file's user data was written into Temp.
+bool UserDataModified();
+void SetUserDataModified(bool modified);
+
+} // namespace kestrova

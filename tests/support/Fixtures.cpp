@@ -1,0 +1,85 @@
+#include "Fixtures.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <cmath>
+
+namespace kestrova::test {
+
+QString MediaDir() {
+    const QString dir = qEnvironmentVariable("KESTROVA_MEDIA");
+    return dir.isEmpty() ? QStringLiteral("media") : dir;
+}
+
+QString Media(const QString& name) { return MediaDir() + '/' + name; }
+
+namespace {
+void Put16(QByteArray& b, quint16 v) {
+    b.append(char(v >> 8));
+    b.append(char(v & 0xFF));
+}
+void PutLe(QByteArray& b, quint32 v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.append(char((v >> (8 * i)) & 0xFF));
+}
+} // namespace
+
+void WriteTinyMod(const QString& path) {
+    QByteArray mod(20, '\0');
+    mod.replace(0, 9, "kestrova!");
+    const int sampleWords = 1000;
+    for (int s = 0; s < 31; ++s) {
+        QByteArray header(22, '\0');
+        if (s == 0) header.replace(0, 6, "square");
+        mod += header;
+        Put16(mod, s == 0 ? sampleWords : 0);
+        mod.append(char(0));          // finetune
+        mod.append(char(s == 0 ? 64 : 0)); // volume
+        Put16(mod, 0);
+        Put16(mod, 1);
+    }
+    mod.append(char(1));   // song length
+    mod.append(char(127)); // restart
+    mod += QByteArray(128, '\0');
+    mod += "M.K.";
+    QByteArray pattern(64 * 4 * 4, '\0');
+    const int period = 428;
+    for (int row = 0; row < 64; row += 16) {
+        char* cell = pattern.data() + row * 16;
+        cell[0] = char(((1 & 0xF0)) | ((period >> 8) & 0x0F));
+        cell[1] = char(period & 0xFF);
+        cell[2] = char((1 & 0x0F) << 4);
+        cell[3] = 0;
+    }
+    mod += pattern;
+    QByteArray sample(sampleWords * 2, '\0');
+    for (int i = 0; i < sample.size(); ++i) sample[i] = char((i / 16) % 2 ? 90 : -90);
+    mod += sample;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(mod);
+}
+
+void WriteNumberedWav(const QString& path, int frames, int rate, int channels) {
+    QByteArray data;
+    data.reserve(frames * 2 * channels);
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) PutLe(data, quint32(i % 32000), 2);
+    QByteArray wav = "RIFF";
+    PutLe(wav, quint32(36 + data.size()), 4);
+    wav += "WAVEfmt ";
+    PutLe(wav, 16, 4);
+    PutLe(wav, 1, 2);
+    PutLe(wav, quint32(channels), 2);
+    PutLe(wav, quint32(rate), 4);
+    PutLe(wav, quint32(rate * 2 * channels), 4);
+    PutLe(wav, quint32(2 * channels), 2);
+    PutLe(wav, 16, 2);
+    wav += "data";
+    PutLe(wav, quint32(data.size()), 4);
+    wav += data;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(wav);
+}
+
+int NumberOf(float sample) { return int(std::lround(double(sample) * 32768.0)); }
+
+} // namespace kestrova::test

@@ -1,0 +1,22 @@
+// Helpers shared by the test executables: where the generated media fixtures are, a
+// module-music file and a sample-numbered WAV written on the spot.
+#pragma once
+
+#include <QString>
+
+namespace kestrova::test {
+
+// Folder of the media made by tests/fixtures/make_fixtures.sh (KESTROVA_MEDIA, set by CTest).
+QString MediaDir();
+QString Media(const QString& name);
+
+// A small ProTracker module: one pattern with a square-wave note, about 7.7 s long.
+void WriteTinyMod(const QString& path);
+
+// A 16-bit PCM WAV whose sample i holds the value i % 32000 on both channels (mono when
+// `channels` is 1), so that any heard sample tells which source frame it was.
+void WriteNumberedWav(const QString& path, int frames, int rate = 44100, int channels = 2);
+// The source frame (mod 32000) a heard float sample of such a file came from.
+int NumberOf(float sample);
+
+} // namespace kestrova::test
