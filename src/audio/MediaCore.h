@@ -6,6 +6,8 @@
 // so that an event from before a Load, seek or stop is dropped.
 #pragma once
 
+#include "AudioOutput.h"
+
 #include <QObject>
 #include <QString>
 #include <condition_variable>
@@ -24,11 +26,9 @@ class SoundTouch;
 namespace kestrova {
 
 class CAppSetting;
-class CAudioOutput;
 class CDecoder;
 class CEffectChain;
 class CFrameRing;
-class CNullAudioOutput;
 
 class CMediaCore : public QObject {
     Q_OBJECT

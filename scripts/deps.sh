@@ -1,0 +1,28 @@
+# Package lists and the installer shared by run.sh and test.sh. Installs only what is
+# missing, and says nothing when nothing is.
+KESTROVA_BUILD_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-multimedia-dev libgl-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev
+)
+# What running the program wants beside the libraries: a sound server to play through.
+KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils)
+# Media fixtures and the headless display for the tests.
+KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth)
+
+kestrova_install() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}

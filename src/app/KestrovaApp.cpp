@@ -1,0 +1,100 @@
+#include "KestrovaApp.h"
+
+#include "AboutDlg.h"
+#include "common/AppSetting.h"
+#include "common/Util.h"
+#include "ui/MainFrame.h"
+
+#include <QAction>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMessageBox>
+
+namespace kestrova {
+
+namespace {
+constexpr int kInstanceTimeoutMs = 1000;
+
+void ShowMessageBox(MessageKind kind, const QString& text) {
+    QWidget* parent = QApplication::activeWindow();
+    switch (kind) {
+    case MessageKind::Error: QMessageBox::critical(parent, QString(), text); break;
+    case MessageKind::Warning: QMessageBox::warning(parent, QString(), text); break;
+    case MessageKind::Information: QMessageBox::information(parent, QString(), text); break;
+    }
+}
+} // namespace
+
+CKestrovaApp::CKestrovaApp(int& argc, char** argv)
+    : QApplication(argc, argv), m_settings(std::make_unique<CAppSetting>()) {
+    setApplicationName(QStringLiteral("Kestrova"));
+    setOrganizationName(QStringLiteral("Kestrova"));
+    setQuitOnLastWindowClosed(true);
+}
+
+CKestrovaApp::~CKestrovaApp() { Exit(); }
+
+bool CKestrovaApp::SignalRunningInstance() {
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromLatin1(kInstanceName));
+    if (!socket.waitForConnected(kInstanceTimeoutMs)) return false;
+    socket.write("show\n");
+    socket.waitForBytesWritten(kInstanceTimeoutMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool CKestrovaApp::HoldInstance() {
+    if (SignalRunningInstance()) return false;
+    m_server = new QLocalServer(this);
+    // A name left behind by a crashed instance is free to take.
+    QLocalServer::removeServer(QString::fromLatin1(kInstanceName));
+    m_server->listen(QString::fromLatin1(kInstanceName));
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* peer = m_server->nextPendingConnection()) {
+            connect(peer, &QLocalSocket::readyRead, peer, [this, peer] {
+                if (peer->readAll().contains("show") && m_frame) m_frame->BringToFront();
+            });
+            connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+        }
+    });
+    return true;
+}
+
+bool CKestrovaApp::Startup() {
+    // The command line is not read: a file named there is ignored.
+    if (!HoldInstance()) {
+        m_settings->DisableStoreOnExit();
+        return false;
+    }
+    SetMessageHandler(ShowMessageBox);
+    m_settings->SetProfile(ProfilePath());
+    m_settings->Load();
+    if (m_settings->ShowSplash) {
+        m_splash = std::make_unique<CAboutDlg>();
+        m_splash->show();
+        m_splash->raise();
+        m_splash->repaint();
+        processEvents();
+    }
+    m_frame = std::make_unique<CMainFrame>(*m_settings);
+    connect(m_frame.get(), &CMainFrame::activated, this, [this] { m_splash.reset(); });
+    connect(m_frame->Action("关于 Kestrova..."), &QAction::triggered, this, &CKestrovaApp::ShowAbout);
+    m_frame->Activate();
+    return true;
+}
+
+void CKestrovaApp::ShowAbout() {
+    CAboutDlg about(m_frame.get());
+    about.exec();
+}
+
+int CKestrovaApp::Exit() {
+    if (m_server) m_server->close(); // the instance name is free once the program ends
+    m_splash.reset();
+    m_frame.reset();
+    m_settings.reset(); // writes every setting
+    return 0;
+}
+
+} // namespace kestrova

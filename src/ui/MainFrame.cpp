@@ -1,0 +1,315 @@
+#include "MainFrame.h"
+
+#include "MediaFilter.h"
+#include "SideBar.h"
+#include "StatusBar.h"
+#include "TabView.h"
+#include "TransportBar.h"
+#include "WindowPlacement.h"
+#include "audio/MediaCore.h"
+#include "common/AppSetting.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+
+namespace kestrova {
+
+namespace {
+
+constexpr const char* kTitle = "Kestrova Professional";
+constexpr const char* kDockSection = "DockState";
+constexpr const char* kDockKey = "MainWindow";
+
+QString KeyOf(const QString& text) { return text.section('\t', 0, 0); }
+
+// The menu bar. An item of the form ">Title" opens a submenu up to the next "<"; "-" is a
+// separator. Items marked with '*' have their handler in this window already.
+const char* const kMenus[][40] = {
+    {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "收藏夹...", "导入LRC文件...\tCtrl+I",
+     "听写另存为LRC文件...\tCtrl+L", "导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
+     "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "音频信息...", "-", "*退出", nullptr},
+    {"编辑(&E)", "撤消\tCtrl+Z", "-", "剪切\tCtrl+X", "复制\tCtrl+C", "粘贴\tCtrl+V",
+     "删除\tCtrl+D", "-", "选择全部\tCtrl+A", "-", "格式字体", nullptr},
+    {"视图(&V)", "*主窗口工具栏", "听写工具栏", "格式化工具栏", "*播放控制栏", "*状态栏", "-",
+     ">任务窗格", "*主面板", "*音效控制", "*跟读对比", "<", "-", "切换到迷你窗口", nullptr},
+    {"播放(&P)", "*播放/暂停", "*停止", "后退", "前进", "-", "上一首", "下一首", "-",
+     ">播放顺序", "*默认", "*重复单项", "*重复（播放列表）", "*播放单项（不重复）", "<", "-",
+     "一键式选择复读区", "设置开始点", "设置结束点", "左移开始点", "右移结束点", "清除复读区",
+     "返回开始点", "-", "自动逐句复读", "复读上一句", "复读下一句", "-", ">音量(&L)", "增加音量",
+     "减小音量", "<", nullptr},
+    {"操作(&O)", ">开始听写", "自由模式", "智能模式", "听写难点句库", "<", "-", "自动断句",
+     "取消自动断句", "断句设置...", "-", "当前复读区向上合并", "当前复读区向下合并", "-",
+     "听写提示...", nullptr},
+    {"工具(&T)", "添加电台...", "-", "*学习笔记...", "全文浏览与翻译...", "定时器...", "-",
+     "设置...", nullptr},
+    {"帮助(&H)", "帮助...", "*访问网站...", "*发送邮件给作者...", "-", "*关于 Kestrova...",
+     nullptr},
+};
+
+} // namespace
+
+CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings) {
+    setObjectName(QStringLiteral("MainFrame"));
+    resize(900, 640);
+    // 1. The tab view is the client area.
+    m_tabView = new CTabView(this);
+    setCentralWidget(m_tabView);
+    // 2-4. Toolbar, control bar, side bar, status bar.
+    CreateMenus();
+    CreateToolBar();
+    m_transport = new CTransportBar(m_settings, this);
+    m_sideBar = new CSideBar(this);
+    m_statusBar = new CStatusBar(this);
+    setStatusBar(m_statusBar);
+    connect(m_statusBar, &CStatusBar::cancelSplitting, this,
+            [this] { if (QAction* a = Action("取消自动断句")) a->trigger(); });
+    // 5. Docking.
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    addDockWidget(Qt::BottomDockWidgetArea, m_transport);
+    addDockWidget(Qt::LeftDockWidgetArea, m_sideBar);
+    // 6. Always on top.
+    SetAlwaysOnTop(m_settings.AlwaysTop);
+    // 7. The side-bar panel of last time.
+    if (m_settings.CurrentPanel >= CSideBar::MainPanel && m_settings.CurrentPanel <= CSideBar::RecordPanel)
+        m_sideBar->ShowPanel(m_settings.CurrentPanel);
+    else
+        m_sideBar->hide();
+    // 8. Dock layout.
+    RestoreDockState();
+    // 11. Title.
+    setWindowTitle(QString::fromLatin1(kTitle));
+
+    connect(m_transport, &CTransportBar::openRequested, this, &CMainFrame::OpenFileDialog);
+    connect(m_transport, &CTransportBar::fileOpened, this, [this] { UpdateCommandStates(); });
+    connect(m_transport, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
+    connect(m_sideBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    // The bars report their hiding while the window goes; nothing here is to be updated.
+    for (QObject* bar : {static_cast<QObject*>(m_transport), static_cast<QObject*>(m_sideBar),
+                         static_cast<QObject*>(m_toolBar)})
+        bar->disconnect(this);
+}
+
+QAction* CMainFrame::AddAction(QMenu* menu, const QString& text, bool enabled) {
+    auto* action = new QAction(text, this);
+    action->setEnabled(enabled);
+    const QString shortcut = text.section('\t', 1);
+    if (!shortcut.isEmpty()) action->setShortcut(QKeySequence(shortcut));
+    m_actions.insert(KeyOf(text), action);
+    menu->addAction(action);
+    return action;
+}
+
+void CMainFrame::CreateMenus() {
+    for (const auto& menuDef : kMenus) {
+        const QString title = QString::fromUtf8(menuDef[0]);
+        QMenu* top = menuBar()->addMenu(title);
+        QMenu* menu = top;
+        QStringList items;
+        for (int i = 1; menuDef[i]; ++i) {
+            QString text = QString::fromUtf8(menuDef[i]);
+            if (text == "-") {
+                menu->addSeparator();
+            } else if (text.startsWith('>')) {
+                menu = top->addMenu(text.mid(1));
+                items << text.mid(1);
+            } else if (text == "<") {
+                menu = top;
+            } else {
+                const bool handled = text.startsWith('*');
+                if (handled) text = text.mid(1);
+                AddAction(menu, text, handled);
+                items << KeyOf(text);
+            }
+        }
+        m_menuItems.append({title, items});
+    }
+
+    connect(Action("打开文件..."), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
+    connect(Action("退出"), &QAction::triggered, this, &QWidget::close);
+    connect(Action("播放/暂停"), &QAction::triggered, this, [this] { m_transport->PlayPause(); });
+    connect(Action("停止"), &QAction::triggered, this, [this] { m_transport->StopPlayback(); });
+    connect(Action("访问网站..."), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductSite))); });
+    connect(Action("发送邮件给作者..."), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
+    connect(Action("学习笔记..."), &QAction::triggered, this, [this] { SelectPage(CTabView::Notes); });
+
+    for (QAction* a : {Action("主窗口工具栏"), Action("播放控制栏"), Action("状态栏"),
+                       Action("主面板"), Action("音效控制"), Action("跟读对比")})
+        a->setCheckable(true);
+    connect(Action("主窗口工具栏"), &QAction::triggered, this,
+            [this](bool on) { m_toolBar->setVisible(on); });
+    connect(Action("播放控制栏"), &QAction::triggered, this,
+            [this](bool on) { m_transport->setVisible(on); UpdateCommandStates(); });
+    connect(Action("状态栏"), &QAction::triggered, this,
+            [this](bool on) { m_statusBar->setVisible(on); });
+    const char* panels[] = {"主面板", "音效控制", "跟读对比"};
+    for (int p = 0; p < 3; ++p)
+        connect(Action(QString::fromUtf8(panels[p])), &QAction::triggered, this,
+                [this, p] { PanelCommand(p + 1); });
+
+    m_orderGroup = new QActionGroup(this);
+    const char* orders[] = {"默认", "重复单项", "重复（播放列表）", "播放单项（不重复）"};
+    for (int o = 0; o < 4; ++o) {
+        QAction* a = Action(QString::fromUtf8(orders[o]));
+        a->setCheckable(true);
+        a->setChecked(m_settings.Order == o);
+        m_orderGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, o] { m_settings.Order = o; });
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    m_toolBar = new QToolBar(QString::fromUtf8("主窗口工具栏"), this);
+    m_toolBar->setObjectName(QStringLiteral("MainToolBar"));
+    m_toolBar->setIconSize(QSize(22, 22));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    struct Button {
+        const char* action;
+        QStyle::StandardPixmap icon;
+    };
+    const Button buttons[] = {
+        {"打开文件...", QStyle::SP_DialogOpenButton},
+        {"听写另存为LRC文件...", QStyle::SP_DialogSaveButton},
+        {"听写另存为RTF文件...", QStyle::SP_DriveFDIcon},
+        {"导入LRC文件...", QStyle::SP_FileDialogContentsView},
+        {nullptr, {}},
+        {"自由模式", QStyle::SP_FileDialogDetailedView},
+        {"智能模式", QStyle::SP_FileDialogListView},
+        {"学习笔记...", QStyle::SP_FileIcon},
+        {nullptr, {}},
+        {"打印...", QStyle::SP_ComputerIcon},
+        {"设置...", QStyle::SP_FileDialogInfoView},
+        {nullptr, {}},
+        {"关于 Kestrova...", QStyle::SP_MessageBoxInformation},
+    };
+    for (const Button& b : buttons) {
+        if (!b.action) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction* a = Action(QString::fromUtf8(b.action));
+        a->setIcon(style()->standardIcon(b.icon));
+        a->setToolTip(KeyOf(a->text()).remove("..."));
+        m_toolBar->addAction(a);
+    }
+    connect(m_toolBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandStates(); });
+}
+
+QAction* CMainFrame::Action(const QString& text) const { return m_actions.value(KeyOf(text)); }
+
+QStringList CMainFrame::MenuTitles() const {
+    QStringList titles;
+    for (const auto& m : m_menuItems) titles << m.first;
+    return titles;
+}
+
+QStringList CMainFrame::MenuItems(const QString& menuTitle) const {
+    for (const auto& m : m_menuItems)
+        if (m.first == menuTitle) return m.second;
+    return {};
+}
+
+void CMainFrame::UpdateCommandStates() {
+    const bool fileOpen = m_transport && m_transport->Core().HasChannel();
+    Action("学习笔记...")->setEnabled(fileOpen);
+    if (m_toolBar) Action("主窗口工具栏")->setChecked(m_toolBar->isVisibleTo(this));
+    if (m_transport) Action("播放控制栏")->setChecked(m_transport->isVisibleTo(this));
+    if (m_statusBar) Action("状态栏")->setChecked(m_statusBar->isVisibleTo(this));
+    const char* panels[] = {"主面板", "音效控制", "跟读对比"};
+    for (int p = 0; p < 3; ++p)
+        Action(QString::fromUtf8(panels[p]))
+            ->setChecked(m_sideBar && m_sideBar->isVisibleTo(this) && m_sideBar->CurrentPanel() == p + 1);
+}
+
+void CMainFrame::SetSplittingProgress(int percent) { m_statusBar->SetSplittingProgress(percent); }
+
+void CMainFrame::SetAlwaysOnTop(bool onTop) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible) show(); // changing a window flag hides the window
+}
+
+void CMainFrame::PanelCommand(int panel) {
+    if (m_sideBar->isVisible() && m_sideBar->CurrentPanel() == panel) {
+        m_sideBar->hide();
+        m_settings.CurrentPanel = 0;
+    } else {
+        m_sideBar->ShowPanel(panel);
+        m_sideBar->show();
+        m_settings.CurrentPanel = panel;
+    }
+    UpdateCommandStates();
+}
+
+void CMainFrame::SelectPage(int page) { m_tabView->SelectPage(page); }
+
+void CMainFrame::OpenFileDialog() {
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), MediaFileFilter());
+    if (!path.isEmpty()) m_transport->OpenFile(path);
+}
+
+void CMainFrame::Activate(unsigned showState) {
+    const auto placement = WindowPlacement::FromText(
+        m_settings.Profile().GetString("UserGUI", "WindowPos", QString()));
+    if (placement)
+        placement->ApplyTo(*this, showState);
+    else if (showState == WindowPlacement::kShowMaximized)
+        showMaximized();
+    else
+        show();
+    UpdateCommandStates();
+    if (!m_activated) {
+        m_activated = true;
+        Q_EMIT activated();
+    }
+}
+
+void CMainFrame::BringToFront() {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+bool CMainFrame::Ask(const QString& question) {
+    if (m_ask) return m_ask(question);
+    return QMessageBox::question(this, QString::fromLatin1("Kestrova"), question,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_settings.PromptExit && !Ask(QString::fromUtf8("是否退出程序？"))) {
+        event->ignore();
+        return;
+    }
+    for (const auto& step : m_closingSteps) step();
+    SavePlacement();
+    m_transport->Core().Stop();
+    event->accept();
+}
+
+void CMainFrame::SavePlacement() {
+    m_settings.Profile().SetString("UserGUI", "WindowPos", WindowPlacement::Of(*this).ToText());
+    m_settings.Profile().SetString(kDockSection, kDockKey, QString::fromLatin1(saveState().toBase64()));
+}
+
+void CMainFrame::RestoreDockState() {
+    const QString state = m_settings.Profile().GetString(kDockSection, kDockKey, QString());
+    if (!state.isEmpty()) restoreState(QByteArray::fromBase64(state.toLatin1()));
+}
+
+} // namespace kestrova

@@ -1,0 +1,94 @@
+// The main window: toolbar, the five-page tab view, the transport bar, the side bar with its
+// panels, the status bar with the splitting progress, the menu bar, window placement and
+// dock layout kept in the profile. Commands are QActions found by their menu text. GUI
+// thread.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+#include <vector>
+
+class QActionGroup;
+class QToolBar;
+
+namespace kestrova {
+
+class CAppSetting;
+class CSideBar;
+class CStatusBar;
+class CTabView;
+class CTransportBar;
+
+// Neutral placeholder addresses of the product's own pages.
+inline constexpr const char* kProductSite = "https://www.kestrova.example/";
+inline constexpr const char* kDownloadSite = "https://www.kestrova.example/download/";
+inline constexpr const char* kSupportMail = "mailto:support@kestrova.example";
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CAppSetting& settings, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The end of start-up: places the window as saved (the stored show state unless another
+    // is asked for), shows it, and tells the splash and the playlist.
+    void Activate(unsigned showState = 1);
+    // Shows the window when minimised (keeping its maximised state), raises and activates
+    // it. A second start of the program asks for this.
+    void BringToFront();
+
+    // The command whose menu text (without its shortcut part) is `text`; null when none.
+    QAction* Action(const QString& text) const;
+    QStringList MenuTitles() const;
+    QStringList MenuItems(const QString& menuTitle) const;
+
+    CTabView* TabView() const { return m_tabView; }
+    CSideBar* SideBar() const { return m_sideBar; }
+    CStatusBar* StatusBarPanes() const { return m_statusBar; }
+    CTransportBar* Transport() const { return m_transport; }
+    QToolBar* MainToolBar() const { return m_toolBar; }
+
+    void SetSplittingProgress(int percent);
+    void SetAlwaysOnTop(bool onTop);
+    // Panel commands: toggles panel 1..3 (hides the side bar when it is the one shown).
+    void PanelCommand(int panel);
+    void SelectPage(int page);
+    void OpenFileDialog();
+
+    // Steps that run when the window closes, before the placement is saved (user data of
+    // the open file, the shortcut table).
+    void AddClosingStep(std::function<void()> step) { m_closingSteps.push_back(std::move(step)); }
+    // Replaces the Yes/No question box (tests answer it).
+    void SetQuestionHandler(std::function<bool(const QString&)> ask) { m_ask = std::move(ask); }
+
+Q_SIGNALS:
+    void activated();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    QAction* AddAction(QMenu* menu, const QString& text, bool enabled);
+    void UpdateCommandStates();
+    void SavePlacement();
+    void RestoreDockState();
+    bool Ask(const QString& question);
+
+    CAppSetting& m_settings;
+    CTabView* m_tabView = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    CStatusBar* m_statusBar = nullptr;
+    CTransportBar* m_transport = nullptr;
+    CSideBar* m_sideBar = nullptr;
+    QActionGroup* m_orderGroup = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QList<QPair<QString, QStringList>> m_menuItems;
+    std::vector<std::function<void()>> m_closingSteps;
+    std::function<bool(const QString&)> m_ask;
+    bool m_activated = false;
+};
+
+} // namespace kestrova

@@ -1,0 +1,44 @@
+// The main frame's status bar: the message pane, the caps/num/scroll indicators and four
+// text panes, with the splitting progress bar and its cancel button laid over the right end
+// of the message pane. GUI thread.
+#pragma once
+
+#include <QStatusBar>
+
+class QLabel;
+class QProgressBar;
+class QToolButton;
+
+namespace kestrova {
+
+class CStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    static constexpr int kPaneCount = 8;
+    explicit CStatusBar(QWidget* parent = nullptr);
+
+    // Panes 0..7: message, caps, num, scroll, then four text panes other parts write.
+    void SetPaneText(int pane, const QString& text);
+    QString PaneText(int pane) const;
+    QLabel* Pane(int pane) const;
+    // -10 hides the bar and the button; a value below 5 shows them; every other value moves
+    // the bar to it (range 0..100).
+    void SetSplittingProgress(int percent);
+    QProgressBar* ProgressBar() const { return m_progress; }
+    QToolButton* CancelButton() const { return m_cancel; }
+
+Q_SIGNALS:
+    void cancelSplitting();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PlaceProgress();
+    void ShowLockPanes();
+    QLabel* m_panes[kPaneCount] = {};
+    QProgressBar* m_progress;
+    QToolButton* m_cancel;
+};
+
+} // namespace kestrova

@@ -1,0 +1,270 @@
+// The application shell and the main frame, offscreen: start-up and exit with the profile,
+// the single instance, the frame's pages, menus, status bar, side bar, placement and the
+// provisional transport.
+#include "app/AboutDlg.h"
+#include "app/KestrovaApp.h"
+#include "audio/AudioOutput.h"
+#include "audio/MediaCore.h"
+#include "common/AppSetting.h"
+#include "common/Util.h"
+#include "support/Fixtures.h"
+#include "ui/MainFrame.h"
+#include "ui/SideBar.h"
+#include "ui/StatusBar.h"
+#include "ui/TabView.h"
+#include "ui/TransportBar.h"
+#include "ui/WindowPlacement.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMenuBar>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace kestrova;
+
+namespace {
+QString ProfileText(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(f.readAll());
+}
+} // namespace
+
+class TestUi : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_home;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); }
+
+    void startupAndExitWriteTheProfile() {
+        auto* app = static_cast<CKestrovaApp*>(QCoreApplication::instance());
+        QVERIFY(!QFile::exists(ProfilePath()));
+        QVERIFY(app->Startup());
+        CMainFrame* frame = app->MainFrame();
+        QVERIFY(frame && frame->isVisible());
+        QCOMPARE(frame->windowTitle(), QString("Kestrova Professional"));
+        // The splash went at activation.
+        QVERIFY(!QApplication::topLevelWidgets().contains(nullptr));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!(w->objectName() == "AboutDlg" && w->isVisible()));
+        // While it runs, a second start is told to go away after signalling it.
+        QVERIFY(CKestrovaApp::SignalRunningInstance());
+        frame->close();
+        app->Exit();
+        const QString text = ProfileText(ProfilePath());
+        for (const auto& key : CAppSetting::StoreOrder())
+            QVERIFY2(text.contains(QString(key.name) + "="), key.name);
+        QVERIFY(text.indexOf("[General]") < text.indexOf("[UserGUI]"));
+        QVERIFY(text.contains("WindowPos="));
+        QVERIFY(text.contains("[DockState]"));
+        QVERIFY(!CKestrovaApp::SignalRunningInstance());
+    }
+
+    void secondInstanceExitsAndShowsTheFirst() {
+        // A stand-in first instance listens under the program's name.
+        QLocalServer server;
+        QLocalServer::removeServer(kInstanceName);
+        QVERIFY(server.listen(kInstanceName));
+        QTemporaryDir home;
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KESTROVA_HOME", home.path());
+        second.setProcessEnvironment(env);
+        second.start(QCoreApplication::applicationDirPath() + "/../kestrova", {"lesson.mp3"});
+        QVERIFY(second.waitForStarted());
+        QVERIFY(server.waitForNewConnection(10000));
+        QLocalSocket* peer = server.nextPendingConnection();
+        QVERIFY(peer->waitForReadyRead(5000));
+        QVERIFY(peer->readAll().startsWith("show"));
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(!QFile::exists(home.filePath("Kestrova.ini"))); // read and wrote no settings
+    }
+
+    void frameLayout() {
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        QCOMPARE(frame.TabView()->count(), 5);
+        const QStringList captions = {"正在播放", "逆向听写", "难点句库", "学习笔记", "网络电台"};
+        for (int i = 0; i < 5; ++i) QCOMPARE(frame.TabView()->tabText(i), captions[i]);
+        frame.SelectPage(3);
+        QCOMPARE(frame.TabView()->currentIndex(), 3);
+        QCOMPARE(frame.SideBar()->width(), CSideBar::kWidth);
+        QCOMPARE(frame.MenuTitles(), (QStringList{"文件(&F)", "编辑(&E)", "视图(&V)", "播放(&P)",
+                                                  "操作(&O)", "工具(&T)", "帮助(&H)"}));
+        QCOMPARE(frame.MenuItems("帮助(&H)"),
+                 (QStringList{"帮助...", "访问网站...", "发送邮件给作者...", "关于 Kestrova..."}));
+        const QStringList file = frame.MenuItems("文件(&F)");
+        QCOMPARE(file.first(), QString("打开文件..."));
+        QCOMPARE(file.last(), QString("退出"));
+        QCOMPARE(frame.Action("打开文件...")->shortcut(), QKeySequence("Ctrl+O"));
+        // Commands of later parts are shown, greyed.
+        QVERIFY(!frame.Action("导出课件...")->isEnabled());
+        QVERIFY(!frame.Action("学习笔记...")->isEnabled()); // no file open yet
+        QVERIFY(frame.Action("默认")->isChecked());
+        frame.Action("重复（播放列表）")->trigger();
+        QCOMPARE(settings.Order, 2);
+        QVERIFY(!frame.Action("默认")->isChecked());
+    }
+
+    void statusBarAndSplittingProgress() {
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        frame.show();
+        CStatusBar* bar = frame.StatusBarPanes();
+        QVERIFY(bar->Pane(7) && !bar->Pane(8));
+        QVERIFY(bar->Pane(4)->minimumWidth() > bar->Pane(6)->minimumWidth());
+        QVERIFY(bar->ProgressBar()->isHidden());
+        frame.SetSplittingProgress(0);
+        QVERIFY(!bar->ProgressBar()->isHidden() && !bar->CancelButton()->isHidden());
+        frame.SetSplittingProgress(60);
+        QCOMPARE(bar->ProgressBar()->value(), 60);
+        QCOMPARE(bar->ProgressBar()->width(), 159);
+        QCOMPARE(bar->CancelButton()->geometry().right(), bar->Pane(0)->rect().right());
+        frame.SetSplittingProgress(-10);
+        QVERIFY(bar->ProgressBar()->isHidden() && bar->CancelButton()->isHidden());
+    }
+
+    void panelCommands() {
+        CAppSetting settings;
+        settings.CurrentPanel = 2;
+        CMainFrame frame(settings);
+        frame.show();
+        QVERIFY(frame.SideBar()->isVisible());
+        QCOMPARE(frame.SideBar()->CurrentPanel(), 2);
+        QVERIFY(frame.Action("音效控制")->isChecked());
+        frame.Action("音效控制")->trigger();
+        QVERIFY(!frame.SideBar()->isVisible());
+        QCOMPARE(settings.CurrentPanel, 0);
+        frame.Action("跟读对比")->trigger();
+        QVERIFY(frame.SideBar()->isVisible());
+        QCOMPARE(settings.CurrentPanel, 3);
+        QVERIFY(frame.Action("跟读对比")->isChecked() && !frame.Action("主面板")->isChecked());
+
+        CAppSetting none;
+        none.CurrentPanel = 0;
+        CMainFrame bare(none);
+        bare.show();
+        QVERIFY(!bare.SideBar()->isVisible());
+    }
+
+    void windowPlacementText() {
+        QVERIFY(!WindowPlacement::FromText("0,1,-1,-1,-1,-1,10,20,510"));
+        QVERIFY(!WindowPlacement::FromText("0,1,-1,-1,-1,-1,10,20,510,x"));
+        QVERIFY(!WindowPlacement::FromText(""));
+        const auto p = WindowPlacement::FromText("2,3,-1,-1,-8,-8,10,20,510,420");
+        QVERIFY(p);
+        QCOMPARE(p->flags, 2u);
+        QCOMPARE(p->showCmd, 3u);
+        QCOMPARE(p->normal, QRect(10, 20, 500, 400));
+        QCOMPARE(p->ToText(), QString("2,3,-1,-1,-8,-8,10,20,510,420"));
+    }
+
+    void placementIsSavedAndApplied() {
+        CAppSetting settings;
+        settings.Profile().SetString("UserGUI", "WindowPos", "0,1,-1,-1,-1,-1,40,50,740,550");
+        {
+            CMainFrame frame(settings);
+            frame.Activate();
+            QCOMPARE(frame.normalGeometry().size(), QSize(700, 500));
+            frame.setWindowState(Qt::WindowMinimized);
+            QVERIFY(frame.close());
+        }
+        const auto saved =
+            WindowPlacement::FromText(settings.Profile().GetString("UserGUI", "WindowPos", ""));
+        QVERIFY(saved);
+        QCOMPARE(saved->showCmd, WindowPlacement::kShow); // minimised is stored as "show"
+        QCOMPARE(saved->normal.size(), QSize(700, 500));
+        // A malformed placement leaves the default size.
+        settings.Profile().SetString("UserGUI", "WindowPos", "1,2,3");
+        CMainFrame other(settings);
+        other.Activate();
+        QCOMPARE(other.size(), QSize(900, 640));
+    }
+
+    void exitQuestion() {
+        CAppSetting settings;
+        settings.PromptExit = true;
+        CMainFrame frame(settings);
+        frame.show();
+        QStringList asked;
+        bool answer = false;
+        frame.SetQuestionHandler([&](const QString& q) {
+            asked << q;
+            return answer;
+        });
+        int steps = 0;
+        frame.AddClosingStep([&] { ++steps; });
+        QVERIFY(!frame.close());
+        QCOMPARE(asked, QStringList{"是否退出程序？"});
+        QCOMPARE(steps, 0);
+        QVERIFY(!settings.Profile().Contains("UserGUI", "WindowPos"));
+        QVERIFY(frame.isVisible());
+        answer = true;
+        QVERIFY(frame.close());
+        QCOMPARE(steps, 1);
+        QVERIFY(settings.Profile().Contains("UserGUI", "WindowPos"));
+    }
+
+    void alwaysOnTop() {
+        CAppSetting settings;
+        settings.AlwaysTop = true;
+        CMainFrame frame(settings);
+        QVERIFY(frame.windowFlags() & Qt::WindowStaysOnTopHint);
+        frame.SetAlwaysOnTop(false);
+        QVERIFY(!(frame.windowFlags() & Qt::WindowStaysOnTopHint));
+    }
+
+    void provisionalTransportPlaysALesson() {
+        CAppSetting settings;
+        settings.Volume = 80;
+        CMainFrame frame(settings);
+        frame.show();
+        CTransportBar* bar = frame.Transport();
+        QVERIFY(bar->OpenFile(test::Media("lesson.mp3")));
+        CMediaCore& core = bar->Core();
+        QVERIFY(core.IsPlaying());
+        int volume = 0;
+        core.GetAttributes(nullptr, &volume, nullptr);
+        QCOMPARE(volume, 80);
+        QVERIFY(frame.Action("学习笔记...")->isEnabled());
+        core.NullOutput()->Advance(1500);
+        QTest::qWait(150); // one tick of the bar's 100 ms timer
+        QVERIFY(bar->PositionText().startsWith("00:01.50 / 00:03.0"));
+        QCOMPARE(bar->findChild<QLabel*>("positionText")->text(), bar->PositionText());
+        frame.Action("播放/暂停")->trigger();
+        QVERIFY(core.IsPaused());
+        frame.Action("停止")->trigger();
+        QVERIFY(core.IsStopped());
+        QCOMPARE(core.GetPosition(), 0);
+    }
+
+    void aboutWindow() {
+        CAboutDlg about;
+        QCOMPARE(CAboutDlg::VersionText(), QString("Version : 0.1.0.1"));
+        QCOMPARE(about.findChild<QLabel*>("versionLabel")->text(), CAboutDlg::VersionText());
+        about.show();
+        QSignalSpy closed(&about, &QDialog::finished);
+        QTest::mouseClick(&about, Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(closed.size(), 1);
+    }
+};
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("KESTROVA_AUDIO", "null");
+    CKestrovaApp app(argc, argv);
+    TestUi tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_ui.moc"
