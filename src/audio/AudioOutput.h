@@ -61,6 +61,8 @@ public:
     // more will come; `consumed()` wakes the engine and waits until it has acted.
     std::function<void(std::size_t)> demand;
     std::function<void()> consumed;
+    // Untimed mode: called from the output's thread after it has taken frames.
+    std::function<void()> wake;
     // When set, every frame heard on the manual clock is appended here (stereo pairs).
     std::vector<float>* capture = nullptr;
 

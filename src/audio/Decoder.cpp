@@ -56,6 +56,7 @@ class CFfmpegDecoder final : public CDecoder {
 public:
     ~CFfmpegDecoder() override {
         swr_free(&m_swr);
+        av_channel_layout_uninit(&m_inLayout);
         av_frame_free(&m_frame);
         av_packet_free(&m_packet);
         avcodec_free_context(&m_codec);
@@ -163,18 +164,32 @@ private:
         return true;
     }
 
-    bool ResetConverter() {
+    bool ResetConverter() { return ConfigureConverter(m_codec->ch_layout, m_codec->sample_fmt, m_sampleRate); }
+
+    // The converter takes the decoder's own layout, format and rate to stereo (or mono, which
+    // Read duplicates) float at the file's rate. Frames that change any of them mid-stream
+    // (damaged files do) reconfigure it.
+    bool ConfigureConverter(const AVChannelLayout& layout, int format, int rate) {
         swr_free(&m_swr);
-        m_mono = m_codec->ch_layout.nb_channels == 1;
+        if (layout.nb_channels <= 0 || rate <= 0 || format < 0) return false;
+        m_mono = layout.nb_channels == 1;
         AVChannelLayout outLayout;
         if (m_mono)
             av_channel_layout_default(&outLayout, 1);
         else
             outLayout = AV_CHANNEL_LAYOUT_STEREO;
         const int rc = swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_sampleRate,
-                                           &m_codec->ch_layout, m_codec->sample_fmt,
-                                           m_sampleRate, 0, nullptr);
-        return rc >= 0 && swr_init(m_swr) >= 0;
+                                           const_cast<AVChannelLayout*>(&layout), AVSampleFormat(format), rate,
+                                           0, nullptr);
+        if (rc < 0 || swr_init(m_swr) < 0) {
+            swr_free(&m_swr);
+            return false;
+        }
+        av_channel_layout_uninit(&m_inLayout);
+        av_channel_layout_copy(&m_inLayout, &layout);
+        m_inFormat = format;
+        m_inRate = rate;
+        return true;
     }
 
     // Appends the next decoded frame's samples to the pending buffer. False at the end.
@@ -211,7 +226,14 @@ private:
     }
 
     bool AppendFrame() {
-        if (m_frame->nb_samples <= 0 || m_frame->nb_samples > (1 << 20)) return false;
+        if (m_frame->nb_samples <= 0 || m_frame->nb_samples > (1 << 20) || !m_frame->extended_data)
+            return false;
+        if (m_frame->format != m_inFormat || m_frame->sample_rate != m_inRate ||
+            av_channel_layout_compare(&m_frame->ch_layout, &m_inLayout) != 0 || !m_swr) {
+            if (m_frame->sample_rate <= 0 || m_frame->sample_rate > 768000 ||
+                !ConfigureConverter(m_frame->ch_layout, m_frame->format, m_frame->sample_rate))
+                return false;
+        }
         // Where this frame starts, in frames from the file's beginning.
         std::int64_t start = m_nextFrame;
         const std::int64_t pts = m_frame->best_effort_timestamp;
@@ -259,6 +281,9 @@ private:
     AVFrame* m_frame = nullptr;
     AVPacket* m_packet = nullptr;
     SwrContext* m_swr = nullptr;
+    AVChannelLayout m_inLayout{};
+    int m_inFormat = -1;
+    int m_inRate = 0;
     int m_stream = -1;
     bool m_mono = false;
     bool m_eof = false;

@@ -44,7 +44,9 @@ CMediaCore::CMediaCore(const CAppSetting* settings, std::unique_ptr<CAudioOutput
         ShowMessage(MessageKind::Error, QStringLiteral("Can't initialize device"));
         std::exit(-1);
     }
-    if (CNullAudioOutput* null = NullOutput(); null && !null->Untimed()) {
+    if (CNullAudioOutput* null = NullOutput(); null && null->Untimed()) {
+        null->wake = [this] { m_wake.notify_one(); };
+    } else if (null) {
         null->demand = [this](std::size_t frames) {
             std::unique_lock lock(m_mutex);
             m_wake.notify_one();
@@ -205,7 +207,7 @@ void CMediaCore::Restart(std::int64_t frame, bool startOutput) {
         m_segments.clear();
         m_stretch->clear();
         m_effects->Reset();
-        if (!m_decoder->Seek(frame)) {
+        if (m_decoder->Position() != frame && !m_decoder->Seek(frame)) {
             frame = m_decoder->Position();
             m_decoder->Seek(frame);
         }

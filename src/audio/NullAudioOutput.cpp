@@ -85,6 +85,7 @@ void CNullAudioOutput::RunUntimed() {
         if (got > 0) {
             if (m_firstFrameNs == 0) m_firstFrameNs = NowNs();
             m_played += std::int64_t(got);
+            if (wake) wake();
         } else {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
