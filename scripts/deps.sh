@@ -6,8 +6,9 @@ KESTROVA_BUILD_PACKAGES=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev
 )
-# What running the program wants beside the libraries: a sound server to play through.
-KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils)
+# What running the program wants beside the libraries: a sound server to play through and
+# a font with Chinese characters for the interface texts.
+KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei)
 # Media fixtures and the headless display for the tests.
 KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth)
 
@@ -22,7 +23,15 @@ kestrova_install() {
   echo "Installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  local log
+  log=$(mktemp)
+  if ! { $sudo apt-get update -qq &&
+         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+           "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Installing ${missing[*]} failed." >&2
+    return 1
+  fi
+  rm -f "$log"
 }

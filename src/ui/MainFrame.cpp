@@ -147,6 +147,13 @@ void CMainFrame::CreateMenus() {
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
     connect(Action("学习笔记..."), &QAction::triggered, this, [this] { SelectPage(CTabView::Notes); });
 
+    // Not in a menu: the main panel offers it beside the product picture.
+    auto* download = new QAction(QString::fromUtf8(kDownloadCommand), this);
+    download->setToolTip(QString::fromUtf8("与本软件相关的软件或资源下载"));
+    connect(download, &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDownloadSite))); });
+    m_actions.insert(download->text(), download);
+
     for (QAction* a : {Action("主窗口工具栏"), Action("播放控制栏"), Action("状态栏"),
                        Action("主面板"), Action("音效控制"), Action("跟读对比")})
         a->setCheckable(true);

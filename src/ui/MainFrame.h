@@ -24,6 +24,8 @@ class CTransportBar;
 inline constexpr const char* kProductSite = "https://www.kestrova.example/";
 inline constexpr const char* kDownloadSite = "https://www.kestrova.example/download/";
 inline constexpr const char* kSupportMail = "mailto:support@kestrova.example";
+// The command behind the resource-download link (it has no menu item).
+inline constexpr const char* kDownloadCommand = "资源下载";
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT

@@ -1,6 +1,5 @@
 #include "SideBar.h"
 
-#include <QLabel>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -16,10 +15,6 @@ CSideBar::CSideBar(QWidget* parent) : QDockWidget(parent), m_stack(new QStackedW
         page->setObjectName(QStringLiteral("panel%1").arg(panel));
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(4, 4, 4, 4);
-        auto* title = new QLabel(Caption(panel), page);
-        title->setObjectName(QStringLiteral("panelTitle"));
-        title->setStyleSheet(QStringLiteral("font-weight: bold;"));
-        layout->addWidget(title);
         layout->addStretch(1);
         m_stack->addWidget(page);
     }

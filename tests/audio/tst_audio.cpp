@@ -4,6 +4,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/Decoder.h"
 #include "audio/MediaCore.h"
+#include "audio/SoundPlayer.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
 
@@ -365,6 +366,19 @@ private Q_SLOTS:
         QVERIFY(core->Play());
         Run(*core, 1000);
         QVERIFY(qAbs(core->GetPosition() - 1200) <= 10);
+    }
+
+    void promptSoundCallsBackWithoutBlocking() {
+        CSoundPlayer player;
+        int done = 0;
+        player.PlayThen(Media("lesson.wav"), [&] { ++done; });
+        QCOMPARE(done, 0); // never inside the call: the caller's handler returns first
+        QCoreApplication::processEvents();
+        QCOMPARE(done, 1);
+        player.PlayThen(Media("no-such.wav"), [&] { ++done; }); // a missing sound goes on too
+        QCoreApplication::processEvents();
+        QCOMPARE(done, 2);
+        QVERIFY(m_messages.isEmpty());
     }
 
     void decoderFromMemoryNeverCrashes() {
