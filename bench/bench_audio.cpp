@@ -11,9 +11,9 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <ctime>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <thread>
 #include <vector>
 
@@ -65,8 +65,9 @@ double FfmpegBaseline(const char* path, std::int64_t seekMs) {
     while (samples < need && av_read_frame(fmt, pkt) >= 0) {
         if (pkt->stream_index == stream && avcodec_send_packet(ctx, pkt) >= 0) {
             while (avcodec_receive_frame(ctx, frame) == 0) {
-                if (frame->best_effort_timestamp + av_rescale_q(frame->nb_samples,
-                        AVRational{1, ctx->sample_rate}, tb) >= target)
+                if (frame->best_effort_timestamp +
+                        av_rescale_q(frame->nb_samples, AVRational{1, ctx->sample_rate}, tb) >=
+                    target)
                     samples += frame->nb_samples;
                 av_frame_unref(frame);
             }
@@ -80,10 +81,13 @@ double FfmpegBaseline(const char* path, std::int64_t seekMs) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-CNullAudioOutput* Null(CMediaCore& core) { return core.NullOutput(); }
+CNullAudioOutput* Null(CMediaCore& core) {
+    return core.NullOutput();
+}
 
 void WaitFirstFrame(CMediaCore& core) {
-    while (Null(core)->FirstFrameTime() == 0) std::this_thread::yield();
+    while (Null(core)->FirstFrameTime() == 0)
+        std::this_thread::yield();
 }
 
 double EngineOpen(const QString& path) {
@@ -125,7 +129,8 @@ Cost ProcessMinute(const QString& path, bool effects) {
     core.SetTempo(-40, 0, -100);
     if (effects) {
         const int speech[10] = {6, 10, 12, 11, 10, 10, 10, 10, 6, 4};
-        for (int b = 0; b < 10; ++b) core.SetEffect(b, speech[b]);
+        for (int b = 0; b < 10; ++b)
+            core.SetEffect(b, speech[b]);
         core.SetEffect(10, 10);
     }
     bool ended = false;
@@ -133,7 +138,8 @@ Cost ProcessMinute(const QString& path, bool effects) {
     const double cpuStart = CpuSeconds();
     const auto start = Clock::now();
     core.Play(false);
-    while (!ended) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    while (!ended)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     return {std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds() - cpuStart};
 }
 
@@ -154,8 +160,9 @@ int main(int argc, char** argv) {
         ff.push_back(FfmpegBaseline(argv[1], 0));
         engine.push_back(EngineOpen(longFile));
     }
-    std::printf("open to first sample: engine %.2f ms, ffmpeg %.2f ms, ratio %.2f (target <= 1.5)\n",
-                Median(engine) * 1e3, Median(ff) * 1e3, Median(engine) / Median(ff));
+    std::printf(
+        "open to first sample: engine %.2f ms, ffmpeg %.2f ms, ratio %.2f (target <= 1.5)\n",
+        Median(engine) * 1e3, Median(ff) * 1e3, Median(engine) / Median(ff));
 
     ff.clear();
     engine.clear();
@@ -166,8 +173,9 @@ int main(int argc, char** argv) {
         ff.push_back(FfmpegBaseline(argv[1], middle + i * 1000));
         engine.push_back(EngineSeek(longFile, middle + i * 1000));
     }
-    std::printf("seek to the middle:   engine %.2f ms, ffmpeg %.2f ms, ratio %.2f (target <= 1.5)\n",
-                Median(engine) * 1e3, Median(ff) * 1e3, Median(engine) / Median(ff));
+    std::printf(
+        "seek to the middle:   engine %.2f ms, ffmpeg %.2f ms, ratio %.2f (target <= 1.5)\n",
+        Median(engine) * 1e3, Median(ff) * 1e3, Median(engine) / Median(ff));
 
     for (bool effects : {false, true}) {
         std::vector<double> wall, cpu;

@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <cmath>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace kestrova {
 
@@ -41,7 +41,9 @@ QString CAboutDlg::VersionText() {
         .arg(KESTROVA_VERSION_REVISION);
 }
 
-QString CAboutDlg::ProductLine() { return QString::fromUtf8("Kestrova 语言学习复读机"); }
+QString CAboutDlg::ProductLine() {
+    return QString::fromUtf8("Kestrova 语言学习复读机");
+}
 
 void CAboutDlg::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -18,9 +18,15 @@ constexpr int kInstanceTimeoutMs = 1000;
 void ShowMessageBox(MessageKind kind, const QString& text) {
     QWidget* parent = QApplication::activeWindow();
     switch (kind) {
-    case MessageKind::Error: QMessageBox::critical(parent, QString(), text); break;
-    case MessageKind::Warning: QMessageBox::warning(parent, QString(), text); break;
-    case MessageKind::Information: QMessageBox::information(parent, QString(), text); break;
+    case MessageKind::Error:
+        QMessageBox::critical(parent, QString(), text);
+        break;
+    case MessageKind::Warning:
+        QMessageBox::warning(parent, QString(), text);
+        break;
+    case MessageKind::Information:
+        QMessageBox::information(parent, QString(), text);
+        break;
     }
 }
 } // namespace
@@ -32,7 +38,9 @@ CKestrovaApp::CKestrovaApp(int& argc, char** argv)
     setQuitOnLastWindowClosed(true);
 }
 
-CKestrovaApp::~CKestrovaApp() { Exit(); }
+CKestrovaApp::~CKestrovaApp() {
+    Exit();
+}
 
 bool CKestrovaApp::SignalRunningInstance() {
     QLocalSocket socket;
@@ -79,7 +87,8 @@ bool CKestrovaApp::Startup() {
     }
     m_frame = std::make_unique<CMainFrame>(*m_settings);
     connect(m_frame.get(), &CMainFrame::activated, this, [this] { m_splash.reset(); });
-    connect(m_frame->Action("关于 Kestrova..."), &QAction::triggered, this, &CKestrovaApp::ShowAbout);
+    connect(m_frame->Action("关于 Kestrova..."), &QAction::triggered, this,
+            &CKestrovaApp::ShowAbout);
     m_frame->Activate();
     return true;
 }

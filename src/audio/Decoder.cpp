@@ -42,10 +42,16 @@ std::int64_t MemorySeek(void* opaque, std::int64_t offset, int whence) {
     if (whence == AVSEEK_SIZE) return in->bytes.size();
     std::int64_t target = offset;
     switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET: break;
-    case SEEK_CUR: target = in->pos + offset; break;
-    case SEEK_END: target = in->bytes.size() + offset; break;
-    default: return -1;
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        target = in->pos + offset;
+        break;
+    case SEEK_END:
+        target = in->bytes.size() + offset;
+        break;
+    default:
+        return -1;
     }
     if (target < 0 || target > in->bytes.size()) return -1;
     in->pos = target;
@@ -67,9 +73,7 @@ public:
         }
     }
 
-    bool OpenFile(const QString& path) {
-        return OpenWith(path.toUtf8().constData(), nullptr);
-    }
+    bool OpenFile(const QString& path) { return OpenWith(path.toUtf8().constData(), nullptr); }
 
     bool OpenMemory(const QByteArray& bytes) {
         m_memory = std::make_unique<MemoryInput>();
@@ -121,7 +125,8 @@ public:
         m_nextFrame = -1;
         m_dropUntil = frame;
         // Decode up to the target so that Position() is exact on return.
-        while (m_pending.size() / 2 == m_pendingPos && !m_eof) DecodeMore();
+        while (m_pending.size() / 2 == m_pendingPos && !m_eof)
+            DecodeMore();
         m_position = frame;
         return true;
     }
@@ -164,7 +169,9 @@ private:
         return true;
     }
 
-    bool ResetConverter() { return ConfigureConverter(m_codec->ch_layout, m_codec->sample_fmt, m_sampleRate); }
+    bool ResetConverter() {
+        return ConfigureConverter(m_codec->ch_layout, m_codec->sample_fmt, m_sampleRate);
+    }
 
     // The converter takes the decoder's own layout, format and rate to stereo (or mono, which
     // Read duplicates) float at the file's rate. Frames that change any of them mid-stream
@@ -179,8 +186,8 @@ private:
         else
             outLayout = AV_CHANNEL_LAYOUT_STEREO;
         const int rc = swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_sampleRate,
-                                           const_cast<AVChannelLayout*>(&layout), AVSampleFormat(format), rate,
-                                           0, nullptr);
+                                           const_cast<AVChannelLayout*>(&layout),
+                                           AVSampleFormat(format), rate, 0, nullptr);
         if (rc < 0 || swr_init(m_swr) < 0) {
             swr_free(&m_swr);
             return false;
@@ -195,7 +202,8 @@ private:
     // Appends the next decoded frame's samples to the pending buffer. False at the end.
     bool DecodeMore() {
         if (m_pendingPos > 0) {
-            m_pending.erase(m_pending.begin(), m_pending.begin() + std::ptrdiff_t(2 * m_pendingPos));
+            m_pending.erase(m_pending.begin(),
+                            m_pending.begin() + std::ptrdiff_t(2 * m_pendingPos));
             m_pendingPos = 0;
         }
         int errors = 0;

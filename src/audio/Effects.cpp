@@ -21,7 +21,8 @@ constexpr float kWetScale = 0.3f;
 
 void CEffectChain::SetSampleRate(int rate) {
     m_rate = rate > 0 ? rate : 44100;
-    for (int i = 0; i < kEqBands; ++i) UpdateBand(i);
+    for (int i = 0; i < kEqBands; ++i)
+        UpdateBand(i);
     BuildReverb();
 }
 
@@ -81,7 +82,8 @@ void CEffectChain::BuildReverb() {
 }
 
 void CEffectChain::Reset() {
-    for (Biquad& q : m_bands) q.z1[0] = q.z1[1] = q.z2[0] = q.z2[1] = 0;
+    for (Biquad& q : m_bands)
+        q.z1[0] = q.z1[1] = q.z2[0] = q.z2[1] = 0;
     BuildReverb();
 }
 

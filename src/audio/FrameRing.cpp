@@ -8,7 +8,8 @@ namespace kestrova {
 namespace {
 std::size_t NextPowerOfTwo(std::size_t n) {
     std::size_t p = 1;
-    while (p < n) p <<= 1;
+    while (p < n)
+        p <<= 1;
     return p;
 }
 } // namespace

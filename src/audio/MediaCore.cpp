@@ -37,8 +37,7 @@ CMediaCore::CMediaCore(const CAppSetting* settings, std::unique_ptr<CAudioOutput
                        QObject* parent)
     : QObject(parent), m_settings(settings), m_output(std::move(output)),
       m_ring(std::make_unique<CFrameRing>(kRingFrames)),
-      m_effects(std::make_unique<CEffectChain>()), m_buffer(kChunk * 2),
-      m_stretchOut(kChunk * 2) {
+      m_effects(std::make_unique<CEffectChain>()), m_buffer(kChunk * 2), m_stretchOut(kChunk * 2) {
     if (!m_output) m_output = CreateAudioOutput();
     if (!m_output) {
         ShowMessage(MessageKind::Error, QStringLiteral("Can't initialize device"));
@@ -94,7 +93,8 @@ void CMediaCore::ThreadMain() {
     while (!m_quit) {
         bool worked = false;
         if (m_producing) {
-            for (int i = 0; i < 8 && ProduceLocked(); ++i) worked = true;
+            for (int i = 0; i < 8 && ProduceLocked(); ++i)
+                worked = true;
         }
         CheckEndLocked();
         ++m_iteration;
@@ -121,9 +121,8 @@ void CMediaCore::ApplyTempoLocked() {
 
 bool CMediaCore::ProduceLocked() {
     if (!m_decoder || m_producerDone) return false;
-    const std::size_t target =
-        std::min<std::size_t>(m_ring->Capacity() - 4 * kChunk,
-                              std::size_t(kFillSeconds * m_deviceRate) + kChunk);
+    const std::size_t target = std::min<std::size_t>(
+        m_ring->Capacity() - 4 * kChunk, std::size_t(kFillSeconds * m_deviceRate) + kChunk);
     if (m_ring->Size() >= target) return false;
     const bool armed = m_mark >= 0 && m_armFrom < m_mark;
 
@@ -133,8 +132,8 @@ bool CMediaCore::ProduceLocked() {
         const int got = want > 0 ? m_decoder->Read(m_buffer.data(), want) : 0;
         if (got < want || want <= 0 || (armed && m_decoder->Position() >= m_mark)) {
             m_inputDone = true;
-            m_endKind = armed && m_decoder->Position() >= m_mark ? EndKind::StopMark
-                                                                 : EndKind::ChannelEnd;
+            m_endKind =
+                armed && m_decoder->Position() >= m_mark ? EndKind::StopMark : EndKind::ChannelEnd;
         }
         if (!m_useStretch) {
             m_effects->Process(m_buffer.data(), got);
@@ -186,7 +185,8 @@ double CMediaCore::SourceAtLocked(std::int64_t heard) const {
 void CMediaCore::CheckEndLocked() {
     if (!m_outputRunning) return;
     const std::int64_t heard = HeardLocked();
-    while (m_segments.size() > 1 && m_segments[1].w <= heard) m_segments.pop_front();
+    while (m_segments.size() > 1 && m_segments[1].w <= heard)
+        m_segments.pop_front();
     if (!m_producerDone || m_eventPosted || heard < m_endW) return;
     m_eventPosted = true;
     const std::uint64_t generation = m_generation;
@@ -281,7 +281,8 @@ bool CMediaCore::Load(const QString& path) {
         m_stretch->setSampleRate(uint(m_sampleRate));
         m_stretch->setChannels(2);
         m_effects->SetSampleRate(m_sampleRate);
-        for (int band = 0; band < kEqBands; ++band) m_effects->SetEffect(band, 10);
+        for (int band = 0; band < kEqBands; ++band)
+            m_effects->SetEffect(band, 10);
         m_effects->SetEffect(kReverbIndex, 20);
         m_mark = -1;
         ApplyTempoLocked();
@@ -373,8 +374,12 @@ void CMediaCore::SetPosition(int ms) {
     if (m_lengthFrames > 0 && frame > m_lengthFrames) return; // beyond the end: refused
     m_handlerActed = true;
     switch (m_state) {
-    case State::Playing: Restart(frame, true); break;
-    case State::Paused: Restart(frame, false); break;
+    case State::Playing:
+        Restart(frame, true);
+        break;
+    case State::Paused:
+        Restart(frame, false);
+        break;
     case State::Stopped:
         m_idleFrame = frame;
         m_atEnd = false;

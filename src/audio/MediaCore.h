@@ -88,7 +88,9 @@ public:
     // Called on the GUI thread once per end of the channel or per stop mark reached. True
     // stops and rewinds the channel. A seek made inside plays on from there. Otherwise the
     // channel stays at its end (stopped) or at the mark (paused).
-    void SetPlayEndHandler(std::function<bool(EndKind)> handler) { m_endHandler = std::move(handler); }
+    void SetPlayEndHandler(std::function<bool(EndKind)> handler) {
+        m_endHandler = std::move(handler);
+    }
     // Off: Load and Play failures are not shown to the learner (prompt sounds).
     void SetReportErrors(bool report) { m_reportErrors = report; }
 
@@ -102,9 +104,9 @@ Q_SIGNALS:
 private:
     enum class State { Stopped, Playing, Paused };
     struct Segment {
-        std::int64_t w;  // ring write count where the segment starts
-        double src;      // source frame of its first frame
-        double ratio;    // source frames per output frame
+        std::int64_t w; // ring write count where the segment starts
+        double src;     // source frame of its first frame
+        double ratio;   // source frames per output frame
     };
 
     void ThreadMain();

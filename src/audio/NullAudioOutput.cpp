@@ -22,7 +22,9 @@ struct CNullAudioOutput::Worker {
 
 CNullAudioOutput::CNullAudioOutput(bool untimed) : m_untimed(untimed) {}
 
-CNullAudioOutput::~CNullAudioOutput() { Stop(); }
+CNullAudioOutput::~CNullAudioOutput() {
+    Stop();
+}
 
 bool CNullAudioOutput::Open(int rate) {
     m_rate = rate > 0 ? rate : 44100;
@@ -52,8 +54,12 @@ void CNullAudioOutput::Stop() {
     m_ring = nullptr;
 }
 
-void CNullAudioOutput::Suspend() { m_suspended = true; }
-void CNullAudioOutput::Resume() { m_suspended = false; }
+void CNullAudioOutput::Suspend() {
+    m_suspended = true;
+}
+void CNullAudioOutput::Resume() {
+    m_suspended = false;
+}
 
 void CNullAudioOutput::Advance(int ms) {
     AdvanceFrames(std::int64_t(ms) * m_rate / 1000);
@@ -69,7 +75,9 @@ void CNullAudioOutput::AdvanceFrames(std::int64_t frames) {
         if (demand) demand(want);
         const std::size_t got = ring->Read(scratch.data(), want);
         if (got > 0 && m_firstFrameNs == 0) m_firstFrameNs = NowNs();
-        if (capture) capture->insert(capture->end(), scratch.begin(), scratch.begin() + std::ptrdiff_t(got * 2));
+        if (capture)
+            capture->insert(capture->end(), scratch.begin(),
+                            scratch.begin() + std::ptrdiff_t(got * 2));
         m_played += std::int64_t(got);
         frames -= std::int64_t(want); // the clock moves on whether or not there was sound
         if (consumed) consumed();
@@ -92,6 +100,8 @@ void CNullAudioOutput::RunUntimed() {
     }
 }
 
-bool NullAudioRequested() { return qEnvironmentVariable("KESTROVA_AUDIO").startsWith("null"); }
+bool NullAudioRequested() {
+    return qEnvironmentVariable("KESTROVA_AUDIO").startsWith("null");
+}
 
 } // namespace kestrova

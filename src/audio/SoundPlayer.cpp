@@ -11,7 +11,9 @@ CSoundPlayer::CSoundPlayer(QObject* parent) : QObject(parent) {}
 
 CSoundPlayer::~CSoundPlayer() = default;
 
-void CSoundPlayer::Play(const QString& path) { PlayThen(path, nullptr); }
+void CSoundPlayer::Play(const QString& path) {
+    PlayThen(path, nullptr);
+}
 
 void CSoundPlayer::PlayThen(const QString& path, std::function<void()> done) {
     StopSound();

@@ -78,10 +78,10 @@ const std::vector<S::Key> kLoadOrder = {
 
 // Store order: as loaded, except General and UserGUI, which are written in their own order.
 std::vector<S::Key> MakeStoreOrder() {
-    const char* front[] = {"GlobalFont",  "ShowSplash",     "AutoRun",     "PromptExit",
-                           "AlwaysTop",   "MinimizeToTray", "CloseToTray", "MUSplitHigh",
-                           "MLSplitWidth", "DDSplitHigh",   "ShowTrayIco", "MiniTop",
-                           "MiniLeft",    "NoteHigh",       "NoteWidth"};
+    const char* front[] = {"GlobalFont",   "ShowSplash",     "AutoRun",     "PromptExit",
+                           "AlwaysTop",    "MinimizeToTray", "CloseToTray", "MUSplitHigh",
+                           "MLSplitWidth", "DDSplitHigh",    "ShowTrayIco", "MiniTop",
+                           "MiniLeft",     "NoteHigh",       "NoteWidth"};
     std::vector<S::Key> order;
     for (const char* name : front)
         for (const S::Key& key : kLoadOrder)
@@ -94,7 +94,9 @@ std::vector<S::Key> MakeStoreOrder() {
 
 } // namespace
 
-const std::vector<S::Key>& CAppSetting::LoadOrder() { return kLoadOrder; }
+const std::vector<S::Key>& CAppSetting::LoadOrder() {
+    return kLoadOrder;
+}
 
 const std::vector<S::Key>& CAppSetting::StoreOrder() {
     static const std::vector<S::Key> order = MakeStoreOrder();

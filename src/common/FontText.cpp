@@ -42,10 +42,11 @@ bool FontDescFromText(const QString& text, FontDesc& d) {
     out.escapement = numbers[2];
     out.orientation = numbers[3];
     out.weight = numbers[4];
-    std::uint8_t* bytes[] = {&out.italic,       &out.underline,     &out.strikeOut,
-                             &out.charSet,      &out.outPrecision,  &out.clipPrecision,
-                             &out.quality,      &out.pitchAndFamily};
-    for (int i = 0; i < 8; ++i) *bytes[i] = static_cast<std::uint8_t>(numbers[5 + i]);
+    std::uint8_t* bytes[] = {&out.italic,  &out.underline,     &out.strikeOut,
+                             &out.charSet, &out.outPrecision,  &out.clipPrecision,
+                             &out.quality, &out.pitchAndFamily};
+    for (int i = 0; i < 8; ++i)
+        *bytes[i] = static_cast<std::uint8_t>(numbers[5 + i]);
     out.faceName = text.mid(pos).left(kFaceNameMax);
     d = out;
     return true;
@@ -76,7 +77,9 @@ FontDesc FontDescFromQFont(const QFont& font) {
     return d;
 }
 
-QString FontToText(const QFont& font) { return FontDescToText(FontDescFromQFont(font)); }
+QString FontToText(const QFont& font) {
+    return FontDescToText(FontDescFromQFont(font));
+}
 
 bool FontFromText(const QString& text, QFont& font) {
     FontDesc d;

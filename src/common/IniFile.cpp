@@ -9,7 +9,8 @@ namespace kestrova {
 
 int ProfileInt(const QString& value) {
     qsizetype i = 0;
-    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
         negative = value[i] == '-';
@@ -68,7 +69,8 @@ bool CIniFile::Load(const QString& path) {
     }
     // The final split piece after the last line end is not a line of its own.
     if (!m_sections.isEmpty() && !m_sections.back().lines.isEmpty() &&
-        m_sections.back().lines.back().key.isEmpty() && m_sections.back().lines.back().text.isEmpty())
+        m_sections.back().lines.back().key.isEmpty() &&
+        m_sections.back().lines.back().text.isEmpty())
         m_sections.back().lines.removeLast();
     else if (m_sections.isEmpty() && !m_preamble.isEmpty() && m_preamble.back().text.isEmpty())
         m_preamble.removeLast();
@@ -155,7 +157,8 @@ void CIniFile::SetInt(const QString& section, const QString& key, int value) {
 
 QStringList CIniFile::Sections() const {
     QStringList names;
-    for (const Section& s : m_sections) names << s.name;
+    for (const Section& s : m_sections)
+        names << s.name;
     return names;
 }
 

@@ -38,7 +38,7 @@ public:
 
 private:
     struct Line {
-        QString key; // empty for a comment or blank line kept as it stands
+        QString key;  // empty for a comment or blank line kept as it stands
         QString text; // the value, or the whole raw line
     };
     struct Section {

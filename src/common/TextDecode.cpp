@@ -24,6 +24,8 @@ QString DecodeText(const QByteArray& bytes) {
     return QString::fromLatin1(bytes);
 }
 
-QByteArray EncodeText(const QString& text) { return text.toUtf8(); }
+QByteArray EncodeText(const QString& text) {
+    return text.toUtf8();
+}
 
 } // namespace kestrova

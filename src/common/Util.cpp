@@ -18,7 +18,9 @@ QString WithSlash(QString path) {
     return path;
 }
 
-QString HomeOverride() { return qEnvironmentVariable("KESTROVA_HOME"); }
+QString HomeOverride() {
+    return qEnvironmentVariable("KESTROVA_HOME");
+}
 
 bool FolderWritable(const QString& folder) {
     if (!QFileInfo(folder).isDir()) return false;
@@ -75,7 +77,9 @@ QString DataFolder() {
     return folder;
 }
 
-QString ProfilePath() { return DataFolder() + "Kestrova.ini"; }
+QString ProfilePath() {
+    return DataFolder() + "Kestrova.ini";
+}
 
 bool RemoveFolderContents(const QString& folder, bool removeFolderToo) {
     if (folder.isEmpty()) {
@@ -110,7 +114,9 @@ QString TimeText(std::uint32_t centiseconds) {
         .arg(hundredths, 2, 10, QChar('0'));
 }
 
-void SetMessageHandler(MessageHandler handler) { Handler() = std::move(handler); }
+void SetMessageHandler(MessageHandler handler) {
+    Handler() = std::move(handler);
+}
 
 void ShowMessage(MessageKind kind, const QString& text) {
     if (Handler()) {
@@ -120,7 +126,11 @@ void ShowMessage(MessageKind kind, const QString& text) {
     qWarning().noquote() << text;
 }
 
-bool UserDataModified() { return g_userDataModified; }
-void SetUserDataModified(bool modified) { g_userDataModified = modified; }
+bool UserDataModified() {
+    return g_userDataModified;
+}
+void SetUserDataModified(bool modified) {
+    g_userDataModified = modified;
+}
 
 } // namespace kestrova

@@ -28,7 +28,9 @@ constexpr const char* kTitle = "Kestrova Professional";
 constexpr const char* kDockSection = "DockState";
 constexpr const char* kDockKey = "MainWindow";
 
-QString KeyOf(const QString& text) { return text.section('\t', 0, 0); }
+QString KeyOf(const QString& text) {
+    return text.section('\t', 0, 0);
+}
 
 // The menu bar. An item of the form ">Title" opens a submenu up to the next "<"; "-" is a
 // separator. Items marked with '*' have their handler in this window already.
@@ -40,11 +42,39 @@ const char* const kMenus[][40] = {
      "删除\tCtrl+D", "-", "选择全部\tCtrl+A", "-", "格式字体", nullptr},
     {"视图(&V)", "*主窗口工具栏", "听写工具栏", "格式化工具栏", "*播放控制栏", "*状态栏", "-",
      ">任务窗格", "*主面板", "*音效控制", "*跟读对比", "<", "-", "切换到迷你窗口", nullptr},
-    {"播放(&P)", "*播放/暂停", "*停止", "后退", "前进", "-", "上一首", "下一首", "-",
-     ">播放顺序", "*默认", "*重复单项", "*重复（播放列表）", "*播放单项（不重复）", "<", "-",
-     "一键式选择复读区", "设置开始点", "设置结束点", "左移开始点", "右移结束点", "清除复读区",
-     "返回开始点", "-", "自动逐句复读", "复读上一句", "复读下一句", "-", ">音量(&L)", "增加音量",
-     "减小音量", "<", nullptr},
+    {"播放(&P)",
+     "*播放/暂停",
+     "*停止",
+     "后退",
+     "前进",
+     "-",
+     "上一首",
+     "下一首",
+     "-",
+     ">播放顺序",
+     "*默认",
+     "*重复单项",
+     "*重复（播放列表）",
+     "*播放单项（不重复）",
+     "<",
+     "-",
+     "一键式选择复读区",
+     "设置开始点",
+     "设置结束点",
+     "左移开始点",
+     "右移结束点",
+     "清除复读区",
+     "返回开始点",
+     "-",
+     "自动逐句复读",
+     "复读上一句",
+     "复读下一句",
+     "-",
+     ">音量(&L)",
+     "增加音量",
+     "减小音量",
+     "<",
+     nullptr},
     {"操作(&O)", ">开始听写", "自由模式", "智能模式", "听写难点句库", "<", "-", "自动断句",
      "取消自动断句", "断句设置...", "-", "当前复读区向上合并", "当前复读区向下合并", "-",
      "听写提示...", nullptr},
@@ -70,8 +100,9 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     m_sideBar = new CSideBar(this);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
-    connect(m_statusBar, &CStatusBar::cancelSplitting, this,
-            [this] { if (QAction* a = Action("取消自动断句")) a->trigger(); });
+    connect(m_statusBar, &CStatusBar::cancelSplitting, this, [this] {
+        if (QAction* a = Action("取消自动断句")) a->trigger();
+    });
     // 5. Docking.
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     addDockWidget(Qt::BottomDockWidgetArea, m_transport);
@@ -79,7 +110,8 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     // 6. Always on top.
     SetAlwaysOnTop(m_settings.AlwaysTop);
     // 7. The side-bar panel of last time.
-    if (m_settings.CurrentPanel >= CSideBar::MainPanel && m_settings.CurrentPanel <= CSideBar::RecordPanel)
+    if (m_settings.CurrentPanel >= CSideBar::MainPanel &&
+        m_settings.CurrentPanel <= CSideBar::RecordPanel)
         m_sideBar->ShowPanel(m_settings.CurrentPanel);
     else
         m_sideBar->hide();
@@ -145,7 +177,8 @@ void CMainFrame::CreateMenus() {
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductSite))); });
     connect(Action("发送邮件给作者..."), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
-    connect(Action("学习笔记..."), &QAction::triggered, this, [this] { SelectPage(CTabView::Notes); });
+    connect(Action("学习笔记..."), &QAction::triggered, this,
+            [this] { SelectPage(CTabView::Notes); });
 
     // Not in a menu: the main panel offers it beside the product picture.
     auto* download = new QAction(QString::fromUtf8(kDownloadCommand), this);
@@ -159,8 +192,10 @@ void CMainFrame::CreateMenus() {
         a->setCheckable(true);
     connect(Action("主窗口工具栏"), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
-    connect(Action("播放控制栏"), &QAction::triggered, this,
-            [this](bool on) { m_transport->setVisible(on); UpdateCommandStates(); });
+    connect(Action("播放控制栏"), &QAction::triggered, this, [this](bool on) {
+        m_transport->setVisible(on);
+        UpdateCommandStates();
+    });
     connect(Action("状态栏"), &QAction::triggered, this,
             [this](bool on) { m_statusBar->setVisible(on); });
     const char* panels[] = {"主面板", "音效控制", "跟读对比"};
@@ -216,11 +251,14 @@ void CMainFrame::CreateToolBar() {
     connect(m_toolBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandStates(); });
 }
 
-QAction* CMainFrame::Action(const QString& text) const { return m_actions.value(KeyOf(text)); }
+QAction* CMainFrame::Action(const QString& text) const {
+    return m_actions.value(KeyOf(text));
+}
 
 QStringList CMainFrame::MenuTitles() const {
     QStringList titles;
-    for (const auto& m : m_menuItems) titles << m.first;
+    for (const auto& m : m_menuItems)
+        titles << m.first;
     return titles;
 }
 
@@ -239,10 +277,13 @@ void CMainFrame::UpdateCommandStates() {
     const char* panels[] = {"主面板", "音效控制", "跟读对比"};
     for (int p = 0; p < 3; ++p)
         Action(QString::fromUtf8(panels[p]))
-            ->setChecked(m_sideBar && m_sideBar->isVisibleTo(this) && m_sideBar->CurrentPanel() == p + 1);
+            ->setChecked(m_sideBar && m_sideBar->isVisibleTo(this) &&
+                         m_sideBar->CurrentPanel() == p + 1);
 }
 
-void CMainFrame::SetSplittingProgress(int percent) { m_statusBar->SetSplittingProgress(percent); }
+void CMainFrame::SetSplittingProgress(int percent) {
+    m_statusBar->SetSplittingProgress(percent);
+}
 
 void CMainFrame::SetAlwaysOnTop(bool onTop) {
     const bool visible = isVisible();
@@ -262,10 +303,13 @@ void CMainFrame::PanelCommand(int panel) {
     UpdateCommandStates();
 }
 
-void CMainFrame::SelectPage(int page) { m_tabView->SelectPage(page); }
+void CMainFrame::SelectPage(int page) {
+    m_tabView->SelectPage(page);
+}
 
 void CMainFrame::OpenFileDialog() {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), MediaFileFilter());
+    const QString path =
+        QFileDialog::getOpenFileName(this, QString(), QString(), MediaFileFilter());
     if (!path.isEmpty()) m_transport->OpenFile(path);
 }
 
@@ -303,7 +347,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    for (const auto& step : m_closingSteps) step();
+    for (const auto& step : m_closingSteps)
+        step();
     SavePlacement();
     m_transport->Core().Stop();
     event->accept();
@@ -311,7 +356,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::SavePlacement() {
     m_settings.Profile().SetString("UserGUI", "WindowPos", WindowPlacement::Of(*this).ToText());
-    m_settings.Profile().SetString(kDockSection, kDockKey, QString::fromLatin1(saveState().toBase64()));
+    m_settings.Profile().SetString(kDockSection, kDockKey,
+                                   QString::fromLatin1(saveState().toBase64()));
 }
 
 void CMainFrame::RestoreDockState() {

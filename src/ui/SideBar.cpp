@@ -24,14 +24,17 @@ CSideBar::CSideBar(QWidget* parent) : QDockWidget(parent), m_stack(new QStackedW
 
 QString CSideBar::Caption(int panel) {
     static const char* captions[] = {"", "主面板", "音效控制", "跟读对比"};
-    return panel >= MainPanel && panel <= RecordPanel ? QString::fromUtf8(captions[panel]) : QString();
+    return panel >= MainPanel && panel <= RecordPanel ? QString::fromUtf8(captions[panel])
+                                                      : QString();
 }
 
 QWidget* CSideBar::PanelWidget(int panel) const {
     return panel >= MainPanel && panel <= RecordPanel ? m_stack->widget(panel - 1) : nullptr;
 }
 
-int CSideBar::CurrentPanel() const { return m_stack->currentIndex() + 1; }
+int CSideBar::CurrentPanel() const {
+    return m_stack->currentIndex() + 1;
+}
 
 void CSideBar::ShowPanel(int panel) {
     if (panel < MainPanel || panel > RecordPanel) return;

@@ -94,8 +94,8 @@ QString CTransportBar::PositionText() const {
 void CTransportBar::Tick() {
     if (!m_slider->isSliderDown()) m_slider->setValue(m_core->GetPosition() / 10);
     m_time->setText(PositionText());
-    m_play->setIcon(style()->standardIcon(m_core->IsPlaying() ? QStyle::SP_MediaPause
-                                                               : QStyle::SP_MediaPlay));
+    m_play->setIcon(
+        style()->standardIcon(m_core->IsPlaying() ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
 }
 
 } // namespace kestrova

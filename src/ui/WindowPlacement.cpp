@@ -39,7 +39,8 @@ std::optional<WindowPlacement> WindowPlacement::FromText(const QString& text) {
 
 WindowPlacement WindowPlacement::Of(const QWidget& window) {
     WindowPlacement p;
-    const QRect normal = window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
+    const QRect normal =
+        window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
     p.normal = normal;
     const bool maximized = window.windowState() & Qt::WindowMaximized;
     if (window.isMinimized()) {

@@ -1,12 +1,12 @@
 // The audio engine on the null output: formats, bad input, transport, positions in source
 // time, ends of channel, stop marks, volume and the effect chain.
-#include "support/Fixtures.h"
 #include "audio/AudioOutput.h"
 #include "audio/Decoder.h"
 #include "audio/MediaCore.h"
 #include "audio/SoundPlayer.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "support/Fixtures.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -30,7 +30,7 @@ void Run(CMediaCore& core, int ms) {
 class TestAudio : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_numbered;  // 2 s, sample i holds i % 32000
+    QString m_numbered; // 2 s, sample i holds i % 32000
     QString m_mod;
     QStringList m_messages;
 
@@ -58,7 +58,8 @@ private Q_SLOTS:
         auto core = MakeCore();
         QVERIFY2(core->Load(file), qPrintable(file));
         QCOMPARE(core->SampleRate(), rate);
-        QVERIFY2(qAbs(core->GetLength() - 3000) < 80, qPrintable(QString::number(core->GetLength())));
+        QVERIFY2(qAbs(core->GetLength() - 3000) < 80,
+                 qPrintable(QString::number(core->GetLength())));
         QVERIFY(core->Play());
         Run(*core, 1000);
         QVERIFY(qAbs(core->GetPosition() - 1000) <= 1);
@@ -74,7 +75,8 @@ private Q_SLOTS:
         QCOMPARE(core->Tempo(), -40.0f);
         QVERIFY(core->Play());
         Run(*core, 1000);
-        QVERIFY2(qAbs(core->GetPosition() - 600) <= 10, qPrintable(QString::number(core->GetPosition())));
+        QVERIFY2(qAbs(core->GetPosition() - 600) <= 10,
+                 qPrintable(QString::number(core->GetPosition())));
     }
 
     void badFilesAreRefused_data() {
@@ -99,7 +101,8 @@ private Q_SLOTS:
         QVERIFY(core->Load(Media("truncated.mp3")));
         QSignalSpy ended(core.get(), &CMediaCore::playEnded);
         QVERIFY(core->Play());
-        for (int i = 0; i < 40 && ended.isEmpty(); ++i) Run(*core, 100);
+        for (int i = 0; i < 40 && ended.isEmpty(); ++i)
+            Run(*core, 100);
         QCOMPARE(ended.size(), 1);
         QVERIFY(core->GetPosition() > 1000 && core->GetPosition() < 2000);
     }
@@ -116,14 +119,15 @@ private Q_SLOTS:
         QVERIFY(sequential);
         std::vector<float> all(size_t(sequential->SampleRate()) * 2 * 2);
         const int got = sequential->Read(all.data(), int(all.size() / 2));
-        for (std::int64_t target : {std::int64_t(1), std::int64_t(12345), std::int64_t(44100),
-                                    std::int64_t(got - 100)}) {
+        for (std::int64_t target :
+             {std::int64_t(1), std::int64_t(12345), std::int64_t(44100), std::int64_t(got - 100)}) {
             auto seeking = OpenDecoder(file);
             QVERIFY(seeking->Seek(target));
             QCOMPARE(seeking->Position(), target);
             float frames[64 * 2];
             QCOMPARE(seeking->Read(frames, 64), 64);
-            for (int i = 0; i < 128; ++i) QCOMPARE(frames[i], all[size_t(target * 2 + i)]);
+            for (int i = 0; i < 128; ++i)
+                QCOMPARE(frames[i], all[size_t(target * 2 + i)]);
         }
     }
 
@@ -175,7 +179,8 @@ private Q_SLOTS:
         QVERIFY(core->SetTempo(-40, 0, -100));
         QVERIFY(core->Play());
         Run(*core, 1000);
-        QVERIFY2(qAbs(core->GetPosition() - 600) <= 2, qPrintable(QString::number(core->GetPosition())));
+        QVERIFY2(qAbs(core->GetPosition() - 600) <= 2,
+                 qPrintable(QString::number(core->GetPosition())));
         // A change while playing keeps the count in source time.
         QVERIFY(core->SetTempo(0, 0, -100));
         Run(*core, 1000);
@@ -220,7 +225,8 @@ private Q_SLOTS:
         QCOMPARE(calls, 1);
         QVERIFY(core->IsPlaying());
         Run(*core, 400);
-        QVERIFY2(qAbs(core->GetPosition() - 1450) <= 60, qPrintable(QString::number(core->GetPosition())));
+        QVERIFY2(qAbs(core->GetPosition() - 1450) <= 60,
+                 qPrintable(QString::number(core->GetPosition())));
         Run(*core, 700);
         QCOMPARE(calls, 2);
         QVERIFY(core->IsStopped()); // left at its end
@@ -244,20 +250,23 @@ private Q_SLOTS:
         QCOMPARE(core->StopMark(), 500);
         core->SetPosition(200);
         QVERIFY(core->Play());
-        for (int i = 0; i < 20; ++i) Run(*core, 100);
+        for (int i = 0; i < 20; ++i)
+            Run(*core, 100);
         QCOMPARE(marks.size(), 1);
         QVERIFY(core->IsPaused());
         QCOMPARE(core->GetPosition(), 500);
         if (tempo == 0.0f) {
             QCOMPARE(int(heard.size() / 2), 22050 - 8820);
-            QCOMPARE(NumberOf(heard[heard.size() - 2]), 22049); // the sample at the mark is not played
+            QCOMPARE(NumberOf(heard[heard.size() - 2]),
+                     22049); // the sample at the mark is not played
         }
         // Playing on from the mark goes past it; a seek before it arms it again.
         QVERIFY(core->Play());
         Run(*core, 300);
         QVERIFY(core->GetPosition() > 600);
         core->SetPosition(400);
-        for (int i = 0; i < 5; ++i) Run(*core, 100);
+        for (int i = 0; i < 5; ++i)
+            Run(*core, 100);
         QCOMPARE(marks.size(), 2);
     }
 
@@ -273,7 +282,8 @@ private Q_SLOTS:
         core->SetStopMark(1200);
         core->SetPosition(1000);
         QVERIFY(core->Play());
-        for (int i = 0; i < 12; ++i) Run(*core, 100);
+        for (int i = 0; i < 12; ++i)
+            Run(*core, 100);
         QCOMPARE(passes, 3);
         QVERIFY(core->IsPaused());
         QCOMPARE(core->GetPosition(), 1200);
@@ -323,7 +333,8 @@ private Q_SLOTS:
     void effectChainValues() {
         auto core = MakeCore();
         QVERIFY(core->Load(Media("lesson.wav")));
-        for (int band = 0; band < 10; ++band) QCOMPARE(core->BandGainDb(band), 0.0f);
+        for (int band = 0; band < 10; ++band)
+            QCOMPARE(core->BandGainDb(band), 0.0f);
         QCOMPARE(core->ReverbMixDb(), -96.0f);
         core->SetEffect(3, 4);
         QCOMPARE(core->BandGainDb(3), 6.0f);
@@ -337,13 +348,15 @@ private Q_SLOTS:
         auto peak = [&](int bandValue) {
             auto c = MakeCore();
             c->Load(Media("lesson.wav"));
-            for (int b = 0; b < 10; ++b) c->SetEffect(b, bandValue);
+            for (int b = 0; b < 10; ++b)
+                c->SetEffect(b, bandValue);
             std::vector<float> heard;
             c->NullOutput()->capture = &heard;
             c->Play();
             Run(*c, 500);
             float p = 0;
-            for (float s : heard) p = std::max(p, std::abs(s));
+            for (float s : heard)
+                p = std::max(p, std::abs(s));
             return p;
         };
         QVERIFY(peak(4) > 1.5f * peak(10));
@@ -389,11 +402,13 @@ private Q_SLOTS:
         // Cut and damaged copies decode as far as they go.
         for (int cut : {10, 200, 4000, int(bytes.size() / 3)}) {
             QByteArray damaged = bytes.left(cut);
-            for (int i = 100; i < damaged.size(); i += 97) damaged[i] = char(damaged[i] ^ 0x5A);
+            for (int i = 100; i < damaged.size(); i += 97)
+                damaged[i] = char(damaged[i] ^ 0x5A);
             if (auto d = OpenDecoderFromMemory(damaged)) {
                 float frames[2048];
                 int total = 0;
-                while (int n = d->Read(frames, 1024)) total += n;
+                while (int n = d->Read(frames, 1024))
+                    total += n;
                 QVERIFY(total >= 0);
             }
         }

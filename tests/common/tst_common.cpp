@@ -114,10 +114,11 @@ private Q_SLOTS:
         ini.SetString("State", "Volume", "70");
         ini.SetString("New", "Text", QString::fromUtf8("定时器1, 中文"));
         QVERIFY(ini.Save(path));
-        QCOMPARE(ReadAll(path), QByteArray("; comment\r\n[Other]\r\nKeep=me, please\r\n[UserGUI]\r\n"
-                                           "WindowPos=1,2\r\n[State]\r\nVolume=70\r\n"
-                                           "Name=\"quoted\"\r\n[New]\r\n") +
-                                    QString::fromUtf8("Text=定时器1, 中文\r\n").toUtf8());
+        QCOMPARE(ReadAll(path),
+                 QByteArray("; comment\r\n[Other]\r\nKeep=me, please\r\n[UserGUI]\r\n"
+                            "WindowPos=1,2\r\n[State]\r\nVolume=70\r\n"
+                            "Name=\"quoted\"\r\n[New]\r\n") +
+                     QString::fromUtf8("Text=定时器1, 中文\r\n").toUtf8());
         CIniFile missing;
         QVERIFY(!missing.Load(dir.filePath("none.ini")));
         QCOMPARE(missing.GetString("A", "B", "def"), QString("def"));
@@ -142,7 +143,8 @@ private Q_SLOTS:
             QCOMPARE(s.MUSplitHigh, 150);
             QCOMPARE(s.GlobalFont, QString());
         }
-        const QStringList lines = QString::fromUtf8(ReadAll(path)).split("\r\n", Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromUtf8(ReadAll(path)).split("\r\n", Qt::SkipEmptyParts);
         QStringList expected;
         QString section;
         for (const auto& key : CAppSetting::StoreOrder()) {
@@ -153,7 +155,8 @@ private Q_SLOTS:
             expected << QString(key.name) + "=";
         }
         QCOMPARE(lines.size(), expected.size());
-        for (int i = 0; i < lines.size(); ++i) QVERIFY2(lines[i].startsWith(expected[i]), qPrintable(lines[i]));
+        for (int i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines[i].startsWith(expected[i]), qPrintable(lines[i]));
         QCOMPARE(lines[1], QString("GlobalFont="));
         QCOMPARE(lines[2], QString("ShowSplash=1"));
         QCOMPARE(lines[3], QString("AutoRun=0"));
@@ -171,8 +174,8 @@ private Q_SLOTS:
             s.SetProfile(path);
             s.Load();
             QCOMPARE(s.Volume, 0);
-            QCOMPARE(s.Mute, true);      // flag: any non-zero
-            QCOMPARE(s.IgnoreCase, 5);   // integer flag: as read
+            QCOMPARE(s.Mute, true);    // flag: any non-zero
+            QCOMPARE(s.IgnoreCase, 5); // integer flag: as read
             s.GlobalFont = "-19,0,0,0,400,0,0,0,0,0,0,0,0,Courier New";
             s.Tempo = -40;
             s.FinishAudio = QString::fromUtf8("/home/学生/prompt, one.wav");

@@ -11,7 +11,9 @@ QString MediaDir() {
     return dir.isEmpty() ? QStringLiteral("media") : dir;
 }
 
-QString Media(const QString& name) { return MediaDir() + '/' + name; }
+QString Media(const QString& name) {
+    return MediaDir() + '/' + name;
+}
 
 namespace {
 void Put16(QByteArray& b, quint16 v) {
@@ -19,7 +21,8 @@ void Put16(QByteArray& b, quint16 v) {
     b.append(char(v & 0xFF));
 }
 void PutLe(QByteArray& b, quint32 v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b.append(char((v >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
 }
 } // namespace
 
@@ -32,7 +35,7 @@ void WriteTinyMod(const QString& path) {
         if (s == 0) header.replace(0, 6, "square");
         mod += header;
         Put16(mod, s == 0 ? sampleWords : 0);
-        mod.append(char(0));          // finetune
+        mod.append(char(0));               // finetune
         mod.append(char(s == 0 ? 64 : 0)); // volume
         Put16(mod, 0);
         Put16(mod, 1);
@@ -52,7 +55,8 @@ void WriteTinyMod(const QString& path) {
     }
     mod += pattern;
     QByteArray sample(sampleWords * 2, '\0');
-    for (int i = 0; i < sample.size(); ++i) sample[i] = char((i / 16) % 2 ? 90 : -90);
+    for (int i = 0; i < sample.size(); ++i)
+        sample[i] = char((i / 16) % 2 ? 90 : -90);
     mod += sample;
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(mod);
@@ -62,7 +66,8 @@ void WriteNumberedWav(const QString& path, int frames, int rate, int channels) {
     QByteArray data;
     data.reserve(frames * 2 * channels);
     for (int i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c) PutLe(data, quint32(i % 32000), 2);
+        for (int c = 0; c < channels; ++c)
+            PutLe(data, quint32(i % 32000), 2);
     QByteArray wav = "RIFF";
     PutLe(wav, quint32(36 + data.size()), 4);
     wav += "WAVEfmt ";
@@ -80,6 +85,8 @@ void WriteNumberedWav(const QString& path, int frames, int rate, int channels) {
     if (file.open(QIODevice::WriteOnly)) file.write(wav);
 }
 
-int NumberOf(float sample) { return int(std::lround(double(sample) * 32768.0)); }
+int NumberOf(float sample) {
+    return int(std::lround(double(sample) * 32768.0));
+}
 
 } // namespace kestrova::test

@@ -95,7 +95,8 @@ private Q_SLOTS:
         CMainFrame frame(settings);
         QCOMPARE(frame.TabView()->count(), 5);
         const QStringList captions = {"正在播放", "逆向听写", "难点句库", "学习笔记", "网络电台"};
-        for (int i = 0; i < 5; ++i) QCOMPARE(frame.TabView()->tabText(i), captions[i]);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(frame.TabView()->tabText(i), captions[i]);
         frame.SelectPage(3);
         QCOMPARE(frame.TabView()->currentIndex(), 3);
         QCOMPARE(frame.SideBar()->width(), CSideBar::kWidth);
