@@ -1,6 +1,7 @@
 #include "TimeSlider.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 
 namespace kestrova {
@@ -16,6 +17,29 @@ void CTimeSlider::mousePressEvent(QMouseEvent* event) {
         Q_EMIT sliderReleased();
     }
     QSlider::mousePressEvent(event);
+}
+
+} // namespace kestrova
+
+namespace kestrova {
+
+void CTimeSlider::SetSelection(int start, int end) {
+    if (end <= start) start = end = 0;
+    if (start == m_selStart && end == m_selEnd) return;
+    m_selStart = start;
+    m_selEnd = end;
+    update();
+}
+
+void CTimeSlider::paintEvent(QPaintEvent* event) {
+    QSlider::paintEvent(event);
+    if (!HasSelection() || maximum() <= minimum()) return;
+    const int x0 = QStyle::sliderPositionFromValue(minimum(), maximum(), m_selStart, width());
+    const int x1 = QStyle::sliderPositionFromValue(minimum(), maximum(), m_selEnd, width());
+    QPainter p(this);
+    QColor c = palette().color(QPalette::Highlight);
+    c.setAlpha(110);
+    p.fillRect(QRect(x0, height() / 2 - 3, std::max(x1 - x0, 2), 6), c);
 }
 
 } // namespace kestrova

@@ -4,16 +4,26 @@
 #include "SideBar.h"
 #include "StatusBar.h"
 #include "TabView.h"
-#include "TransportBar.h"
+#include "MainSiderPanel.h"
+#include "NowPlayingFrm.h"
 #include "WindowPlacement.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
+#include "common/Util.h"
+#include "library/PlaylistView.h"
+#include "repeat/CtrlBar.h"
+#include "repeat/RepeatPage.h"
+#include "repeat/SellistView.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QSaveFile>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStyle>
@@ -32,6 +42,20 @@ QString KeyOf(const QString& text) {
     return text.section('\t', 0, 0);
 }
 
+using Cmd = CCtrlBar::Command;
+// Menu commands that the control bar carries out.
+const std::vector<std::pair<const char*, Cmd>> kBarCommands = {
+    {"播放/暂停", Cmd::PlayPause},     {"停止", Cmd::Stop},
+    {"后退", Cmd::Back},               {"前进", Cmd::Forward},
+    {"上一首", Cmd::PrevFile},         {"下一首", Cmd::NextFile},
+    {"一键式选择复读区", Cmd::OneKey}, {"设置开始点", Cmd::SetStart},
+    {"设置结束点", Cmd::SetEnd},       {"左移开始点", Cmd::MoveStartLeft},
+    {"右移结束点", Cmd::MoveEndRight}, {"清除复读区", Cmd::ClearRegion},
+    {"返回开始点", Cmd::BackToStart},  {"自动逐句复读", Cmd::AutoRepeat},
+    {"复读上一句", Cmd::PrevSentence}, {"复读下一句", Cmd::NextSentence},
+    {"增加音量", Cmd::VolumeUp},       {"减小音量", Cmd::VolumeDown},
+};
+
 // The menu bar. An item of the form ">Title" opens a submenu up to the next "<"; "-" is a
 // separator. Items marked with '*' have their handler in this window already.
 const char* const kMenus[][40] = {
@@ -45,11 +69,11 @@ const char* const kMenus[][40] = {
     {"播放(&P)",
      "*播放/暂停",
      "*停止",
-     "后退",
-     "前进",
+     "*后退",
+     "*前进",
      "-",
-     "上一首",
-     "下一首",
+     "*上一首",
+     "*下一首",
      "-",
      ">播放顺序",
      "*默认",
@@ -58,28 +82,28 @@ const char* const kMenus[][40] = {
      "*播放单项（不重复）",
      "<",
      "-",
-     "一键式选择复读区",
-     "设置开始点",
-     "设置结束点",
-     "左移开始点",
-     "右移结束点",
-     "清除复读区",
-     "返回开始点",
+     "*一键式选择复读区",
+     "*设置开始点",
+     "*设置结束点",
+     "*左移开始点",
+     "*右移结束点",
+     "*清除复读区",
+     "*返回开始点",
      "-",
-     "自动逐句复读",
-     "复读上一句",
-     "复读下一句",
+     "*自动逐句复读",
+     "*复读上一句",
+     "*复读下一句",
      "-",
      ">音量(&L)",
-     "增加音量",
-     "减小音量",
+     "*增加音量",
+     "*减小音量",
      "<",
      nullptr},
-    {"操作(&O)", ">开始听写", "自由模式", "智能模式", "听写难点句库", "<", "-", "自动断句",
-     "取消自动断句", "断句设置...", "-", "当前复读区向上合并", "当前复读区向下合并", "-",
+    {"操作(&O)", ">开始听写", "自由模式", "智能模式", "听写难点句库", "<", "-", "*自动断句",
+     "*取消自动断句", "断句设置...", "-", "*当前复读区向上合并", "*当前复读区向下合并", "-",
      "听写提示...", nullptr},
     {"工具(&T)", "添加电台...", "-", "*学习笔记...", "全文浏览与翻译...", "定时器...", "-",
-     "设置...", nullptr},
+     "*设置...", nullptr},
     {"帮助(&H)", "帮助...", "*访问网站...", "*发送邮件给作者...", "-", "*关于 Kestrova...",
      nullptr},
 };
@@ -96,8 +120,12 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     // 2-4. Toolbar, control bar, side bar, status bar.
     CreateMenus();
     CreateToolBar();
-    m_transport = new CTransportBar(m_settings, this);
+    m_ctrlBar = new CCtrlBar(m_settings, nullptr, this);
     m_sideBar = new CSideBar(this);
+    m_nowPlaying = new CNowPlayingFrm(m_settings, m_tabView->PageWidget(CTabView::NowPlaying));
+    m_tabView->PageWidget(CTabView::NowPlaying)->layout()->addWidget(m_nowPlaying);
+    m_mainPanel = new CMainSiderPanel(m_settings, m_sideBar->PanelWidget(CSideBar::MainPanel));
+    m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
     connect(m_statusBar, &CStatusBar::cancelSplitting, this, [this] {
@@ -105,7 +133,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     });
     // 5. Docking.
     addToolBar(Qt::TopToolBarArea, m_toolBar);
-    addDockWidget(Qt::BottomDockWidgetArea, m_transport);
+    addDockWidget(Qt::BottomDockWidgetArea, m_ctrlBar);
     addDockWidget(Qt::LeftDockWidgetArea, m_sideBar);
     // 6. Always on top.
     SetAlwaysOnTop(m_settings.AlwaysTop);
@@ -120,16 +148,15 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     // 11. Title.
     setWindowTitle(QString::fromLatin1(kTitle));
 
-    connect(m_transport, &CTransportBar::openRequested, this, &CMainFrame::OpenFileDialog);
-    connect(m_transport, &CTransportBar::fileOpened, this, [this] { UpdateCommandStates(); });
-    connect(m_transport, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
+    WireStudyLoop();
+    connect(m_ctrlBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
     connect(m_sideBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
     UpdateCommandStates();
 }
 
 CMainFrame::~CMainFrame() {
     // The bars report their hiding while the window goes; nothing here is to be updated.
-    for (QObject* bar : {static_cast<QObject*>(m_transport), static_cast<QObject*>(m_sideBar),
+    for (QObject* bar : {static_cast<QObject*>(m_ctrlBar), static_cast<QObject*>(m_sideBar),
                          static_cast<QObject*>(m_toolBar)})
         bar->disconnect(this);
 }
@@ -171,8 +198,6 @@ void CMainFrame::CreateMenus() {
 
     connect(Action("打开文件..."), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
     connect(Action("退出"), &QAction::triggered, this, &QWidget::close);
-    connect(Action("播放/暂停"), &QAction::triggered, this, [this] { m_transport->PlayPause(); });
-    connect(Action("停止"), &QAction::triggered, this, [this] { m_transport->StopPlayback(); });
     connect(Action("访问网站..."), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductSite))); });
     connect(Action("发送邮件给作者..."), &QAction::triggered, this,
@@ -193,7 +218,7 @@ void CMainFrame::CreateMenus() {
     connect(Action("主窗口工具栏"), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
     connect(Action("播放控制栏"), &QAction::triggered, this, [this](bool on) {
-        m_transport->setVisible(on);
+        m_ctrlBar->setVisible(on);
         UpdateCommandStates();
     });
     connect(Action("状态栏"), &QAction::triggered, this,
@@ -269,10 +294,22 @@ QStringList CMainFrame::MenuItems(const QString& menuTitle) const {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    const bool fileOpen = m_transport && m_transport->Core().HasChannel();
+    if (!m_ctrlBar) return;
+    const bool fileOpen = m_ctrlBar->Engine().HasChannel();
+    for (auto it = kBarCommands.begin(); it != kBarCommands.end(); ++it)
+        if (QAction* a = Action(QString::fromUtf8(it->first))) a->setEnabled(m_ctrlBar->IsEnabled(it->second));
+    Action("自动逐句复读")->setCheckable(true);
+    Action("自动逐句复读")->setChecked(m_ctrlBar->AutoRepeatOn());
+    CSellistView* list = Sellist();
+    const bool lrc = false; // subtitles arrive with the subtitle view
+    const int row = list->SelectedRow();
+    Action("当前复读区向上合并")->setEnabled(!lrc && list->Count() > 0 && row > 0);
+    Action("当前复读区向下合并")->setEnabled(!lrc && list->Count() > 0 && row >= 0 && row + 1 < list->Count());
+    Action("自动断句")->setEnabled(fileOpen);
+    Action("取消自动断句")->setEnabled(list->IsSplitting());
     Action("学习笔记...")->setEnabled(fileOpen);
     if (m_toolBar) Action("主窗口工具栏")->setChecked(m_toolBar->isVisibleTo(this));
-    if (m_transport) Action("播放控制栏")->setChecked(m_transport->isVisibleTo(this));
+    Action("播放控制栏")->setChecked(m_ctrlBar->isVisibleTo(this));
     if (m_statusBar) Action("状态栏")->setChecked(m_statusBar->isVisibleTo(this));
     const char* panels[] = {"主面板", "音效控制", "跟读对比"};
     for (int p = 0; p < 3; ++p)
@@ -308,9 +345,7 @@ void CMainFrame::SelectPage(int page) {
 }
 
 void CMainFrame::OpenFileDialog() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, QString(), QString(), MediaFileFilter());
-    if (!path.isEmpty()) m_transport->OpenFile(path);
+    Playlist()->OpenFiles(QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
 }
 
 void CMainFrame::Activate(unsigned showState) {
@@ -326,6 +361,7 @@ void CMainFrame::Activate(unsigned showState) {
     if (!m_activated) {
         m_activated = true;
         Q_EMIT activated();
+        Playlist()->LoadPlaylist(); // opens the remembered entry without playing it
     }
 }
 
@@ -350,7 +386,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     for (const auto& step : m_closingSteps)
         step();
     SavePlacement();
-    m_transport->Core().Stop();
+    m_ctrlBar->Engine().Stop();
     event->accept();
 }
 
@@ -363,6 +399,109 @@ void CMainFrame::SavePlacement() {
 void CMainFrame::RestoreDockState() {
     const QString state = m_settings.Profile().GetString(kDockSection, kDockKey, QString());
     if (!state.isEmpty()) restoreState(QByteArray::fromBase64(state.toLatin1()));
+}
+
+
+void CMainFrame::AddFilesDialog() {
+    Playlist()->AddFiles(QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
+}
+
+void CMainFrame::ShowRepeatOptions() {
+    CRepeatPage page(m_settings, this);
+    connect(&page, &CRepeatPage::stored, m_mainPanel, &CMainSiderPanel::SyncFromSettings);
+    page.exec();
+}
+
+CSellistView* CMainFrame::Sellist() const { return m_nowPlaying->Sellist(); }
+CPlaylistView* CMainFrame::Playlist() const { return m_nowPlaying->Playlist(); }
+
+QString CMainFrame::PrepareUserData(const QString& entry) {
+    // Temp holds the work of one file, named by Info.ini. The same file opening again finds
+    // it there; another file starts with an empty Temp.
+    const QString temp = DataFolder() + "Temp/";
+    QDir().mkpath(temp);
+    const QString media = entry.isEmpty() ? m_ctrlBar->PlaylistEntry() : entry;
+    QFile info(temp + "Info.ini");
+    const QString owner =
+        info.open(QIODevice::ReadOnly) ? QString::fromUtf8(info.readAll()) : QString();
+    info.close();
+    if (owner != media) {
+        RemoveFolderContents(temp, false);
+        QSaveFile out(temp + "Info.ini");
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(media.toUtf8());
+            out.commit();
+        }
+    }
+    return entry.isEmpty() ? QString() : temp + "audio.dat";
+}
+
+void CMainFrame::SaveUserData() {
+    if (m_ctrlBar->Engine().HasChannel()) Sellist()->SaveSentenceFile();
+}
+
+void CMainFrame::WireStudyLoop() {
+    CSellistView* list = Sellist();
+    CPlaylistView* playlist = Playlist();
+    m_ctrlBar->SetSentenceList(list);
+    list->SetCtrlBar(m_ctrlBar);
+
+    CCtrlBar::Hooks bar;
+    bar.saveUserData = [this] { SaveUserData(); };
+    bar.loadUserData = [this](const QString& entry) { return PrepareUserData(entry); };
+    bar.loadSubtitles = [list](const QString&) {
+        if (!list->LoadSentenceFile()) list->AutoSplitIfAllowed();
+    };
+    m_ctrlBar->SetHooks(bar);
+
+    CPlaylistView::Hooks pl;
+    pl.openEntry = [this](int index) { return m_ctrlBar->OpenEntry(index); };
+    pl.playingIndex = [this] { return m_ctrlBar->PlaylistIndex(); };
+    pl.setPlayingIndex = [this](int index) { m_ctrlBar->SetPlaylistIndex(index); };
+    pl.restoreLastEntry = [this](const QStringList* paths) {
+        return m_ctrlBar->RestoreLastEntry(paths);
+    };
+    pl.play = [this] { m_ctrlBar->Execute(CCtrlBar::Command::Play); };
+    pl.saveUserData = [this] { SaveUserData(); };
+    pl.released = [this, list] {
+        list->ClearSentences();
+        setWindowTitle(QString::fromLatin1(kTitle));
+    };
+    playlist->SetHooks(pl);
+    connect(playlist, &CPlaylistView::addFilesRequested, this, &CMainFrame::AddFilesDialog);
+    connect(playlist, &CPlaylistView::titleChanged, this, &QWidget::setWindowTitle);
+    connect(playlist, &CPlaylistView::bitRateChanged, this,
+            [this](const QString& text) { m_statusBar->SetPaneText(6, text); });
+    connect(m_ctrlBar, &CCtrlBar::entryOpened, this, [this, playlist](int index) {
+        if (index < 0)
+            setWindowTitle(QString::fromLatin1(kTitle));
+        else
+            playlist->MarkPlaying(index);
+        UpdateCommandStates();
+    });
+    connect(m_ctrlBar, &CCtrlBar::paneText, this,
+            [this](int pane, const QString& text) { m_statusBar->SetPaneText(pane, text); });
+    connect(m_ctrlBar, &CCtrlBar::commandStatesChanged, this, [this] { UpdateCommandStates(); });
+    connect(list, &CSellistView::splittingProgress, this, &CMainFrame::SetSplittingProgress);
+
+    for (const auto& [text, command] : kBarCommands) {
+        const CCtrlBar::Command c = command;
+        if (QAction* a = Action(QString::fromUtf8(text)))
+            connect(a, &QAction::triggered, this, [this, c] { m_ctrlBar->Execute(c); });
+    }
+    connect(Action("自动断句"), &QAction::triggered, list, &CSellistView::StartSplit);
+    connect(Action("取消自动断句"), &QAction::triggered, list, &CSellistView::StopSplit);
+    connect(Action("当前复读区向上合并"), &QAction::triggered, list, &CSellistView::MergeUp);
+    connect(Action("当前复读区向下合并"), &QAction::triggered, list, &CSellistView::MergeDown);
+    connect(Action("设置..."), &QAction::triggered, this, &CMainFrame::ShowRepeatOptions);
+    connect(m_mainPanel, &CMainSiderPanel::command, this, [this](const QString& text) {
+        if (QAction* a = Action(text); a && a->isEnabled()) a->trigger();
+    });
+    connect(m_mainPanel, &CMainSiderPanel::pauseChoiceChanged, m_ctrlBar,
+            &CCtrlBar::ResetPauseCounter);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
+    AddClosingStep([this] { SaveUserData(); });
 }
 
 } // namespace kestrova

@@ -1,4 +1,4 @@
-// The main window: toolbar, the five-page tab view, the transport bar, the side bar with its
+// The main window: toolbar, the five-page tab view, the control bar, the side bar with its
 // panels, the status bar with the splitting progress, the menu bar, window placement and
 // dock layout kept in the profile. Commands are QActions found by their menu text. GUI
 // thread.
@@ -15,10 +15,14 @@ class QToolBar;
 namespace kestrova {
 
 class CAppSetting;
+class CCtrlBar;
+class CMainSiderPanel;
+class CNowPlayingFrm;
+class CPlaylistView;
+class CSellistView;
 class CSideBar;
 class CStatusBar;
 class CTabView;
-class CTransportBar;
 
 // Neutral placeholder addresses of the product's own pages.
 inline constexpr const char* kProductSite = "https://www.kestrova.example/";
@@ -48,7 +52,10 @@ public:
     CTabView* TabView() const { return m_tabView; }
     CSideBar* SideBar() const { return m_sideBar; }
     CStatusBar* StatusBarPanes() const { return m_statusBar; }
-    CTransportBar* Transport() const { return m_transport; }
+    CCtrlBar* CtrlBar() const { return m_ctrlBar; }
+    CSellistView* Sellist() const;
+    CPlaylistView* Playlist() const;
+    CMainSiderPanel* MainPanel() const { return m_mainPanel; }
     QToolBar* MainToolBar() const { return m_toolBar; }
 
     void SetSplittingProgress(int percent);
@@ -57,6 +64,9 @@ public:
     void PanelCommand(int panel);
     void SelectPage(int page);
     void OpenFileDialog();
+    void AddFilesDialog();
+    // The options of automatic repeat (the options dialog's repeat page, for now alone).
+    void ShowRepeatOptions();
 
     // Steps that run when the window closes, before the placement is saved (user data of
     // the open file, the shortcut table).
@@ -72,6 +82,11 @@ protected:
 
 private:
     void CreateMenus();
+    void WireStudyLoop();
+    // The open file's work in Temp: kept while the same file is open again, written before
+    // another one opens (packing it beside the file comes with the user-data archives).
+    QString PrepareUserData(const QString& entry);
+    void SaveUserData();
     void CreateToolBar();
     QAction* AddAction(QMenu* menu, const QString& text, bool enabled);
     void UpdateCommandStates();
@@ -83,7 +98,9 @@ private:
     CTabView* m_tabView = nullptr;
     QToolBar* m_toolBar = nullptr;
     CStatusBar* m_statusBar = nullptr;
-    CTransportBar* m_transport = nullptr;
+    CCtrlBar* m_ctrlBar = nullptr;
+    CNowPlayingFrm* m_nowPlaying = nullptr;
+    CMainSiderPanel* m_mainPanel = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;
     QHash<QString, QAction*> m_actions;

@@ -12,7 +12,9 @@
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
 #include "ui/TabView.h"
-#include "ui/TransportBar.h"
+#include "library/PlaylistView.h"
+#include "repeat/CtrlBar.h"
+#include "repeat/SellistView.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -172,11 +174,11 @@ private Q_SLOTS:
 
     void placementIsSavedAndApplied() {
         CAppSetting settings;
-        settings.Profile().SetString("UserGUI", "WindowPos", "0,1,-1,-1,-1,-1,40,50,740,550");
+        settings.Profile().SetString("UserGUI", "WindowPos", "0,1,-1,-1,-1,-1,40,50,1040,650");
         {
             CMainFrame frame(settings);
             frame.Activate();
-            QCOMPARE(frame.normalGeometry().size(), QSize(700, 500));
+            QCOMPARE(frame.normalGeometry().size(), QSize(1000, 600));
             frame.setWindowState(Qt::WindowMinimized);
             QVERIFY(frame.close());
         }
@@ -184,7 +186,7 @@ private Q_SLOTS:
             WindowPlacement::FromText(settings.Profile().GetString("UserGUI", "WindowPos", ""));
         QVERIFY(saved);
         QCOMPARE(saved->showCmd, WindowPlacement::kShow); // minimised is stored as "show"
-        QCOMPARE(saved->normal.size(), QSize(700, 500));
+        QCOMPARE(saved->normal.size(), QSize(1000, 600));
         // A malformed placement leaves the default size.
         settings.Profile().SetString("UserGUI", "WindowPos", "1,2,3");
         CMainFrame other(settings);
@@ -225,28 +227,47 @@ private Q_SLOTS:
         QVERIFY(!(frame.windowFlags() & Qt::WindowStaysOnTopHint));
     }
 
-    void provisionalTransportPlaysALesson() {
-        CAppSetting settings;
-        settings.Volume = 80;
-        CMainFrame frame(settings);
-        frame.show();
-        CTransportBar* bar = frame.Transport();
-        QVERIFY(bar->OpenFile(test::Media("lesson.mp3")));
-        CMediaCore& core = bar->Core();
-        QVERIFY(core.IsPlaying());
-        int volume = 0;
-        core.GetAttributes(nullptr, &volume, nullptr);
-        QCOMPARE(volume, 80);
-        QVERIFY(frame.Action("学习笔记...")->isEnabled());
-        core.NullOutput()->Advance(1500);
-        QTest::qWait(150); // one tick of the bar's 100 ms timer
-        QVERIFY(bar->PositionText().startsWith("00:01.50 / 00:03.0"));
-        QCOMPARE(bar->findChild<QLabel*>("positionText")->text(), bar->PositionText());
-        frame.Action("播放/暂停")->trigger();
-        QVERIFY(core.IsPaused());
-        frame.Action("停止")->trigger();
-        QVERIFY(core.IsStopped());
-        QCOMPARE(core.GetPosition(), 0);
+    void openedLessonPlaysAndRestoresAtNextStart() {
+        QTemporaryDir home;
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        const QStringList lessons = {test::Media("lesson.mp3"), test::Media("lesson.wav")};
+        {
+            CAppSetting settings;
+            settings.Volume = 80;
+            settings.UseSplit = false;
+            CMainFrame frame(settings);
+            frame.Activate();
+            frame.Playlist()->OpenFiles(lessons);
+            CMediaCore& core = frame.CtrlBar()->Engine();
+            QVERIFY(core.IsPlaying());
+            QCOMPARE(frame.windowTitle(), QString("lesson.mp3 - Kestrova Professional"));
+            int volume = 0;
+            core.GetAttributes(nullptr, &volume, nullptr);
+            QCOMPARE(volume, 80);
+            QVERIFY(frame.Action("学习笔记...")->isEnabled());
+            core.NullOutput()->Advance(1500);
+            frame.CtrlBar()->ClockTick();
+            QVERIFY(frame.StatusBarPanes()->PaneText(7).startsWith("00:01.50 / 00:03.0"));
+            frame.Action("下一首")->trigger();
+            QCOMPARE(frame.CtrlBar()->PlaylistIndex(), 1);
+            QVERIFY(core.IsPlaying());
+            frame.Action("播放/暂停")->trigger();
+            QVERIFY(core.IsPaused());
+            frame.Action("停止")->trigger();
+            QVERIFY(core.IsStopped());
+            QCOMPARE(core.GetPosition(), 0);
+            QVERIFY(frame.close());
+        }
+        // The next start opens the entry of last time, without playing it.
+        CAppSetting restored;
+        restored.PlaylistIndex = 1;
+        CMainFrame frame(restored);
+        frame.Activate();
+        QCOMPARE(static_cast<const QStringList&>(frame.Playlist()->Paths()), lessons);
+        QCOMPARE(frame.CtrlBar()->PlaylistIndex(), 1);
+        QVERIFY(frame.CtrlBar()->Engine().HasChannel());
+        QVERIFY(frame.CtrlBar()->Engine().IsStopped());
+        qputenv("KESTROVA_HOME", m_home.path().toUtf8());
     }
 
     void aboutWindow() {

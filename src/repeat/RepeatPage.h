@@ -1,0 +1,49 @@
+// "复读设置": the repeat options (prompt sound, pause after each pass and its length, passes
+// per sentence, cancelling the repeat by dragging outside the region, the breakpoint move
+// step). It stands as its own dialog until the options dialog holds it as a page. GUI thread.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace kestrova {
+
+class CAppSetting;
+
+class CRepeatPage : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRepeatPage(CAppSetting& settings, QWidget* parent = nullptr);
+
+    // The seven pass counts and the ten move steps, in list order.
+    static const int kCounts[7];
+    static const int kSteps[10];
+    // Writes the page into the settings (what OK does).
+    void Store();
+
+    QCheckBox* PromptCheck() const { return m_prompt; }
+    QLineEdit* PromptPath() const { return m_path; }
+    QCheckBox* PauseCheck() const { return m_pause; }
+    QComboBox* PauseLength() const { return m_pauseLength; }
+    QComboBox* Count() const { return m_count; }
+    QCheckBox* CancelCheck() const { return m_cancel; }
+    QComboBox* Step() const { return m_step; }
+
+Q_SIGNALS:
+    void stored();
+
+private:
+    CAppSetting& m_settings;
+    QCheckBox* m_prompt;
+    QLineEdit* m_path;
+    QCheckBox* m_pause;
+    QComboBox* m_pauseLength;
+    QComboBox* m_count;
+    QCheckBox* m_cancel;
+    QComboBox* m_step;
+};
+
+} // namespace kestrova

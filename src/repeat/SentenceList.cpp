@@ -1,0 +1,95 @@
+#include "SentenceList.h"
+
+#include "common/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace kestrova::sentences {
+
+bool MergeUp(SentenceArray& items, int s) {
+    if (s <= 0 || s >= int(items.size())) return false;
+    items[size_t(s - 1)].end = items[size_t(s)].end;
+    items.erase(items.begin() + s);
+    return true;
+}
+
+bool MergeDown(SentenceArray& items, int s) {
+    if (s < 0 || s + 1 >= int(items.size())) return false;
+    items[size_t(s)].end = items[size_t(s + 1)].end;
+    items.erase(items.begin() + s + 1);
+    return true;
+}
+
+ModifyResult Modify(SentenceArray& items, int s, std::uint32_t start, std::uint32_t end) {
+    if (s < 0 || s >= int(items.size())) return ModifyResult::OutOfRange;
+    if (start >= end) return ModifyResult::StartNotBeforeEnd;
+    items[size_t(s)] = SEL_ITEM{start, end};
+    if (s > 0) items[size_t(s - 1)].end = start;
+    if (s + 1 < int(items.size())) items[size_t(s + 1)].start = end;
+    return ModifyResult::Changed;
+}
+
+std::uint32_t Nudged(std::uint32_t old, int position) {
+    if (position <= 0 || position >= 1000) return old;
+    const std::int64_t value = std::int64_t(old) + position - 500;
+    return std::uint32_t(std::max<std::int64_t>(value, 0));
+}
+
+SentenceArray ParseFile(const QByteArray& bytes, bool* anything) {
+    SentenceArray items;
+    bool any = false;
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r')) line.chop(1);
+        QList<QByteArray> fields;
+        for (const QByteArray& piece : line.split('!'))
+            if (!piece.isEmpty()) fields << piece;
+        if (fields.isEmpty()) continue;
+        any = true;
+        if (fields.size() < 2) continue;
+        items.push_back(SEL_ITEM{std::uint32_t(ProfileInt(QString::fromLatin1(fields[0]))),
+                                 std::uint32_t(ProfileInt(QString::fromLatin1(fields[1])))});
+    }
+    if (anything) *anything = any;
+    return items;
+}
+
+QByteArray FormatFile(const SentenceArray& items) {
+    QByteArray out;
+    out.reserve(qsizetype(items.size()) * 14);
+    for (const SEL_ITEM& item : items) {
+        out += QByteArray::number(item.start);
+        out += '!';
+        out += QByteArray::number(item.end);
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool LoadFile(const QString& path, SentenceArray& items) {
+    items.clear();
+    QFile file(path);
+    if (!file.exists()) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (file.open(QIODevice::WriteOnly)) file.close();
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    bool anything = false;
+    items = ParseFile(file.readAll(), &anything);
+    return anything;
+}
+
+bool SaveFile(const QString& path, const SentenceArray& items) {
+    if (items.empty()) return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(FormatFile(items));
+    return file.commit();
+}
+
+} // namespace kestrova::sentences

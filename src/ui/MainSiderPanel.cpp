@@ -1,0 +1,108 @@
+#include "MainSiderPanel.h"
+
+#include "common/AppSetting.h"
+#include "common/Util.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMovie>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace kestrova {
+
+namespace {
+const int kCounts[7] = {1, 2, 3, 5, 10, 15, 20};
+}
+
+CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
+    : QWidget(parent), m_settings(settings) {
+    setObjectName(QStringLiteral("MainSiderPanel"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    m_logo = new QLabel(this);
+    m_logo->setAlignment(Qt::AlignCenter);
+    m_logo->setCursor(Qt::PointingHandCursor);
+    const QString logo = ProgramFolder() + "logo.gif";
+    if (QFile::exists(logo)) {
+        auto* movie = new QMovie(logo, QByteArray(), m_logo);
+        m_logo->setMovie(movie);
+        movie->start();
+    }
+    layout->addWidget(m_logo);
+
+    auto* common = new QGroupBox(QString::fromUtf8("常用操作"), this);
+    auto* links = new QVBoxLayout(common);
+    // Link text, and the menu command it sends.
+    const char* items[][2] = {{"打开音频文件", "打开文件..."},   {"切换到迷你窗口", "切换到迷你窗口"},
+                              {"断句当前音频", "自动断句"},       {"音效控制", "音效控制"},
+                              {"跟读对比", "跟读对比"},           {"全文浏览与翻译", "全文浏览与翻译..."}};
+    for (const auto& item : items) {
+        auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(QString::fromUtf8(item[0])), common);
+        link->setObjectName(QString::fromUtf8(item[1]));
+        link->setCursor(Qt::PointingHandCursor);
+        const QString commandText = QString::fromUtf8(item[1]);
+        connect(link, &QLabel::linkActivated, this, [this, commandText] { Q_EMIT command(commandText); });
+        links->addWidget(link);
+    }
+    layout->addWidget(common);
+
+    auto* wordRow = new QHBoxLayout;
+    m_word = new QLineEdit(this);
+    auto* find = new QToolButton(this);
+    find->setText(QString::fromUtf8("查"));
+    find->setToolTip(QString::fromUtf8("查找单词"));
+    wordRow->addWidget(m_word, 1);
+    wordRow->addWidget(find);
+    layout->addLayout(wordRow);
+    auto lookUp = [this] {
+        if (!m_word->text().isEmpty()) QDesktopServices::openUrl(DictionaryUrl(m_word->text()));
+    };
+    connect(find, &QToolButton::clicked, this, lookUp);
+    connect(m_word, &QLineEdit::returnPressed, this, lookUp);
+
+    auto* repeat = new QGroupBox(QString::fromUtf8("自动逐句复读选项"), this);
+    auto* form = new QFormLayout(repeat);
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    m_count = new QComboBox(repeat);
+    for (const char* t : {"一次", "二次", "三次", "五次", "十次", "十五次", "二十次"})
+        m_count->addItem(QString::fromUtf8(t));
+    m_pause = new QComboBox(repeat);
+    for (const char* t : {"不使用", "一秒", "三秒", "五秒", "十秒", "句子时长", "双倍句子时长", "暂停"})
+        m_pause->addItem(QString::fromUtf8(t));
+    form->addRow(QString::fromUtf8("复读次数"), m_count);
+    form->addRow(QString::fromUtf8("句间暂停时长"), m_pause);
+    layout->addWidget(repeat);
+    layout->addStretch(1);
+
+    SyncFromSettings();
+    connect(m_count, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0 && i < 7) m_settings.RepeatAmount = kCounts[i];
+    });
+    connect(m_pause, &QComboBox::activated, this, [this](int i) {
+        m_settings.PauseFinish = i > 0;
+        if (i > 0) m_settings.PauseFinishIndex = i - 1;
+        Q_EMIT pauseChoiceChanged();
+    });
+}
+
+void CMainSiderPanel::SyncFromSettings() {
+    int count = -1;
+    for (int i = 0; i < 7; ++i)
+        if (kCounts[i] == m_settings.RepeatAmount) count = i;
+    m_count->setCurrentIndex(count);
+    m_pause->setCurrentIndex(m_settings.PauseFinish ? std::clamp(m_settings.PauseFinishIndex + 1, 1, 7) : 0);
+}
+
+QUrl CMainSiderPanel::DictionaryUrl(const QString& word) {
+    return QUrl(QString::fromLatin1(kDictionarySite) + "/search/?q=" + word);
+}
+
+} // namespace kestrova

@@ -1,0 +1,43 @@
+// The side bar's main panel: the product picture, links to common commands, a word look-up
+// box, and the automatic-repeat options (passes per sentence, pause between sentences).
+// GUI thread.
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace kestrova {
+
+class CAppSetting;
+
+class CMainSiderPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kDictionarySite = "https://dict.kestrova.example";
+
+    CMainSiderPanel(CAppSetting& settings, QWidget* parent = nullptr);
+    // Shows the settings' count and pause choices.
+    void SyncFromSettings();
+    QComboBox* CountList() const { return m_count; }
+    QComboBox* PauseList() const { return m_pause; }
+    QLineEdit* WordBox() const { return m_word; }
+    static QUrl DictionaryUrl(const QString& word);
+
+Q_SIGNALS:
+    // A link: the command text of the main menu it stands for.
+    void command(const QString& commandText);
+    // The pause choice changed; the control bar resets its pause counter.
+    void pauseChoiceChanged();
+
+private:
+    CAppSetting& m_settings;
+    QComboBox* m_count;
+    QComboBox* m_pause;
+    QLineEdit* m_word;
+    QLabel* m_logo;
+};
+
+} // namespace kestrova

@@ -1,0 +1,32 @@
+#include "NowPlayingFrm.h"
+
+#include "common/AppSetting.h"
+#include "library/PlaylistView.h"
+#include "repeat/SellistView.h"
+
+#include <QVBoxLayout>
+
+namespace kestrova {
+
+CNowPlayingFrm::CNowPlayingFrm(CAppSetting& settings, QWidget* parent)
+    : QSplitter(Qt::Vertical, parent) {
+    setObjectName(QStringLiteral("NowPlayingFrm"));
+    auto* upper = new QSplitter(Qt::Horizontal, this);
+    m_sellist = new CSellistView(settings, upper);
+    m_playlist = new CPlaylistView(settings, upper);
+    upper->addWidget(m_sellist);
+    upper->addWidget(m_playlist);
+    m_subtitles = new QWidget(this);
+    m_subtitles->setObjectName(QStringLiteral("subtitleArea"));
+    auto* layout = new QVBoxLayout(m_subtitles);
+    layout->setContentsMargins(0, 0, 0, 0);
+    addWidget(upper);
+    addWidget(m_subtitles);
+    const int width = std::max(settings.MLSplitWidth, 60);
+    const int height = std::max(settings.MUSplitHigh, 60);
+    upper->setSizes({width, 600});
+    setSizes({height, 400});
+    setStretchFactor(1, 1);
+}
+
+} // namespace kestrova
