@@ -142,39 +142,64 @@ QToolButton* CCtrlBar::AddButton(const QString& text, const QString& tip, Comman
     return b;
 }
 
-bool CCtrlBar::HasFile() const { return m_engine->HasChannel(); }
-bool CCtrlBar::PauseTimerRunning() const { return m_pauseTimer->isActive(); }
-bool CCtrlBar::AutoRepeatOn() const { return m_autoRepeat->isChecked(); }
-bool CCtrlBar::Muted() const { return m_mute->isChecked(); }
-int CCtrlBar::Volume() const { return m_volume->value(); }
+bool CCtrlBar::HasFile() const {
+    return m_engine->HasChannel();
+}
+bool CCtrlBar::PauseTimerRunning() const {
+    return m_pauseTimer->isActive();
+}
+bool CCtrlBar::AutoRepeatOn() const {
+    return m_autoRepeat->isChecked();
+}
+bool CCtrlBar::Muted() const {
+    return m_mute->isChecked();
+}
+int CCtrlBar::Volume() const {
+    return m_volume->value();
+}
 
 bool CCtrlBar::IsEnabled(Command c) const {
     const bool file = HasFile();
     const bool stopped = m_engine->IsStopped();
     const int count = m_paths ? int(m_paths->size()) : 0;
     switch (c) {
-    case Command::Play: return file && !m_engine->IsPlaying();
-    case Command::Pause: return file && !stopped && !m_engine->IsPaused();
-    case Command::PlayPause: return file;
-    case Command::Stop: return file && !stopped && !Dictating();
+    case Command::Play:
+        return file && !m_engine->IsPlaying();
+    case Command::Pause:
+        return file && !stopped && !m_engine->IsPaused();
+    case Command::PlayPause:
+        return file;
+    case Command::Stop:
+        return file && !stopped && !Dictating();
     case Command::Back:
     case Command::Forward:
     case Command::SetStart:
-    case Command::SetEnd: return file && !stopped;
-    case Command::BackToStart: return file && !stopped;
-    case Command::OneKey: return file && m_engine->IsPlaying() && !Dictating();
-    case Command::MoveStartLeft: return m_regionSet && m_start != 0;
-    case Command::MoveEndRight: return file && m_regionSet && m_end != m_slider->maximum();
-    case Command::ClearRegion: return file && m_regionSet && !Dictating();
-    case Command::PrevFile: return m_index >= 1;
-    case Command::NextFile: return m_index != -1 && m_index < count - 1;
+    case Command::SetEnd:
+        return file && !stopped;
+    case Command::BackToStart:
+        return file && !stopped;
+    case Command::OneKey:
+        return file && m_engine->IsPlaying() && !Dictating();
+    case Command::MoveStartLeft:
+        return m_regionSet && m_start != 0;
+    case Command::MoveEndRight:
+        return file && m_regionSet && m_end != m_slider->maximum();
+    case Command::ClearRegion:
+        return file && m_regionSet && !Dictating();
+    case Command::PrevFile:
+        return m_index >= 1;
+    case Command::NextFile:
+        return m_index != -1 && m_index < count - 1;
     case Command::Mute:
     case Command::VolumeUp:
-    case Command::VolumeDown: return true;
+    case Command::VolumeDown:
+        return true;
     case Command::AutoRepeat:
         return file && m_sellist && m_sellist->Count() >= 1 && !AnyDictation();
-    case Command::PrevSentence: return m_sellist && m_sellist->CanPrevious();
-    case Command::NextSentence: return m_sellist && m_sellist->CanNext();
+    case Command::PrevSentence:
+        return m_sellist && m_sellist->CanPrevious();
+    case Command::NextSentence:
+        return m_sellist && m_sellist->CanNext();
     }
     return false;
 }
@@ -185,15 +210,21 @@ void CCtrlBar::Execute(Command c) {
         return;
     }
     switch (c) {
-    case Command::Play: Play(); break;
-    case Command::Pause: Pause(); break;
+    case Command::Play:
+        Play();
+        break;
+    case Command::Pause:
+        Pause();
+        break;
     case Command::PlayPause:
         if (m_engine->IsPlaying())
             Pause();
         else
             Play();
         break;
-    case Command::Stop: Stop(); break;
+    case Command::Stop:
+        Stop();
+        break;
     case Command::Back:
     case Command::Forward: {
         const int t = m_engine->GetPosition() + (c == Command::Back ? -kJumpMs : kJumpMs);
@@ -204,9 +235,15 @@ void CCtrlBar::Execute(Command c) {
         }
         break;
     }
-    case Command::BackToStart: m_engine->SetPosition(int(m_start * 10)); break;
-    case Command::SetStart: SetStartPoint(); break;
-    case Command::SetEnd: SetEndPoint(); break;
+    case Command::BackToStart:
+        m_engine->SetPosition(int(m_start * 10));
+        break;
+    case Command::SetStart:
+        SetStartPoint();
+        break;
+    case Command::SetEnd:
+        SetEndPoint();
+        break;
     case Command::OneKey:
         if (m_oneKey == 0) {
             SetStartPoint();
@@ -227,15 +264,33 @@ void CCtrlBar::Execute(Command c) {
         ShowRegion();
         ApplyStopMark();
         break;
-    case Command::ClearRegion: ClearRegion(); break;
-    case Command::PrevFile: StepFile(-1); break;
-    case Command::NextFile: StepFile(+1); break;
-    case Command::Mute: m_mute->toggle(); break;
-    case Command::VolumeUp: SetVolume(std::min(100, m_volume->value() + 5)); break;
-    case Command::VolumeDown: SetVolume(std::max(0, m_volume->value() - 5)); break;
-    case Command::AutoRepeat: SwitchAutoRepeat(true); break;
-    case Command::PrevSentence: m_sellist->Previous(); break;
-    case Command::NextSentence: m_sellist->Next(); break;
+    case Command::ClearRegion:
+        ClearRegion();
+        break;
+    case Command::PrevFile:
+        StepFile(-1);
+        break;
+    case Command::NextFile:
+        StepFile(+1);
+        break;
+    case Command::Mute:
+        m_mute->toggle();
+        break;
+    case Command::VolumeUp:
+        SetVolume(std::min(100, m_volume->value() + 5));
+        break;
+    case Command::VolumeDown:
+        SetVolume(std::max(0, m_volume->value() - 5));
+        break;
+    case Command::AutoRepeat:
+        SwitchAutoRepeat(true);
+        break;
+    case Command::PrevSentence:
+        m_sellist->Previous();
+        break;
+    case Command::NextSentence:
+        m_sellist->Next();
+        break;
     }
     UpdateButtons();
 }
@@ -362,7 +417,8 @@ void CCtrlBar::SetRegion(std::uint32_t start, std::uint32_t end) {
 
 void CCtrlBar::ShowPassMessage() {
     if (!AutoRepeatOn() || m_settings.RepeatAmount <= 0) return;
-    const int pass = std::clamp(m_settings.RepeatAmount - m_counter + 1, 1, m_settings.RepeatAmount);
+    const int pass =
+        std::clamp(m_settings.RepeatAmount - m_counter + 1, 1, m_settings.RepeatAmount);
     Q_EMIT paneText(0, QString::fromUtf8("第 %1/%2 遍").arg(pass).arg(m_settings.RepeatAmount));
 }
 
@@ -390,10 +446,9 @@ bool CCtrlBar::OpenCurrentEntry() {
     const QString entry = m_paths->at(m_index);
     QString media = entry;
     const QString loaded =
-        m_hooks.loadUserData ? m_hooks.loadUserData(entry.endsWith(".kcw", Qt::CaseInsensitive)
-                                                        ? entry
-                                                        : QString())
-                             : QString();
+        m_hooks.loadUserData
+            ? m_hooks.loadUserData(entry.endsWith(".kcw", Qt::CaseInsensitive) ? entry : QString())
+            : QString();
     if (entry.endsWith(".kcw", Qt::CaseInsensitive)) media = loaded;
     if (m_sellist) m_sellist->ClearSentences();
     // The playlist marks the entry even when it fails, so the learner sees which one it was.
@@ -439,8 +494,8 @@ void CCtrlBar::StepFile(int step) {
 
 void CCtrlBar::MuteToggled(bool muted) {
     m_engine->SetMute(muted);
-    m_mute->setIcon(style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted
-                                                : QStyle::SP_MediaVolume));
+    m_mute->setIcon(
+        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
     m_settings.Mute = muted;
 }
 
@@ -510,13 +565,13 @@ void CCtrlBar::SwitchAutoRepeat(bool fromMenu) {
 
 bool CCtrlBar::OnEngineEnd(int kind) {
     if (kind == 1) {
-        RegionEnd();
+        OnRegionEnd();
         return false;
     }
     return PlayEnd();
 }
 
-void CCtrlBar::RegionEnd() {
+void CCtrlBar::OnRegionEnd() {
     m_engine->Pause();
     if (m_settings.AudioPrompt && !m_settings.FinishAudio.isEmpty())
         m_prompt->Play(m_settings.FinishAudio);
@@ -565,7 +620,9 @@ bool CCtrlBar::PlayEnd() {
     // The file is done: the play order decides what comes next, after this answer.
     Reset();
     switch (m_settings.Order) {
-    case 1: Post(Command::Play); break;
+    case 1:
+        Post(Command::Play);
+        break;
     case 2:
         if (m_index == -1 || !m_paths || m_index >= m_paths->size() - 1) {
             Reset();
@@ -576,14 +633,19 @@ bool CCtrlBar::PlayEnd() {
             Post(Command::NextFile);
         }
         break;
-    case 3: Post(Command::Stop); break;
-    default: Post(Command::NextFile); break;
+    case 3:
+        Post(Command::Stop);
+        break;
+    default:
+        Post(Command::NextFile);
+        break;
     }
     return true;
 }
 
 void CCtrlBar::Post(Command command) {
-    QMetaObject::invokeMethod(this, [this, command] { Execute(command); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, command] { Execute(command); }, Qt::QueuedConnection);
 }
 
 void CCtrlBar::StartPauseTimer() {
@@ -607,7 +669,7 @@ void CCtrlBar::PositionTick() {
             m_engine->SetPosition(int(m_start * 10));
     } else if (m_engine->StopMark() < 0 && m_engine->IsPlaying() &&
                int(m_end * 10) < m_engine->GetLength()) {
-        RegionEnd(); // only when no stop mark covers this region's end
+        OnRegionEnd(); // only when no stop mark covers this region's end
     }
     UpdateButtons();
 }
@@ -656,8 +718,9 @@ void CCtrlBar::PauseTick() {
 }
 
 void CCtrlBar::UpdateButtons() {
-    for (const auto& [button, command] : m_buttons) button->setEnabled(IsEnabled(command) ||
-                                                                      (command == Command::AutoRepeat && AutoRepeatOn()));
+    for (const auto& [button, command] : m_buttons)
+        button->setEnabled(IsEnabled(command) ||
+                           (command == Command::AutoRepeat && AutoRepeatOn()));
     Q_EMIT commandStatesChanged();
 }
 

@@ -28,18 +28,36 @@ class CCtrlBar : public QDockWidget {
     Q_OBJECT
 public:
     enum class Command {
-        Play, Pause, PlayPause, Stop, Back, Forward, BackToStart, SetStart, SetEnd, OneKey,
-        MoveStartLeft, MoveEndRight, ClearRegion, PrevFile, NextFile, Mute, VolumeUp,
-        VolumeDown, AutoRepeat, PrevSentence, NextSentence
+        Play,
+        Pause,
+        PlayPause,
+        Stop,
+        Back,
+        Forward,
+        BackToStart,
+        SetStart,
+        SetEnd,
+        OneKey,
+        MoveStartLeft,
+        MoveEndRight,
+        ClearRegion,
+        PrevFile,
+        NextFile,
+        Mute,
+        VolumeUp,
+        VolumeDown,
+        AutoRepeat,
+        PrevSentence,
+        NextSentence
     };
 
     // What the bar asks of parts that live elsewhere; every hook may be left empty.
     struct Hooks {
-        std::function<void()> saveUserData;                     // before another file opens
+        std::function<void()> saveUserData;                        // before another file opens
         std::function<QString(const QString& entry)> loadUserData; // gives the media path
-        std::function<void(const QString& media)> loadSubtitles; // after the engine opened it
-        std::function<bool()> dictationRunning;   // sentence dictation in progress
-        std::function<bool()> anyDictationRunning; // sentence or free dictation
+        std::function<void(const QString& media)> loadSubtitles;   // after the engine opened it
+        std::function<bool()> dictationRunning;                    // sentence dictation in progress
+        std::function<bool()> anyDictationRunning;                 // sentence or free dictation
         std::function<void(bool, bool)> stopDictation;
         std::function<bool()> recordSourceEnded;
         std::function<void(bool opened)> effectsFileChanged;
@@ -67,7 +85,8 @@ public:
     // The playlist moved the playing entry (an entry above it was removed).
     void SetPlaylistIndex(int index) { m_index = index; }
     QString PlaylistEntry() const {
-        return m_paths && m_index >= 0 && m_index < m_paths->size() ? m_paths->at(m_index) : QString();
+        return m_paths && m_index >= 0 && m_index < m_paths->size() ? m_paths->at(m_index)
+                                                                    : QString();
     }
     void ResetPauseCounter() { m_pauseSeconds = 0; }
 
@@ -110,7 +129,7 @@ private:
     void StepFile(int step);
     void MuteToggled(bool muted);
     void SwitchAutoRepeat(bool fromMenu);
-    void RegionEnd();
+    void OnRegionEnd();
     bool PlayEnd();
     bool OnEngineEnd(int kind);
     void ShowRegion();
@@ -121,7 +140,9 @@ private:
     void Post(Command command);
     bool HasFile() const;
     bool Dictating() const { return m_hooks.dictationRunning && m_hooks.dictationRunning(); }
-    bool AnyDictation() const { return m_hooks.anyDictationRunning && m_hooks.anyDictationRunning(); }
+    bool AnyDictation() const {
+        return m_hooks.anyDictationRunning && m_hooks.anyDictationRunning();
+    }
     void UpdateButtons();
     QToolButton* AddButton(const QString& text, const QString& tip, Command command);
 
