@@ -20,6 +20,36 @@ if [ ! -f "$media/minute.wav" ]; then
 fi
 ./build-bench/bench/bench_audio "$media/hour.mp3" "$media/minute.wav"
 
+# Splitting: the hour in four formats, speech with twenty known gaps, and the list views.
+for ext in ogg m4a wav; do
+  [ -f "$media/hour.$ext" ] || ffmpeg -nostdin -loglevel error -y -i "$media/hour.mp3" "$media/hour.$ext"
+done
+if [ ! -f "$media/speech.wav" ]; then
+  (
+    cd "$media"
+    parts=(); t=0; : > speech_gaps.txt
+    for i in $(seq 0 20); do
+      espeak-ng -w "p_s$i.wav" "Sentence number $i is spoken here, and then the speaker pauses." 2>/dev/null
+      sox "p_s$i.wav" -r 22050 -c 1 "p_t$i.wav"
+      parts+=("p_t$i.wav")
+      t=$(awk -v a="$t" -v b="$(soxi -D "p_t$i.wav")" 'BEGIN{print a+b}')
+      if [ "$i" -lt 20 ]; then
+        gap=$(awk -v i="$i" 'BEGIN{printf "%.2f", 0.7 + (i * 37 % 9) * 0.1}')
+        sox -n -r 22050 -c 1 "p_g$i.wav" trim 0 "$gap"
+        parts+=("p_g$i.wav")
+        awk -v a="$t" -v g="$gap" 'BEGIN{printf "%.3f %.3f\n", a, a+g}' >> speech_gaps.txt
+        t=$(awk -v a="$t" -v g="$gap" 'BEGIN{print a+g}')
+      fi
+    done
+    sox "${parts[@]}" p_raw.wav
+    total=$(soxi -D p_raw.wav)
+    sox -m p_raw.wav "|sox -n -r 22050 -c 1 -p synth $total whitenoise vol 0.005" -r 44100 -c 2 speech.wav
+    rm -f p_*.wav
+  )
+fi
+./build-bench/bench/bench_split --lists --accuracy "$media/speech.wav" "$media/speech_gaps.txt" \
+  "$media/hour.mp3" "$media/hour.ogg" "$media/hour.m4a" "$media/hour.wav"
+
 # Start-up to the main window shown (offscreen, empty profile), median of 11 starts.
 times=()
 for i in $(seq 11); do

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# kestrova-cli split: the sentence lines of a lesson, an LRC skeleton, and the error path.
+set -u
+cli=$1
+media=$2
+fail=0
+check() { if [ "$2" != "$3" ]; then echo "FAIL: $1: got [$2] want [$3]"; fail=1; fi; }
+
+out=$("$cli" split "$media/speech_gaps.wav"); rc=$?
+check "exit code" "$rc" 0
+check "sentence count" "$(printf '%s\n' "$out" | wc -l)" 3
+check "first sentence starts at 1" "$(printf '%s\n' "$out" | head -1 | cut -d'!' -f1)" 1
+check "lines join" "$(printf '%s\n' "$out" | awk -F'!' 'NR>1 && $1!=prev {bad=1} {prev=$2} END {print bad+0}')" 0
+
+out=$("$cli" split --format lrc "$media/speech_gaps.wav")
+check "lrc first line" "$(printf '%s\n' "$out" | head -1)" "[00:00.01]"
+
+out=$("$cli" split --gap 200 "$media/speech_gaps.wav")
+check "a large gap leaves one sentence" "$(printf '%s\n' "$out" | wc -l)" 1
+
+"$cli" split "$media/text.mp3" >/dev/null 2>&1; rc=$?
+check "not audio exits 1" "$rc" 1
+err=$("$cli" split "$media/text.mp3" 2>&1 >/dev/null)
+check "one error line" "$(printf '%s\n' "$err" | wc -l)" 1
+
+[ $fail -eq 0 ] && echo "cli: all checks passed"
+exit $fail
