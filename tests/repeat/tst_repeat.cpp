@@ -5,11 +5,14 @@
 #include "common/Util.h"
 #include "controls/TimeSlider.h"
 #include "repeat/CtrlBar.h"
+#include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
 #include "repeat/SentenceList.h"
 #include "repeat/Splitter.h"
 #include "support/Fixtures.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -348,6 +351,27 @@ private Q_SLOTS:
         QCOMPARE(loop.bar->PlaylistIndex(), 2);
         QVERIFY(loop.Engine().IsPlaying());
         SetMessageHandler(nullptr);
+    }
+
+    void repeatPageStoresWhatItShows() {
+        CAppSetting settings;
+        settings.RepeatAmount = 2;
+        settings.MoveStep = 75; // not one of the steps: shown as none and kept
+        settings.PauseFinishIndex = 4;
+        {
+            CRepeatPage page(settings);
+            QCOMPARE(page.Count()->currentText(), QString::fromUtf8("二次"));
+            QCOMPARE(page.Step()->currentIndex(), -1);
+            QCOMPARE(page.PauseLength()->currentText(), QString::fromUtf8("句子时长"));
+            page.Count()->setCurrentIndex(3);
+            page.PauseCheck()->setChecked(true);
+            page.Store();
+        }
+        QCOMPARE(settings.RepeatAmount, 5);
+        QCOMPARE(settings.MoveStep, 75);
+        QVERIFY(settings.PauseFinish);
+        CRepeatPage again(settings);
+        QCOMPARE(again.Count()->currentText(), QString::fromUtf8("五次"));
     }
 
     void sentenceListSelectsAndSaves() {

@@ -9,6 +9,7 @@
 #include "common/Util.h"
 #include "support/Fixtures.h"
 #include "ui/MainFrame.h"
+#include "ui/MainSiderPanel.h"
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
 #include "ui/TabView.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QComboBox>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -158,6 +160,25 @@ private Q_SLOTS:
         CMainFrame bare(none);
         bare.show();
         QVERIFY(!bare.SideBar()->isVisible());
+    }
+
+    void mainPanelRepeatLists() {
+        CAppSetting settings;
+        settings.RepeatAmount = 5;
+        settings.PauseFinish = true;
+        settings.PauseFinishIndex = 2;
+        CMainFrame frame(settings);
+        CMainSiderPanel* panel = frame.MainPanel();
+        QCOMPARE(panel->CountList()->currentText(), QString::fromUtf8("五次"));
+        QCOMPARE(panel->PauseList()->currentText(), QString::fromUtf8("五秒"));
+        panel->CountList()->setCurrentIndex(6);
+        Q_EMIT panel->CountList()->activated(6);
+        QCOMPARE(settings.RepeatAmount, 20);
+        panel->PauseList()->setCurrentIndex(0);
+        Q_EMIT panel->PauseList()->activated(0);
+        QVERIFY(!settings.PauseFinish);
+        QCOMPARE(CMainSiderPanel::DictionaryUrl("hello").toString(),
+                 QString("https://dict.kestrova.example/search/?q=hello"));
     }
 
     void windowPlacementText() {
