@@ -58,7 +58,8 @@ double DecodeFloor(const char* path) {
                 out.resize(size_t(frame->nb_samples) * 2 + 64);
                 auto* dst = reinterpret_cast<std::uint8_t*>(out.data());
                 swr_convert(swr, &dst, frame->nb_samples + 32,
-                            const_cast<const std::uint8_t**>(frame->extended_data), frame->nb_samples);
+                            const_cast<const std::uint8_t**>(frame->extended_data),
+                            frame->nb_samples);
                 av_frame_unref(frame);
             }
         }
@@ -78,8 +79,9 @@ void Throughput(const char* path) {
     const auto start = Clock::now();
     const SplitResult r = SplitFile(QString::fromLocal8Bit(path), SplitParams{}, 0, never);
     const double split = Seconds(start);
-    std::printf("split %-40s %7.2f s, decode floor %7.2f s, ratio %.3f (target <= 1.15), %zu sentences\n",
-                path, split, floor, split / floor, r.sentences.size());
+    std::printf(
+        "split %-40s %7.2f s, decode floor %7.2f s, ratio %.3f (target <= 1.15), %zu sentences\n",
+        path, split, floor, split / floor, r.sentences.size());
 }
 
 void Accuracy(const char* speech, const char* gapsFile) {
@@ -105,7 +107,8 @@ void Accuracy(const char* speech, const char* gapsFile) {
         if (!found) ++inside;
     }
     int exactlyOne = 0;
-    for (int h : hits) exactlyOne += h == 1;
+    for (int h : hits)
+        exactlyOne += h == 1;
     const int boundaries = int(r.sentences.size()) - 1;
     std::printf("accuracy: %zu gaps, %d boundaries; gaps with exactly one boundary %d; boundaries "
                 "inside sentences %d; precision %.3f, recall %.3f\n",
@@ -120,7 +123,8 @@ void Lists() {
     CAppSetting settings;
     CSellistView list(settings);
     list.resize(300, 300);
-    for (std::uint32_t i = 0; i < 5000; ++i) list.GetSentences().push_back(SEL_ITEM{i * 300, i * 300 + 300});
+    for (std::uint32_t i = 0; i < 5000; ++i)
+        list.GetSentences().push_back(SEL_ITEM{i * 300, i * 300 + 300});
     auto start = Clock::now();
     list.RebuildRows();
     std::printf("RebuildRows of 5000 sentences: %.1f ms (target < 300)\n", Seconds(start) * 1e3);
@@ -143,8 +147,9 @@ void Lists() {
     start = Clock::now();
     view.SortByHeader();
     const double sort = Seconds(start);
-    std::printf("playlist of 10000: load %.1f ms, rebuild %.1f ms, sort %.1f ms (each target < 300)\n",
-                load * 1e3, rebuild * 1e3, sort * 1e3);
+    std::printf(
+        "playlist of 10000: load %.1f ms, rebuild %.1f ms, sort %.1f ms (each target < 300)\n",
+        load * 1e3, rebuild * 1e3, sort * 1e3);
 }
 
 } // namespace

@@ -58,6 +58,41 @@ std::int64_t MemorySeek(void* opaque, std::int64_t offset, int whence) {
     return target;
 }
 
+// Decoded frames waiting to be read. Grows without zero-filling what the converter is about
+// to overwrite.
+class CPending {
+public:
+    float* Data() { return m_data.get(); }
+    std::size_t Size() const { return m_size; }
+    bool Empty() const { return m_size == 0; }
+    void Clear() { m_size = 0; }
+    void Truncate(std::size_t size) { m_size = std::min(m_size, size); }
+    // Room for `count` more floats at the end; they count as used until truncated.
+    float* Grow(std::size_t count) {
+        if (m_size + count > m_capacity) {
+            const std::size_t capacity = std::max(m_size + count, m_capacity * 2);
+            std::unique_ptr<float[]> bigger(new float[capacity]);
+            if (m_size) std::memcpy(bigger.get(), m_data.get(), m_size * sizeof(float));
+            m_data = std::move(bigger);
+            m_capacity = capacity;
+        }
+        float* tail = m_data.get() + m_size;
+        m_size += count;
+        return tail;
+    }
+    void DropFront(std::size_t count) {
+        count = std::min(count, m_size);
+        if (count < m_size)
+            std::memmove(m_data.get(), m_data.get() + count, (m_size - count) * sizeof(float));
+        m_size -= count;
+    }
+
+private:
+    std::unique_ptr<float[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
 class CFfmpegDecoder final : public CDecoder {
 public:
     ~CFfmpegDecoder() override {
@@ -71,6 +106,10 @@ public:
             av_freep(&m_io->buffer);
             avio_context_free(&m_io);
         }
+    }
+
+    explicit CFfmpegDecoder(bool rightOnly) : m_rightOnly(rightOnly) {
+        m_channels = rightOnly ? 1 : 2;
     }
 
     bool OpenFile(const QString& path) { return OpenWith(path.toUtf8().constData(), nullptr); }
@@ -90,11 +129,12 @@ public:
     int Read(float* out, int frames) override {
         int done = 0;
         while (done < frames) {
-            if (m_pendingPos < m_pending.size() / 2) {
+            const std::size_t w = size_t(m_channels);
+            if (m_pendingPos < m_pending.Size() / w) {
                 const int n = int(std::min<std::size_t>(size_t(frames - done),
-                                                        m_pending.size() / 2 - m_pendingPos));
-                std::memcpy(out + 2 * done, m_pending.data() + 2 * m_pendingPos,
-                            size_t(n) * 2 * sizeof(float));
+                                                        m_pending.Size() / w - m_pendingPos));
+                std::memcpy(out + w * size_t(done), m_pending.Data() + w * m_pendingPos,
+                            size_t(n) * w * sizeof(float));
                 m_pendingPos += size_t(n);
                 done += n;
                 continue;
@@ -103,6 +143,17 @@ public:
         }
         m_position += done;
         return done;
+    }
+
+    int ReadView(const float** data, int frames) override {
+        const std::size_t w = size_t(m_channels);
+        if (m_pendingPos >= m_pending.Size() / w && !DecodeMore()) return 0;
+        const int n =
+            int(std::min<std::size_t>(size_t(frames), m_pending.Size() / w - m_pendingPos));
+        *data = m_pending.Data() + w * m_pendingPos;
+        m_pendingPos += size_t(n);
+        m_position += n;
+        return n;
     }
 
     bool Seek(std::int64_t frame) override {
@@ -118,14 +169,14 @@ public:
         }
         avcodec_flush_buffers(m_codec);
         ResetConverter();
-        m_pending.clear();
+        m_pending.Clear();
         m_pendingPos = 0;
         m_eof = false;
         m_inputDone = false;
         m_nextFrame = -1;
         m_dropUntil = frame;
         // Decode up to the target so that Position() is exact on return.
-        while (m_pending.size() / 2 == m_pendingPos && !m_eof)
+        while (m_pending.Size() / size_t(m_channels) == m_pendingPos && !m_eof)
             DecodeMore();
         m_position = frame;
         return true;
@@ -165,7 +216,7 @@ private:
         m_packet = av_packet_alloc();
         if (!m_frame || !m_packet || !ResetConverter()) return false;
         // A file is accepted only when it really yields audio.
-        if (!DecodeMore() && m_pending.empty()) return false;
+        if (!DecodeMore() && m_pending.Empty()) return false;
         return true;
     }
 
@@ -179,7 +230,9 @@ private:
     bool ConfigureConverter(const AVChannelLayout& layout, int format, int rate) {
         swr_free(&m_swr);
         if (layout.nb_channels <= 0 || rate <= 0 || format < 0) return false;
-        m_mono = layout.nb_channels == 1;
+        // The converter writes one channel for a mono file (doubled when read) and when only
+        // the right channel is wanted (picked out by the mixing matrix).
+        m_mono = layout.nb_channels == 1 || m_rightOnly;
         AVChannelLayout outLayout;
         if (m_mono)
             av_channel_layout_default(&outLayout, 1);
@@ -188,6 +241,13 @@ private:
         const int rc = swr_alloc_set_opts2(&m_swr, &outLayout, AV_SAMPLE_FMT_FLT, m_sampleRate,
                                            const_cast<AVChannelLayout*>(&layout),
                                            AVSampleFormat(format), rate, 0, nullptr);
+        if (rc >= 0 && m_rightOnly && layout.nb_channels > 1) {
+            std::vector<double> matrix(size_t(layout.nb_channels), 0.0);
+            int right = av_channel_layout_index_from_channel(&layout, AV_CHAN_FRONT_RIGHT);
+            if (right < 0) right = 1;
+            matrix[size_t(right)] = 1.0;
+            swr_set_matrix(m_swr, matrix.data(), layout.nb_channels);
+        }
         if (rc < 0 || swr_init(m_swr) < 0) {
             swr_free(&m_swr);
             return false;
@@ -202,8 +262,7 @@ private:
     // Appends the next decoded frame's samples to the pending buffer. False at the end.
     bool DecodeMore() {
         if (m_pendingPos > 0) {
-            m_pending.erase(m_pending.begin(),
-                            m_pending.begin() + std::ptrdiff_t(2 * m_pendingPos));
+            m_pending.DropFront(size_t(m_channels) * m_pendingPos);
             m_pendingPos = 0;
         }
         int errors = 0;
@@ -233,6 +292,53 @@ private:
         return false;
     }
 
+    // The right channel taken straight from the decoder's common sample formats, without the
+    // converter. False when the format is another one.
+    bool AppendRightDirect(std::int64_t start) {
+        const int channels = m_frame->ch_layout.nb_channels;
+        const int n = m_frame->nb_samples;
+        if (channels <= 0 || channels > 64) return false;
+        int right = channels > 1 ? av_channel_layout_index_from_channel(&m_frame->ch_layout,
+                                                                        AV_CHAN_FRONT_RIGHT)
+                                 : 0;
+        if (right < 0) right = std::min(1, channels - 1);
+        if (m_frame->sample_rate != m_sampleRate) return false;
+        const auto format = AVSampleFormat(m_frame->format);
+        float* dst = nullptr;
+        switch (format) {
+        case AV_SAMPLE_FMT_FLTP:
+            dst = m_pending.Grow(size_t(n));
+            std::memcpy(dst, m_frame->extended_data[right], size_t(n) * sizeof(float));
+            break;
+        case AV_SAMPLE_FMT_FLT: {
+            dst = m_pending.Grow(size_t(n));
+            const auto* src = reinterpret_cast<const float*>(m_frame->extended_data[0]) + right;
+            for (int i = 0; i < n; ++i)
+                dst[i] = src[size_t(i) * size_t(channels)];
+            break;
+        }
+        case AV_SAMPLE_FMT_S16: {
+            dst = m_pending.Grow(size_t(n));
+            const auto* src =
+                reinterpret_cast<const std::int16_t*>(m_frame->extended_data[0]) + right;
+            for (int i = 0; i < n; ++i)
+                dst[i] = float(src[size_t(i) * size_t(channels)]) * (1.0f / 32768.0f);
+            break;
+        }
+        case AV_SAMPLE_FMT_S16P: {
+            dst = m_pending.Grow(size_t(n));
+            const auto* src = reinterpret_cast<const std::int16_t*>(m_frame->extended_data[right]);
+            for (int i = 0; i < n; ++i)
+                dst[i] = float(src[i]) * (1.0f / 32768.0f);
+            break;
+        }
+        default:
+            return false;
+        }
+        m_nextFrame = start + n;
+        return true;
+    }
+
     bool AppendFrame() {
         if (m_frame->nb_samples <= 0 || m_frame->nb_samples > (1 << 20) || !m_frame->extended_data)
             return false;
@@ -250,34 +356,44 @@ private:
                                  AVRational{1, m_sampleRate});
         }
         if (start < 0 && m_nextFrame < 0) start = 0;
-        std::vector<float>& buf = m_convert;
-        const int channels = m_mono ? 1 : 2;
+        if (m_rightOnly && m_dropUntil < 0 && AppendRightDirect(start)) return true;
         const int capacity = swr_get_out_samples(m_swr, m_frame->nb_samples);
         if (capacity <= 0) return false;
-        buf.resize(size_t(capacity) * size_t(channels));
-        auto* outPtr = reinterpret_cast<std::uint8_t*>(buf.data());
+        // Stereo converts straight into the pending buffer; mono goes through a scratch
+        // buffer and is doubled onto both channels.
+        const std::size_t old = m_pending.Size();
+        const bool doubled = m_mono && !m_rightOnly;
+        const std::size_t w = size_t(m_channels);
+        float* target = nullptr;
+        if (doubled) {
+            m_convert.resize(size_t(capacity));
+            target = m_convert.data();
+        } else {
+            target = m_pending.Grow(size_t(capacity) * w);
+        }
+        auto* outPtr = reinterpret_cast<std::uint8_t*>(target);
         const int got = swr_convert(m_swr, &outPtr, capacity,
                                     const_cast<const std::uint8_t**>(m_frame->extended_data),
                                     m_frame->nb_samples);
-        if (got <= 0) return false;
+        if (got <= 0) {
+            m_pending.Truncate(old);
+            return false;
+        }
         m_nextFrame = start + got;
         int skip = 0;
         if (m_dropUntil >= 0) {
-            if (start + got <= m_dropUntil) return false;
-            skip = int(std::max<std::int64_t>(0, m_dropUntil - start));
-            m_dropUntil = -1;
+            skip = int(std::clamp<std::int64_t>(m_dropUntil - start, 0, got));
+            if (skip < got) m_dropUntil = -1;
         }
-        const std::size_t old = m_pending.size();
-        m_pending.resize(old + size_t(got - skip) * 2);
-        float* dst = m_pending.data() + old;
-        for (int i = skip; i < got; ++i) {
-            if (m_mono) {
-                dst[0] = dst[1] = buf[size_t(i)];
-            } else {
-                dst[0] = buf[size_t(2 * i)];
-                dst[1] = buf[size_t(2 * i + 1)];
-            }
-            dst += 2;
+        if (doubled) {
+            float* dst = m_pending.Grow(size_t(got - skip) * 2);
+            for (int i = skip; i < got; ++i, dst += 2)
+                dst[0] = dst[1] = m_convert[size_t(i)];
+        } else {
+            float* base = m_pending.Data() + old;
+            if (skip > 0)
+                std::memmove(base, base + w * size_t(skip), size_t(got - skip) * w * sizeof(float));
+            m_pending.Truncate(old + size_t(got - skip) * w);
         }
         return got > skip;
     }
@@ -294,11 +410,12 @@ private:
     int m_inRate = 0;
     int m_stream = -1;
     bool m_mono = false;
+    bool m_rightOnly = false;
     bool m_eof = false;
     bool m_inputDone = false;
     std::int64_t m_nextFrame = -1;
     std::int64_t m_dropUntil = -1;
-    std::vector<float> m_pending;
+    CPending m_pending;
     std::size_t m_pendingPos = 0;
     std::vector<float> m_convert;
 };
@@ -362,9 +479,9 @@ void QuietFfmpeg() {
 
 } // namespace
 
-std::unique_ptr<CDecoder> OpenDecoder(const QString& path) {
+std::unique_ptr<CDecoder> OpenDecoder(const QString& path, bool rightChannelOnly) {
     QuietFfmpeg();
-    auto ff = std::make_unique<CFfmpegDecoder>();
+    auto ff = std::make_unique<CFfmpegDecoder>(rightChannelOnly);
     if (ff->OpenFile(path)) return ff;
     ff.reset();
     QFile file(path);
@@ -377,9 +494,9 @@ std::unique_ptr<CDecoder> OpenDecoder(const QString& path) {
     return nullptr;
 }
 
-std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes) {
+std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes, bool rightChannelOnly) {
     QuietFfmpeg();
-    auto ff = std::make_unique<CFfmpegDecoder>();
+    auto ff = std::make_unique<CFfmpegDecoder>(rightChannelOnly);
     if (ff->OpenMemory(bytes)) return ff;
     ff.reset();
     auto mpt = std::make_unique<COpenMptDecoder>();

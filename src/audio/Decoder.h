@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace kestrova {
 
@@ -15,12 +16,21 @@ class CDecoder {
 public:
     virtual ~CDecoder() = default;
     int SampleRate() const { return m_sampleRate; }
+    // Floats per frame that Read gives: 2 (stereo), or 1 for a right-channel-only decoder.
+    int Channels() const { return m_channels; }
     // Length in frames; 0 when the file does not tell.
     std::int64_t LengthFrames() const { return m_length; }
     // Frame index of the next frame Read returns.
     std::int64_t Position() const { return m_position; }
-    // Reads up to `frames` stereo frames into `out` (2 floats a frame); 0 at the end.
+    // Reads up to `frames` frames into `out` (Channels() floats a frame); 0 at the end.
     virtual int Read(float* out, int frames) = 0;
+    // Like Read, but lends the frames in place (valid until the next call); may return
+    // fewer than asked before the end. 0 at the end.
+    virtual int ReadView(const float** data, int frames) {
+        m_view.resize(size_t(frames) * size_t(m_channels));
+        *data = m_view.data();
+        return Read(m_view.data(), frames);
+    }
     // Moves to `frame` exactly (decoding from an earlier point and dropping what lies before
     // it). False when the file cannot seek there; the position is then unchanged.
     virtual bool Seek(std::int64_t frame) = 0;
@@ -30,13 +40,20 @@ public:
 
 protected:
     int m_sampleRate = 44100;
+    int m_channels = 2;
     std::int64_t m_length = 0;
     std::int64_t m_position = 0;
+
+private:
+    std::vector<float> m_view;
 };
 
-// Opens a file: FFmpeg first, then libopenmpt; null when neither accepts it.
-std::unique_ptr<CDecoder> OpenDecoder(const QString& path);
+// Opens a file: FFmpeg first, then libopenmpt; null when neither accepts it. With
+// `rightChannelOnly` a stream decoder gives the right channel alone (the only channel of a
+// mono file), which is all that splitting measures; module music stays stereo.
+std::unique_ptr<CDecoder> OpenDecoder(const QString& path, bool rightChannelOnly = false);
 // The same over bytes in memory (the fuzz target's entry point).
-std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes);
+std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes,
+                                                bool rightChannelOnly = false);
 
 } // namespace kestrova

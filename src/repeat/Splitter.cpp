@@ -13,7 +13,7 @@ SplitResult SplitFile(const QString& path, const SplitParams& params, int length
                       const std::atomic<bool>& cancel,
                       const std::function<void(int, int)>& progress) {
     SplitResult result;
-    std::unique_ptr<CDecoder> decoder = OpenDecoder(path);
+    std::unique_ptr<CDecoder> decoder = OpenDecoder(path, true);
     const int rate = decoder ? decoder->SampleRate() : 0;
     if (lengthMs <= 0 && decoder)
         lengthMs = int(decoder->LengthFrames() * 1000 / std::max(rate, 1));
@@ -22,7 +22,8 @@ SplitResult SplitFile(const QString& path, const SplitParams& params, int length
     if (decoder) {
         result.opened = true;
         const int block = std::max(rate / 50, 1); // 20 ms
-        std::vector<float> frames(size_t(block) * 2);
+        const int width = decoder->Channels();    // the right channel is the last
+        std::vector<float> frames(size_t(block) * size_t(width));
         std::int64_t decoded = 0;
         std::uint32_t quiet = 0;
         bool leading = true;
@@ -34,13 +35,19 @@ SplitResult SplitFile(const QString& path, const SplitParams& params, int length
             }
             const std::int64_t posMs = decoded * 1000 / rate;
             if (progress && posMs % 1000 == 0) progress(int(posMs / 500), lengthMs / 500);
+            // The block's peak on the 16-bit scale: rounding is monotonic, so the largest
+            // magnitude rounds to the largest 16-bit magnitude.
             const int got = decoder->Read(frames.data(), block);
-            if (got <= 0) break;
-            int level = 0;
-            for (int i = 0; i < got; ++i) {
-                const long s = std::lrint(double(frames[size_t(2 * i + 1)]) * 32768.0);
-                level = std::max(level, int(std::min(std::labs(s), 32768L)));
+            float peak = 0.0f;
+            if (width == 1) {
+                for (int i = 0; i < got; ++i)
+                    peak = std::max(peak, std::fabs(frames[size_t(i)]));
+            } else {
+                for (int i = 0; i < got; ++i)
+                    peak = std::max(peak, std::fabs(frames[size_t(2 * i + 1)]));
             }
+            if (got <= 0) break;
+            const int level = int(std::min(std::lrint(double(peak) * 32768.0), 32768L));
             decoded += got;
             if (leading && level <= params.noise) continue;
             leading = false;
@@ -70,7 +77,9 @@ SplitResult SplitFile(const QString& path, const SplitParams& params, int length
 
 CSplitWorker::CSplitWorker(QObject* parent) : QObject(parent) {}
 
-CSplitWorker::~CSplitWorker() { StopSplit(); }
+CSplitWorker::~CSplitWorker() {
+    StopSplit();
+}
 
 void CSplitWorker::StartSplit(const QString& path, int lengthMs, const SplitParams& params,
                               bool highPriority) {
@@ -110,6 +119,8 @@ void CSplitWorker::StopSplit() {
     Q_EMIT progress(0, 0);
 }
 
-bool CSplitWorker::IsSplitting() const { return m_thread && m_running.load(); }
+bool CSplitWorker::IsSplitting() const {
+    return m_thread && m_running.load();
+}
 
 } // namespace kestrova

@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    auto decoder = kestrova::OpenDecoderFromMemory(bytes);
+    // Both the playing decoder and the splitter's right-channel one.
+    auto decoder = kestrova::OpenDecoderFromMemory(bytes, size % 2 == 1);
     if (!decoder) return 0;
     float frames[1024 * 2];
     // Bounded: a few seconds of output is enough to exercise the decode path.
