@@ -103,6 +103,8 @@ public:
     int Volume() const;
     CTimeSlider* Slider() const { return m_slider; }
     void SetVolume(int volume);
+    // Re-reads every command's enabled state (the sentence list changed, for one).
+    void RefreshCommands() { UpdateButtons(); }
 
     // Algorithms run by the timers; public so that they can be driven directly.
     void PositionTick();

@@ -113,6 +113,7 @@ void CSellistView::RebuildRows() {
     if (!rows.isEmpty()) m_list->setCurrentItem(rows.first());
     m_list->setUpdatesEnabled(true);
     if (m_hooks.sentencesChanged) m_hooks.sentencesChanged();
+    if (m_bar) m_bar->RefreshCommands();
 }
 
 void CSellistView::ClearSentences() {
@@ -120,6 +121,7 @@ void CSellistView::ClearSentences() {
     m_list->clear();
     m_items.clear();
     if (m_hooks.sentencesChanged) m_hooks.sentencesChanged();
+    if (m_bar) m_bar->RefreshCommands();
 }
 
 bool CSellistView::LoadSentenceFile() {

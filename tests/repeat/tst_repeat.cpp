@@ -276,7 +276,11 @@ private Q_SLOTS:
     void automaticRepeatHearsEachSentenceTwice() {
         Loop loop({m_long});
         QVERIFY(loop.bar->OpenEntry(0));
+        QVERIFY(!loop.bar->IsEnabled(CCtrlBar::Command::AutoRepeat)); // no sentences yet
+        QSignalSpy states(loop.bar.get(), &CCtrlBar::commandStatesChanged);
         loop.SetSentences({{100, 150}, {150, 200}, {200, 250}});
+        QVERIFY(!states.isEmpty()); // the frame's menus and buttons are told
+        QVERIFY(loop.bar->IsEnabled(CCtrlBar::Command::AutoRepeat));
         QSignalSpy panes(loop.bar.get(), &CCtrlBar::paneText);
         loop.bar->Execute(CCtrlBar::Command::AutoRepeat);
         QVERIFY(loop.bar->AutoRepeatOn());
