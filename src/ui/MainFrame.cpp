@@ -128,8 +128,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
-    connect(m_statusBar, &CStatusBar::cancelSplitting, this, [this] {
-        if (QAction* a = Action("取消自动断句")) a->trigger();
+
     });
     // 5. Docking.
     addToolBar(Qt::TopToolBarArea, m_toolBar);
@@ -482,7 +481,11 @@ void CMainFrame::WireStudyLoop() {
     connect(m_ctrlBar, &CCtrlBar::paneText, this,
             [this](int pane, const QString& text) { m_statusBar->SetPaneText(pane, text); });
     connect(m_ctrlBar, &CCtrlBar::commandStatesChanged, this, [this] { UpdateCommandStates(); });
-    connect(list, &CSellistView::splittingProgress, this, &CMainFrame::SetSplittingProgress);
+    connect(list, &CSellistView::splittingProgress, this, [this](int percent) {
+        SetSplittingProgress(percent);
+        UpdateCommandStates();
+    });
+    connect(m_statusBar, &CStatusBar::cancelSplitting, list, &CSellistView::StopSplit);
 
     for (const auto& [text, command] : kBarCommands) {
         const CCtrlBar::Command c = command;
