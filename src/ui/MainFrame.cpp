@@ -128,8 +128,6 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
-
-    });
     // 5. Docking.
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     addDockWidget(Qt::BottomDockWidgetArea, m_ctrlBar);
