@@ -20,13 +20,13 @@ class CPlaylistView : public QWidget {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<bool(int index)> openEntry;      // the control bar's Open entry
-        std::function<int()> playingIndex;             // the control bar's index
+        std::function<bool(int index)> openEntry; // the control bar's Open entry
+        std::function<int()> playingIndex;        // the control bar's index
         std::function<void(int)> setPlayingIndex;
         std::function<bool(const QStringList* paths)> restoreLastEntry;
         std::function<void()> play;
         std::function<void()> saveUserData;
-        std::function<void()> released;                // the list emptied: clear the views
+        std::function<void()> released; // the list emptied: clear the views
         std::function<void(int index)> addBookmark;
         std::function<void(int index)> showMediaInfo;
     };
@@ -35,6 +35,7 @@ public:
     ~CPlaylistView() override;
 
     void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    const Hooks& GetHooks() const { return m_hooks; }
     static QString PlaylistPath();
 
     const CSortStringArray& Paths() const { return m_paths; }

@@ -69,6 +69,7 @@ public:
     ~CCtrlBar() override;
 
     void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    const Hooks& GetHooks() const { return m_hooks; }
     void SetSentenceList(CSellistView* list) { m_sellist = list; }
 
     CMediaCore& Engine() { return *m_engine; }

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -26,13 +25,14 @@ int IndexOf(const int* values, int count, int value) {
 }
 QStringList Texts(std::initializer_list<const char*> texts) {
     QStringList list;
-    for (const char* t : texts) list << QString::fromUtf8(t);
+    for (const char* t : texts)
+        list << QString::fromUtf8(t);
     return list;
 }
 } // namespace
 
 CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
-    : QDialog(parent), m_settings(settings) {
+    : QWidget(parent), m_settings(settings) {
     setWindowTitle(QString::fromUtf8("复读设置"));
     auto* layout = new QVBoxLayout(this);
 
@@ -50,7 +50,8 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     m_pause = new QCheckBox(QString::fromUtf8("停顿"), repeat);
     form->addRow(m_pause);
     m_pauseLength = new QComboBox(repeat);
-    m_pauseLength->addItems(Texts({"一秒", "三秒", "五秒", "十秒", "句子时长", "双倍句子时长", "暂停"}));
+    m_pauseLength->addItems(
+        Texts({"一秒", "三秒", "五秒", "十秒", "句子时长", "双倍句子时长", "暂停"}));
     form->addRow(QString::fromUtf8("时间长度（秒）"), m_pauseLength);
     m_count = new QComboBox(repeat);
     m_count->addItems(Texts({"一次", "二次", "三次", "五次", "十次", "十五次", "二十次"}));
@@ -67,13 +68,6 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     otherForm->addRow(QString::fromUtf8("断点移动步长"), m_step);
     layout->addWidget(other);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        Store();
-        accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(choose, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getOpenFileName(this, QString(), m_path->text(),
                                                           QStringLiteral("Wave File (*.wav)"));
@@ -83,8 +77,10 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     m_prompt->setChecked(m_settings.AudioPrompt);
     m_path->setText(m_settings.FinishAudio);
     m_pause->setChecked(m_settings.PauseFinish);
-    m_pauseLength->setCurrentIndex(
-        m_settings.PauseFinishIndex >= 0 && m_settings.PauseFinishIndex < 7 ? m_settings.PauseFinishIndex : -1);
+    m_pauseLength->setCurrentIndex(m_settings.PauseFinishIndex >= 0 &&
+                                           m_settings.PauseFinishIndex < 7
+                                       ? m_settings.PauseFinishIndex
+                                       : -1);
     m_count->setCurrentIndex(IndexOf(kCounts, 7, m_settings.RepeatAmount));
     m_cancel->setChecked(m_settings.CancelRepeat);
     m_step->setCurrentIndex(IndexOf(kSteps, 10, m_settings.MoveStep));
@@ -94,7 +90,8 @@ void CRepeatPage::Store() {
     m_settings.AudioPrompt = m_prompt->isChecked();
     m_settings.FinishAudio = m_path->text();
     m_settings.PauseFinish = m_pause->isChecked();
-    if (m_pauseLength->currentIndex() >= 0) m_settings.PauseFinishIndex = m_pauseLength->currentIndex();
+    if (m_pauseLength->currentIndex() >= 0)
+        m_settings.PauseFinishIndex = m_pauseLength->currentIndex();
     // A count or step the lists do not hold (an edited profile) is kept as it is.
     if (m_count->currentIndex() >= 0) m_settings.RepeatAmount = kCounts[m_count->currentIndex()];
     m_settings.CancelRepeat = m_cancel->isChecked();

@@ -3,7 +3,7 @@
 // step). It stands as its own dialog until the options dialog holds it as a page. GUI thread.
 #pragma once
 
-#include <QDialog>
+#include <QWidget>
 
 class QCheckBox;
 class QComboBox;
@@ -13,7 +13,7 @@ namespace kestrova {
 
 class CAppSetting;
 
-class CRepeatPage : public QDialog {
+class CRepeatPage : public QWidget {
     Q_OBJECT
 public:
     explicit CRepeatPage(CAppSetting& settings, QWidget* parent = nullptr);
@@ -21,7 +21,7 @@ public:
     // The seven pass counts and the ten move steps, in list order.
     static const int kCounts[7];
     static const int kSteps[10];
-    // Writes the page into the settings (what OK does).
+    // Writes the page into the settings (what the dialog's OK does).
     void Store();
 
     QCheckBox* PromptCheck() const { return m_prompt; }

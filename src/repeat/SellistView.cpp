@@ -46,11 +46,17 @@ CSellistView::CSellistView(CAppSetting& settings, QWidget* parent)
     connect(&m_splitter, &CSplitWorker::finished, this, &CSellistView::OnSplitFinished);
 }
 
-CSellistView::~CSellistView() { m_splitter.StopSplit(); }
+CSellistView::~CSellistView() {
+    m_splitter.StopSplit();
+}
 
-int CSellistView::RowCount() const { return m_list->topLevelItemCount(); }
+int CSellistView::RowCount() const {
+    return m_list->topLevelItemCount();
+}
 
-QString CSellistView::SentenceFilePath() { return DataFolder() + "Temp/sellist.ist"; }
+QString CSellistView::SentenceFilePath() {
+    return DataFolder() + "Temp/sellist.ist";
+}
 
 bool CSellistView::SelectSentence(int index) {
     if (Dictating()) return false;
@@ -82,7 +88,9 @@ void CSellistView::MarkCurrent(int row) {
     }
 }
 
-bool CSellistView::CanPrevious() const { return !Dictating() && m_current >= 1; }
+bool CSellistView::CanPrevious() const {
+    return !Dictating() && m_current >= 1;
+}
 bool CSellistView::CanNext() const {
     return !Dictating() && m_current + 1 < int(m_items.size());
 }
@@ -120,7 +128,7 @@ void CSellistView::ClearSentences() {
     m_current = -1;
     m_list->clear();
     m_items.clear();
-    if (m_hooks.sentencesChanged) m_hooks.sentencesChanged();
+    if (m_hooks.cleared) m_hooks.cleared();
     if (m_bar) m_bar->RefreshCommands();
 }
 
@@ -183,18 +191,23 @@ void CSellistView::Modify() {
 
 void CSellistView::ApplyModify(int row, std::uint32_t start, std::uint32_t end) {
     switch (sentences::Modify(m_items, row, start, end)) {
-    case sentences::ModifyResult::Changed: RebuildRows(); break;
-    case sentences::ModifyResult::StartNotBeforeEnd:
-        ShowMessage(MessageKind::Warning, QString::fromUtf8("开始点必须早于结束点，复读区未修改。"));
+    case sentences::ModifyResult::Changed:
+        RebuildRows();
         break;
-    case sentences::ModifyResult::OutOfRange: break;
+    case sentences::ModifyResult::StartNotBeforeEnd:
+        ShowMessage(MessageKind::Warning,
+                    QString::fromUtf8("开始点必须早于结束点，复读区未修改。"));
+        break;
+    case sentences::ModifyResult::OutOfRange:
+        break;
     }
 }
 
 void CSellistView::AddToHardSentences() {
     const int s = SelectedRow();
     if (s < 0 || s >= int(m_items.size())) return;
-    if (m_hooks.addHardSentence) m_hooks.addHardSentence(m_items[size_t(s)].start, m_items[size_t(s)].end, 99);
+    if (m_hooks.addHardSentence)
+        m_hooks.addHardSentence(m_items[size_t(s)].start, m_items[size_t(s)].end, 99);
 }
 
 void CSellistView::PlaySelected() {
@@ -219,7 +232,9 @@ bool CSellistView::AutoSplitIfAllowed() {
     return true;
 }
 
-void CSellistView::StopSplit() { m_splitter.StopSplit(); }
+void CSellistView::StopSplit() {
+    m_splitter.StopSplit();
+}
 
 void CSellistView::OnSplitFinished(const SentenceArray& sentences) {
     m_items = sentences;
@@ -247,7 +262,8 @@ void CSellistView::contextMenuEvent(QContextMenuEvent* event) {
     const bool noLrc = !LrcLoaded();
     const int s = SelectedRow();
     menu.addAction(QString::fromUtf8("播放复读区"), this, &CSellistView::PlaySelected);
-    menu.addAction(QString::fromUtf8("添加复读区到难点句库"), this, &CSellistView::AddToHardSentences)
+    menu.addAction(QString::fromUtf8("添加复读区到难点句库"), this,
+                   &CSellistView::AddToHardSentences)
         ->setEnabled(bool(m_hooks.addHardSentence));
     menu.addAction(QString::fromUtf8("选中复读区向上合并"), this, &CSellistView::MergeUp)
         ->setEnabled(noLrc && s > 0);

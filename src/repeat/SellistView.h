@@ -22,9 +22,10 @@ class CSellistView : public QWidget {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<bool()> lrcLoaded;         // the subtitle model holds lines
-        std::function<bool()> dictationRunning;  // sentence dictation in progress
-        std::function<void()> sentencesChanged;  // the dictation view follows the list
+        std::function<bool()> lrcLoaded;        // the subtitle model holds lines
+        std::function<bool()> dictationRunning; // sentence dictation in progress
+        std::function<void()> sentencesChanged; // the dictation view follows the list
+        std::function<void()> cleared;          // the list emptied: dictation ends
         std::function<void(std::uint32_t, std::uint32_t, int)> addHardSentence;
         std::function<void()> startSubtitleTimer;
     };

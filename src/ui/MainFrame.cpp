@@ -1,34 +1,44 @@
 #include "MainFrame.h"
 
+#include "MainSiderPanel.h"
 #include "MediaFilter.h"
+#include "NowPlayingFrm.h"
 #include "SideBar.h"
 #include "StatusBar.h"
 #include "TabView.h"
-#include "MainSiderPanel.h"
-#include "NowPlayingFrm.h"
 #include "WindowPlacement.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "dictation/DictateSentPanel.h"
+#include "dictation/DictationPage.h"
+#include "dictation/DictationSession.h"
+#include "dictation/DictationView.h"
+#include "dictation/HardSentPanel.h"
 #include "library/PlaylistView.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
+#include "subtitle/LrcView.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QSaveFile>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace kestrova {
 
@@ -45,22 +55,31 @@ QString KeyOf(const QString& text) {
 using Cmd = CCtrlBar::Command;
 // Menu commands that the control bar carries out.
 const std::vector<std::pair<const char*, Cmd>> kBarCommands = {
-    {"播放/暂停", Cmd::PlayPause},     {"停止", Cmd::Stop},
-    {"后退", Cmd::Back},               {"前进", Cmd::Forward},
-    {"上一首", Cmd::PrevFile},         {"下一首", Cmd::NextFile},
-    {"一键式选择复读区", Cmd::OneKey}, {"设置开始点", Cmd::SetStart},
-    {"设置结束点", Cmd::SetEnd},       {"左移开始点", Cmd::MoveStartLeft},
-    {"右移结束点", Cmd::MoveEndRight}, {"清除复读区", Cmd::ClearRegion},
-    {"返回开始点", Cmd::BackToStart},  {"自动逐句复读", Cmd::AutoRepeat},
-    {"复读上一句", Cmd::PrevSentence}, {"复读下一句", Cmd::NextSentence},
-    {"增加音量", Cmd::VolumeUp},       {"减小音量", Cmd::VolumeDown},
+    {"播放/暂停", Cmd::PlayPause},
+    {"停止", Cmd::Stop},
+    {"后退", Cmd::Back},
+    {"前进", Cmd::Forward},
+    {"上一首", Cmd::PrevFile},
+    {"下一首", Cmd::NextFile},
+    {"一键式选择复读区", Cmd::OneKey},
+    {"设置开始点", Cmd::SetStart},
+    {"设置结束点", Cmd::SetEnd},
+    {"左移开始点", Cmd::MoveStartLeft},
+    {"右移结束点", Cmd::MoveEndRight},
+    {"清除复读区", Cmd::ClearRegion},
+    {"返回开始点", Cmd::BackToStart},
+    {"自动逐句复读", Cmd::AutoRepeat},
+    {"复读上一句", Cmd::PrevSentence},
+    {"复读下一句", Cmd::NextSentence},
+    {"增加音量", Cmd::VolumeUp},
+    {"减小音量", Cmd::VolumeDown},
 };
 
 // The menu bar. An item of the form ">Title" opens a submenu up to the next "<"; "-" is a
 // separator. Items marked with '*' have their handler in this window already.
 const char* const kMenus[][40] = {
-    {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "收藏夹...", "导入LRC文件...\tCtrl+I",
-     "听写另存为LRC文件...\tCtrl+L", "导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
+    {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "收藏夹...", "*导入LRC文件...\tCtrl+I",
+     "*听写另存为LRC文件...\tCtrl+L", "导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
      "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "音频信息...", "-", "*退出", nullptr},
     {"编辑(&E)", "撤消\tCtrl+Z", "-", "剪切\tCtrl+X", "复制\tCtrl+C", "粘贴\tCtrl+V",
      "删除\tCtrl+D", "-", "选择全部\tCtrl+A", "-", "格式字体", nullptr},
@@ -99,9 +118,9 @@ const char* const kMenus[][40] = {
      "*减小音量",
      "<",
      nullptr},
-    {"操作(&O)", ">开始听写", "自由模式", "智能模式", "听写难点句库", "<", "-", "*自动断句",
+    {"操作(&O)", ">开始听写", "自由模式", "*智能模式", "*听写难点句库", "<", "-", "*自动断句",
      "*取消自动断句", "断句设置...", "-", "*当前复读区向上合并", "*当前复读区向下合并", "-",
-     "听写提示...", nullptr},
+     "*听写提示...", nullptr},
     {"工具(&T)", "添加电台...", "-", "*学习笔记...", "全文浏览与翻译...", "定时器...", "-",
      "*设置...", nullptr},
     {"帮助(&H)", "帮助...", "*访问网站...", "*发送邮件给作者...", "-", "*关于 Kestrova...",
@@ -126,6 +145,12 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     m_tabView->PageWidget(CTabView::NowPlaying)->layout()->addWidget(m_nowPlaying);
     m_mainPanel = new CMainSiderPanel(m_settings, m_sideBar->PanelWidget(CSideBar::MainPanel));
     m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
+    m_lrcView = new CLrcView(m_settings.GlobalFont, m_nowPlaying->SubtitleArea());
+    m_nowPlaying->SubtitleArea()->layout()->addWidget(m_lrcView);
+    m_dictation = new CDictationView(m_settings, m_tabView->PageWidget(CTabView::Dictation));
+    m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictation);
+    m_hard = new CHardSentPanel(m_tabView->PageWidget(CTabView::HardSentences));
+    m_tabView->PageWidget(CTabView::HardSentences)->layout()->addWidget(m_hard);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
     // 5. Docking.
@@ -146,6 +171,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     setWindowTitle(QString::fromLatin1(kTitle));
 
     WireStudyLoop();
+    WireSubtitlesAndDictation();
     connect(m_ctrlBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
     connect(m_sideBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
     UpdateCommandStates();
@@ -294,16 +320,25 @@ void CMainFrame::UpdateCommandStates() {
     if (!m_ctrlBar) return;
     const bool fileOpen = m_ctrlBar->Engine().HasChannel();
     for (auto it = kBarCommands.begin(); it != kBarCommands.end(); ++it)
-        if (QAction* a = Action(QString::fromUtf8(it->first))) a->setEnabled(m_ctrlBar->IsEnabled(it->second));
+        if (QAction* a = Action(QString::fromUtf8(it->first)))
+            a->setEnabled(m_ctrlBar->IsEnabled(it->second));
     Action("自动逐句复读")->setCheckable(true);
     Action("自动逐句复读")->setChecked(m_ctrlBar->AutoRepeatOn());
     CSellistView* list = Sellist();
-    const bool lrc = false; // subtitles arrive with the subtitle view
+    const bool lrc = m_lrcView->HasLines();
     const int row = list->SelectedRow();
     Action("当前复读区向上合并")->setEnabled(!lrc && list->Count() > 0 && row > 0);
-    Action("当前复读区向下合并")->setEnabled(!lrc && list->Count() > 0 && row >= 0 && row + 1 < list->Count());
+    Action("当前复读区向下合并")
+        ->setEnabled(!lrc && list->Count() > 0 && row >= 0 && row + 1 < list->Count());
     Action("自动断句")->setEnabled(fileOpen);
     Action("取消自动断句")->setEnabled(list->IsSplitting());
+    Action("导入LRC文件...")->setEnabled(fileOpen);
+    Action("智能模式")->setEnabled(fileOpen);
+    Action("智能模式")->setCheckable(true);
+    Action("智能模式")->setChecked(m_dictation->SentenceMode());
+    Action("听写难点句库")->setEnabled(!m_hard->GetItems().empty());
+    Action("听写另存为LRC文件...")->setEnabled(m_dictation->SentenceMode());
+    Action("听写提示...")->setEnabled(lrc && m_dictation->Running());
     Action("学习笔记...")->setEnabled(fileOpen);
     if (m_toolBar) Action("主窗口工具栏")->setChecked(m_toolBar->isVisibleTo(this));
     Action("播放控制栏")->setChecked(m_ctrlBar->isVisibleTo(this));
@@ -342,7 +377,8 @@ void CMainFrame::SelectPage(int page) {
 }
 
 void CMainFrame::OpenFileDialog() {
-    Playlist()->OpenFiles(QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
+    Playlist()->OpenFiles(
+        QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
 }
 
 void CMainFrame::Activate(unsigned showState) {
@@ -398,19 +434,49 @@ void CMainFrame::RestoreDockState() {
     if (!state.isEmpty()) restoreState(QByteArray::fromBase64(state.toLatin1()));
 }
 
-
 void CMainFrame::AddFilesDialog() {
-    Playlist()->AddFiles(QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
+    Playlist()->AddFiles(
+        QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
 }
 
-void CMainFrame::ShowRepeatOptions() {
-    CRepeatPage page(m_settings, this);
-    connect(&page, &CRepeatPage::stored, m_mainPanel, &CMainSiderPanel::SyncFromSettings);
-    page.exec();
+void CMainFrame::ShowOptions() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(QString::fromUtf8("设置"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* tabs = new QTabWidget(&dialog);
+    auto* repeat = new CRepeatPage(m_settings, tabs);
+    auto* dictation = new CDictationPage(m_settings, tabs);
+    tabs->addTab(repeat, QString::fromUtf8("复读设置"));
+    tabs->addTab(dictation, QString::fromUtf8("听写设置"));
+    layout->addWidget(tabs);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return;
+    repeat->Store();
+    dictation->Store();
+    m_mainPanel->SyncFromSettings();
 }
 
-CSellistView* CMainFrame::Sellist() const { return m_nowPlaying->Sellist(); }
-CPlaylistView* CMainFrame::Playlist() const { return m_nowPlaying->Playlist(); }
+void CMainFrame::ImportLrc(const QString& path) {
+    if (path.isEmpty()) return;
+    if (!m_lrcView->LoadLrc(path))
+        ShowMessage(MessageKind::Error, QStringLiteral("Failed to import lrc file"));
+}
+
+void CMainFrame::ShowHint() {
+    QString text;
+    m_lrcView->GetText(Sellist()->GetCurrentSentence(), text);
+    ShowMessage(MessageKind::Information, text);
+}
+
+CSellistView* CMainFrame::Sellist() const {
+    return m_nowPlaying->Sellist();
+}
+CPlaylistView* CMainFrame::Playlist() const {
+    return m_nowPlaying->Playlist();
+}
 
 QString CMainFrame::PrepareUserData(const QString& entry) {
     // Temp holds the work of one file, named by Info.ini. The same file opening again finds
@@ -430,11 +496,14 @@ QString CMainFrame::PrepareUserData(const QString& entry) {
             out.commit();
         }
     }
+    m_hard->Load();
     return entry.isEmpty() ? QString() : temp + "audio.dat";
 }
 
 void CMainFrame::SaveUserData() {
-    if (m_ctrlBar->Engine().HasChannel()) Sellist()->SaveSentenceFile();
+    if (!m_ctrlBar->Engine().HasChannel()) return;
+    Sellist()->SaveSentenceFile();
+    m_hard->Save();
 }
 
 void CMainFrame::WireStudyLoop() {
@@ -446,9 +515,6 @@ void CMainFrame::WireStudyLoop() {
     CCtrlBar::Hooks bar;
     bar.saveUserData = [this] { SaveUserData(); };
     bar.loadUserData = [this](const QString& entry) { return PrepareUserData(entry); };
-    bar.loadSubtitles = [list](const QString&) {
-        if (!list->LoadSentenceFile()) list->AutoSplitIfAllowed();
-    };
     m_ctrlBar->SetHooks(bar);
 
     CPlaylistView::Hooks pl;
@@ -494,7 +560,7 @@ void CMainFrame::WireStudyLoop() {
     connect(Action("取消自动断句"), &QAction::triggered, list, &CSellistView::StopSplit);
     connect(Action("当前复读区向上合并"), &QAction::triggered, list, &CSellistView::MergeUp);
     connect(Action("当前复读区向下合并"), &QAction::triggered, list, &CSellistView::MergeDown);
-    connect(Action("设置..."), &QAction::triggered, this, &CMainFrame::ShowRepeatOptions);
+    connect(Action("设置..."), &QAction::triggered, this, &CMainFrame::ShowOptions);
     connect(m_mainPanel, &CMainSiderPanel::command, this, [this](const QString& text) {
         if (QAction* a = Action(text); a && a->isEnabled()) a->trigger();
     });
@@ -503,6 +569,130 @@ void CMainFrame::WireStudyLoop() {
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     AddClosingStep([this] { SaveUserData(); });
+}
+
+void CMainFrame::WireSubtitlesAndDictation() {
+    CSellistView* list = Sellist();
+    CLrcView* lrc = m_lrcView;
+    CDictateSentPanel* panel = m_dictation->Panel();
+    CMediaCore* engine = &m_ctrlBar->Engine();
+    auto start = [list](int i) { return list->GetSentences()[size_t(i)].start; };
+    auto end = [list](int i) { return list->GetSentences()[size_t(i)].end; };
+    auto count = [list] { return list->Count(); };
+    auto select = [list](int i) { return list->SelectSentence(i); };
+    auto stopPlayback = [this] { m_ctrlBar->Execute(CCtrlBar::Command::Stop); };
+    auto ask = [this](const QString& q) { return Ask(q); };
+
+    CLrcView::Hooks lh;
+    lh.playingPositionMs = [engine] { return engine->IsPlaying() ? engine->GetPosition() : -1; };
+    lh.lengthMs = [engine] { return engine->GetLength(); };
+    lh.loaded = [list](const LrcItems& items) {
+        SentenceArray& sentences = list->GetSentences();
+        sentences.clear();
+        for (const LRC_ITEM& item : items)
+            sentences.push_back(SEL_ITEM{item.start, item.end});
+        list->RebuildRows();
+    };
+    lh.failed = [list] {
+        if (!list->LoadSentenceFile()) list->AutoSplitIfAllowed();
+    };
+    lh.selectSentence = [list](int i) { list->SelectSentence(i); };
+    lrc->SetHooks(lh);
+
+    CCtrlBar::Hooks bar = m_ctrlBar->GetHooks();
+    bar.loadSubtitles = [lrc](const QString& media) { lrc->LoadLrc(media); };
+    bar.dictationRunning = [] { return SentenceDictationRunning(); };
+    bar.anyDictationRunning = [this] { return m_dictation->Running(); };
+    bar.stopDictation = [this](bool first, bool) {
+        if (m_dictation->Running()) m_dictation->StopDictation(first);
+    };
+    bar.dictationCountdown = [panel](int seconds) { panel->Info()->SetCountdown(seconds); };
+    m_ctrlBar->SetHooks(bar);
+
+    CSellistView::Hooks sh;
+    sh.lrcLoaded = [lrc] { return lrc->HasLines(); };
+    sh.dictationRunning = [] { return SentenceDictationRunning(); };
+    sh.sentencesChanged = [this] { m_dictation->SentencesChanged(); };
+    sh.cleared = [this] {
+        if (m_dictation->Running()) m_dictation->StopDictation(false);
+    };
+    sh.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) { m_hard->Add(s, e, n); };
+    sh.startSubtitleTimer = [lrc] { lrc->StartTimer(); };
+    list->SetHooks(sh);
+
+    CDictationView::Hooks dh;
+    dh.sentenceCount = count;
+    dh.splitting = [list] { return list->IsSplitting(); };
+    dh.startSplit = [list] { list->StartSplit(); };
+    dh.stopAutoRepeat = [this] {
+        if (m_ctrlBar->AutoRepeatOn()) m_ctrlBar->Execute(CCtrlBar::Command::AutoRepeat);
+    };
+    dh.ask = ask;
+    dh.hardStarts = [this] {
+        std::vector<std::uint32_t> starts;
+        for (const HARD_ITEM& item : m_hard->GetItems())
+            starts.push_back(item.start);
+        return starts;
+    };
+    dh.stopPlayback = stopPlayback;
+    dh.showPage = [this] { SelectPage(CTabView::Dictation); };
+    m_dictation->SetHooks(dh);
+
+    CDictateSentPanel::Hooks ph;
+    ph.session.sentenceCount = count;
+    ph.session.sentenceStart = start;
+    ph.session.sentenceEnd = end;
+    ph.session.currentSentence = [list] { return list->GetCurrentSentence(); };
+    ph.session.selectSentence = select;
+    ph.session.reference = [lrc](int i) {
+        QString text;
+        lrc->GetText(i, text);
+        return text;
+    };
+    ph.session.lrcLoaded = [lrc] { return lrc->HasLines(); };
+    ph.session.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) {
+        m_hard->Add(s, e, n);
+    };
+    ph.mediaPath = [this] { return m_ctrlBar->PlaylistEntry(); };
+    ph.reloadLrc = [lrc](const QString& media) { return lrc->LoadLrc(media); };
+    ph.ask = ask;
+    ph.stopPlayback = stopPlayback;
+    ph.stopped = [this] { m_dictation->StopDictation(false); };
+    panel->SetHooks(ph);
+
+    CHardSentPanel::Hooks hh;
+    hh.sentenceCount = count;
+    hh.sentenceStart = start;
+    hh.selectSentence = select;
+    m_hard->SetHooks(hh);
+
+    connect(list, &CSellistView::splittingProgress, this, [this](int percent) {
+        if (percent == -10) m_dictation->SplittingEnded();
+    });
+    connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
+    connect(Action("导入LRC文件..."), &QAction::triggered, this, [this] {
+        ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
+                                               QStringLiteral("LRC File (*.lrc)")));
+    });
+    connect(Action("智能模式"), &QAction::triggered, this, [this] {
+        m_dictation->SmartCommand();
+        UpdateCommandStates();
+    });
+    connect(Action("听写难点句库"), &QAction::triggered, this, [this] {
+        m_dictation->HardCommand();
+        UpdateCommandStates();
+    });
+    connect(Action("听写另存为LRC文件..."), &QAction::triggered, panel,
+            &CDictateSentPanel::SaveAsLrc);
+    connect(Action("听写提示..."), &QAction::triggered, this, &CMainFrame::ShowHint);
+    // Released playlist: the subtitles go as well.
+    CPlaylistView::Hooks pl = Playlist()->GetHooks();
+    auto released = pl.released;
+    pl.released = [released, lrc] {
+        if (released) released();
+        lrc->Reset();
+    };
+    Playlist()->SetHooks(pl);
 }
 
 } // namespace kestrova

@@ -16,6 +16,9 @@ namespace kestrova {
 
 class CAppSetting;
 class CCtrlBar;
+class CDictationView;
+class CHardSentPanel;
+class CLrcView;
 class CMainSiderPanel;
 class CNowPlayingFrm;
 class CPlaylistView;
@@ -56,6 +59,9 @@ public:
     CSellistView* Sellist() const;
     CPlaylistView* Playlist() const;
     CMainSiderPanel* MainPanel() const { return m_mainPanel; }
+    CLrcView* LrcView() const { return m_lrcView; }
+    CDictationView* DictationView() const { return m_dictation; }
+    CHardSentPanel* HardSentences() const { return m_hard; }
     QToolBar* MainToolBar() const { return m_toolBar; }
 
     void SetSplittingProgress(int percent);
@@ -65,8 +71,10 @@ public:
     void SelectPage(int page);
     void OpenFileDialog();
     void AddFilesDialog();
-    // The options of automatic repeat (the options dialog's repeat page, for now alone).
-    void ShowRepeatOptions();
+    // The options dialog with the pages that exist so far.
+    void ShowOptions();
+    void ImportLrc(const QString& path);
+    void ShowHint();
 
     // Steps that run when the window closes, before the placement is saved (user data of
     // the open file, the shortcut table).
@@ -83,6 +91,7 @@ protected:
 private:
     void CreateMenus();
     void WireStudyLoop();
+    void WireSubtitlesAndDictation();
     // The open file's work in Temp: kept while the same file is open again, written before
     // another one opens (packing it beside the file comes with the user-data archives).
     QString PrepareUserData(const QString& entry);
@@ -101,6 +110,9 @@ private:
     CCtrlBar* m_ctrlBar = nullptr;
     CNowPlayingFrm* m_nowPlaying = nullptr;
     CMainSiderPanel* m_mainPanel = nullptr;
+    CLrcView* m_lrcView = nullptr;
+    CDictationView* m_dictation = nullptr;
+    CHardSentPanel* m_hard = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;
     QHash<QString, QAction*> m_actions;

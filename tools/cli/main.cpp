@@ -1,7 +1,11 @@
 // kestrova-cli: headless access to the program's own code.
 //   kestrova-cli split [--noise N] [--gap N] [--format lrc] FILE
+//   kestrova-cli lrc [--length CS] FILE
+//   kestrova-cli check [--case] [--spaces] [--punc] [--abbr] REFERENCE ANSWER
 #include "common/Util.h"
+#include "dictation/AnswerCheck.h"
 #include "repeat/Splitter.h"
+#include "subtitle/Lrc.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -12,12 +16,73 @@ using namespace kestrova;
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: kestrova-cli split [--noise N] [--gap N] [--format lrc] FILE\n");
+    std::fprintf(stderr, "usage: kestrova-cli split [--noise N] [--gap N] [--format lrc] FILE\n"
+                         "       kestrova-cli lrc [--length CS] FILE\n"
+                         "       kestrova-cli check [--case] [--spaces] [--punc] [--abbr] "
+                         "REFERENCE ANSWER\n");
     return 2;
 }
 
+void Print(const QString& line) {
+    std::printf("%s\n", line.toUtf8().constData());
+}
+
+int Lrc(const QStringList& args) {
+    QString file;
+    long long length = -1;
+    for (int i = 0; i < args.size(); ++i) {
+        bool ok = true;
+        if (args[i] == "--length" && i + 1 < args.size())
+            length = args[++i].toLongLong(&ok);
+        else if (args[i].startsWith("--") || !file.isEmpty())
+            return Usage();
+        else
+            file = args[i];
+        if (!ok || length < -1 || length > UINT32_MAX) return Usage();
+    }
+    if (file.isEmpty()) return Usage();
+    CLrc lrc;
+    if (!lrc.Load(file)) {
+        std::fprintf(stderr, "kestrova-cli: %s: cannot be read\n", qPrintable(file));
+        return 1;
+    }
+    const auto& records = lrc.Records();
+    const std::uint32_t end =
+        length >= 0 ? std::uint32_t(length) : (records.empty() ? 0 : records.back()->time);
+    for (const LRC_ITEM& item : lrc.Items(end))
+        Print(QStringLiteral("%1\t%2\t%3").arg(item.start).arg(item.end).arg(item.text));
+    return 0;
+}
+
+int Check(const QStringList& args) {
+    CheckOptions options{false, false, false, false};
+    QStringList texts;
+    for (const QString& a : args) {
+        if (a == "--case")
+            options.ignoreCase = true;
+        else if (a == "--spaces")
+            options.ignoreSpaces = true;
+        else if (a == "--punc")
+            options.ignorePunc = true;
+        else if (a == "--abbr")
+            options.detectAbbr = true;
+        else
+            texts << a;
+    }
+    if (texts.size() != 2) return Usage();
+    const CheckResult r = CheckAnswer(texts[0], texts[1], options);
+    if (r.right)
+        Print("right");
+    else
+        Print(r.markPos < 0 ? QStringLiteral("wrong -")
+                            : QStringLiteral("wrong %1").arg(r.markPos));
+    return 0;
+}
+
 // "[mm:ss.xx]" of a centisecond time (minutes keep counting past 59).
-QString LrcTag(std::uint32_t cs) { return '[' + TimeText(cs) + ']'; }
+QString LrcTag(std::uint32_t cs) {
+    return '[' + TimeText(cs) + ']';
+}
 
 int Split(const QStringList& args) {
     SplitParams params;
@@ -46,7 +111,8 @@ int Split(const QStringList& args) {
         return 1;
     }
     for (const SEL_ITEM& s : result.sentences) {
-        const QString line = lrc ? LrcTag(s.start) : QStringLiteral("%1!%2").arg(s.start).arg(s.end);
+        const QString line =
+            lrc ? LrcTag(s.start) : QStringLiteral("%1!%2").arg(s.start).arg(s.end);
         std::printf("%s\n", line.toUtf8().constData());
     }
     return 0;
@@ -60,5 +126,7 @@ int main(int argc, char** argv) {
     if (args.isEmpty()) return Usage();
     const QString command = args.takeFirst();
     if (command == "split") return Split(args);
+    if (command == "lrc") return Lrc(args);
+    if (command == "check") return Check(args);
     return Usage();
 }

@@ -1,0 +1,343 @@
+#include "DictateSentPanel.h"
+
+#include "audio/SoundPlayer.h"
+#include "common/AppSetting.h"
+#include "common/Util.h"
+#include "subtitle/Lrc.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSaveFile>
+#include <QSlider>
+#include <QTreeWidget>
+#include <QtEndian>
+#include <cmath>
+
+namespace kestrova {
+
+namespace {
+
+QTextCharFormat TypedFormat() {
+    QTextCharFormat f;
+    f.setForeground(Qt::black);
+    f.setFontUnderline(false);
+    return f;
+}
+
+// A short sine tone as a 16-bit mono WAV (the prompt sounds the program makes itself).
+QByteArray ToneWav(double hz, int ms) {
+    const int rate = 22050, n = rate * ms / 1000;
+    QByteArray data;
+    for (int i = 0; i < n; ++i) {
+        const double fade = std::min(1.0, std::min(i, n - i) / 200.0);
+        const auto v = qint16(12000 * fade * std::sin(2 * M_PI * hz * i / rate));
+        data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+    }
+    auto le = [](QByteArray& b, quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b.append(char((v >> (8 * i)) & 0xFF));
+    };
+    QByteArray wav = "RIFF";
+    le(wav, quint32(36 + data.size()), 4);
+    wav += "WAVEfmt ";
+    le(wav, 16, 4);
+    le(wav, 1, 2);
+    le(wav, 1, 2);
+    le(wav, rate, 4);
+    le(wav, rate * 2, 4);
+    le(wav, 2, 2);
+    le(wav, 16, 2);
+    wav += "data";
+    le(wav, quint32(data.size()), 4);
+    return wav + data;
+}
+
+} // namespace
+
+CAnswerEdit::CAnswerEdit(QWidget* parent) : QTextEdit(parent) {
+    setAcceptRichText(false);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSize(10);
+    setFont(font);
+    setCurrentCharFormat(TypedFormat());
+    // Whatever is typed, also over an old mark, is written black and not underlined.
+    connect(this, &QTextEdit::cursorPositionChanged, this,
+            [this] { setCurrentCharFormat(TypedFormat()); });
+}
+
+void CAnswerEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Q_EMIT submitted();
+        return;
+    }
+    setCurrentCharFormat(TypedFormat());
+    QTextEdit::keyPressEvent(event);
+}
+
+void CAnswerEdit::ClearMark() {
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    all.mergeCharFormat(TypedFormat());
+}
+
+void CAnswerEdit::MarkFrom(int start) {
+    ClearMark();
+    if (start < 0) return;
+    QTextCursor mark(document());
+    mark.setPosition(std::min(start, int(toPlainText().size())));
+    mark.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    red.setFontUnderline(true);
+    mark.mergeCharFormat(red);
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    setTextCursor(end);
+    setCurrentCharFormat(TypedFormat());
+}
+
+CDictationInfoPanel::CDictationInfoPanel(CAppSetting& settings, QWidget* parent)
+    : QWidget(parent), m_settings(settings) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 0, 4, 0);
+    m_progress = new QLabel(this);
+    m_errors = new QLabel(this);
+    m_message = new QLabel(this);
+    m_interval = new QSlider(Qt::Horizontal, this);
+    m_interval->setRange(0, 60);
+    m_interval->setValue(std::clamp(settings.SentInterval, 0, 60));
+    m_interval->setFixedWidth(120);
+    m_value = new QLabel(QString::number(m_interval->value()), this);
+    m_countdown = new QLabel(this);
+    m_countdown->setObjectName(QStringLiteral("countdown"));
+    row->addWidget(m_progress);
+    row->addSpacing(12);
+    row->addWidget(m_errors);
+    row->addSpacing(12);
+    row->addWidget(m_message, 1);
+    row->addWidget(new QLabel(QString::fromUtf8("句间间隔"), this));
+    row->addWidget(m_interval);
+    row->addWidget(m_value);
+    row->addWidget(m_countdown);
+    connect(m_interval, &QSlider::valueChanged, this, [this](int v) {
+        m_settings.SentInterval = v;
+        m_value->setText(QString::number(v));
+    });
+    Show(0, 0, 0, QString::fromUtf8("无信息"));
+}
+
+void CDictationInfoPanel::Show(int position, int total, int errors, const QString& message) {
+    m_progress->setText(QString::fromUtf8("已听写：%1/%2").arg(position).arg(total));
+    m_errors->setText(QString::fromUtf8("当前句子错误次数：%1").arg(errors));
+    m_message->setText(message);
+}
+
+void CDictationInfoPanel::SetCountdown(int seconds) {
+    m_countdown->setText(seconds < 0 ? QString() : QString::number(seconds));
+}
+
+QString CDictationInfoPanel::Text() const {
+    return m_progress->text() + ' ' + m_errors->text() + ' ' + m_message->text();
+}
+
+CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_sound(std::make_unique<CSoundPlayer>()) {
+    setObjectName(QStringLiteral("DictateSentPanel"));
+    m_table = new QTreeWidget(this);
+    m_table->setRootIsDecorated(false);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setHeaderLabels({QString::fromUtf8("句序"), QString::fromUtf8("断点时间"),
+                              QString::fromUtf8("已听写的文本")});
+    m_table->setColumnWidth(0, 40);
+    m_table->setColumnWidth(1, 70);
+    m_info = new CDictationInfoPanel(settings, this);
+    m_answer = new CAnswerEdit(this);
+    connect(m_answer, &CAnswerEdit::submitted, this, &CDictateSentPanel::Submit);
+}
+
+CDictateSentPanel::~CDictateSentPanel() = default;
+
+void CDictateSentPanel::SetHooks(Hooks hooks) {
+    m_hooks = std::move(hooks);
+    m_session.SetHooks(m_hooks.session);
+}
+
+void CDictateSentPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int w = width(), h = height();
+    m_table->setGeometry(0, 0, w, std::max(h - 75, 0));
+    m_info->setGeometry(0, std::max(h - 75, 0), w, 25);
+    m_answer->setGeometry(0, std::max(h - 50, 0), w, 50);
+    m_table->setColumnWidth(2, std::max(w - 128, 40));
+}
+
+CheckOptions CDictateSentPanel::Options() const {
+    return CheckOptions{m_settings.IgnoreCase != 0, m_settings.IgnoreSpaces != 0,
+                        m_settings.IgnorePunc != 0, m_settings.DetectAbbr != 0};
+}
+
+void CDictateSentPanel::FillTable() {
+    m_table->clear();
+    QList<QTreeWidgetItem*> rows;
+    const QStringList& dictated = m_session.Dictated();
+    for (int i = 0; i < m_session.Total(); ++i)
+        rows << new QTreeWidgetItem(QStringList{
+            QString::number(i + 1), TimeText(m_hooks.session.sentenceStart(i)), dictated.value(i)});
+    m_table->addTopLevelItems(rows);
+}
+
+void CDictateSentPanel::ShowCurrent(const QString& message) {
+    const int s = m_session.Running() ? m_session.Order()[size_t(m_session.Position())] : -1;
+    if (QTreeWidgetItem* row = m_table->topLevelItem(s)) {
+        m_table->setCurrentItem(row);
+        m_table->scrollToItem(row);
+    }
+    m_info->Show(m_session.Position(), m_session.Total(), m_session.CurrentErrorCount(), message);
+}
+
+void CDictateSentPanel::StartAll() {
+    m_session.SetToHardSent(m_settings.ToHardSent);
+    m_session.SetRedoError(m_settings.RedoError);
+    m_answer->clear();
+    m_session.StartAll();
+    FillTable();
+    ShowCurrent(QString::fromUtf8("无信息"));
+}
+
+bool CDictateSentPanel::StartHardSentences(const std::vector<std::uint32_t>& starts) {
+    m_session.SetToHardSent(m_settings.ToHardSent);
+    m_session.SetRedoError(m_settings.RedoError);
+    m_answer->clear();
+    if (!m_session.StartHardSentences(starts)) {
+        Finish();
+        return false;
+    }
+    FillTable();
+    ShowCurrent(QString::fromUtf8("无信息"));
+    return true;
+}
+
+void CDictateSentPanel::Begin() {
+    if (!m_session.Running()) return;
+    m_answer->clear();
+    m_session.Begin();
+    FillTable();
+    ShowCurrent(QString::fromUtf8("无信息"));
+}
+
+void CDictateSentPanel::RedoErrors() {
+    if (!m_session.RedoErrors()) {
+        Finish();
+        return;
+    }
+    FillTable();
+    ShowCurrent(QString::fromUtf8("无信息"));
+}
+
+QString CDictateSentPanel::SoundPath(const char* name) const {
+    const QString own = ProgramFolder() + "Sound/" + name;
+    if (QFile::exists(own)) return own;
+    // No sound beside the program: a tone of its own, made once.
+    const QString made = DataFolder() + "Sound/" + name;
+    if (!QFile::exists(made)) {
+        QDir().mkpath(DataFolder() + "Sound");
+        QSaveFile out(made);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(qstrcmp(name, "right.wav") == 0 ? ToneWav(880, 120) : ToneWav(220, 250));
+            out.commit();
+        }
+    }
+    return made;
+}
+
+void CDictateSentPanel::Submit() {
+    if (m_busy || !m_session.Running()) return;
+    const int s = m_session.Order()[size_t(m_session.Position())];
+    CheckResult check;
+    const auto outcome = m_session.Submit(m_answer->toPlainText(), Options(), &check);
+    if (!check.right) {
+        m_answer->MarkFrom(check.markStart);
+        m_info->Show(m_session.Position(), m_session.Total(), m_session.CurrentErrorCount(),
+                     QString::fromUtf8("听写错误！"));
+        if (m_settings.ErrorSound) {
+            m_busy = true;
+            m_sound->PlayThen(SoundPath("error.wav"), [this] { m_busy = false; });
+        }
+        return;
+    }
+    if (QTreeWidgetItem* row = m_table->topLevelItem(s))
+        row->setText(2, m_session.Dictated().value(s));
+    auto proceed = [this, outcome] {
+        m_busy = false;
+        m_answer->clear();
+        m_answer->setCurrentCharFormat(TypedFormat());
+        AfterAnswer(outcome);
+    };
+    if (m_settings.RightSound) {
+        m_busy = true;
+        m_sound->PlayThen(SoundPath("right.wav"), proceed);
+    } else {
+        proceed();
+    }
+}
+
+void CDictateSentPanel::AfterAnswer(CDictationSession::Outcome outcome) {
+    switch (outcome) {
+    case CDictationSession::Outcome::Next:
+        ShowCurrent(QString::fromUtf8("听写正确！"));
+        break;
+    case CDictationSession::Outcome::Redo:
+        FillTable();
+        ShowCurrent(QString::fromUtf8("无信息"));
+        break;
+    case CDictationSession::Outcome::OfferSaveLrc:
+        if (m_hooks.ask &&
+            m_hooks.ask(QString::fromUtf8("（智能听写模式）听写完成，是否将听写保存为LRC文件？")))
+            SaveAsLrc();
+        Stop(false);
+        break;
+    case CDictationSession::Outcome::Finished:
+        Finish();
+        break;
+    case CDictationSession::Outcome::Wrong:
+        break;
+    }
+}
+
+void CDictateSentPanel::Finish() {
+    Stop(false);
+    ShowMessage(MessageKind::Information, QString::fromUtf8("听写全部完成！"));
+}
+
+void CDictateSentPanel::Stop(bool keepView) {
+    m_session.Stop();
+    m_table->clear();
+    m_answer->clear();
+    m_info->Show(0, 0, 0, QString::fromUtf8("无信息"));
+    m_info->SetCountdown(-1);
+    if (!keepView) {
+        if (m_hooks.stopped) m_hooks.stopped();
+        if (m_hooks.stopPlayback) m_hooks.stopPlayback();
+    }
+}
+
+bool CDictateSentPanel::SaveAsLrc() {
+    const QString media = m_hooks.mediaPath ? m_hooks.mediaPath() : QString();
+    if (media.isEmpty()) return false;
+    const QString path = LrcPathFor(media);
+    std::vector<std::pair<std::uint32_t, QString>> lines;
+    for (int i = 0; i < m_table->topLevelItemCount(); ++i)
+        lines.push_back({m_hooks.session.sentenceStart(i), m_table->topLevelItem(i)->text(2)});
+    if (!WriteLrc(path, lines)) {
+        ShowMessage(MessageKind::Error, QString::fromUtf8("无法写入文件：") + path);
+        return false;
+    }
+    if (m_hooks.reloadLrc) m_hooks.reloadLrc(media);
+    ShowMessage(MessageKind::Information, QString::fromUtf8("文件保存成功！"));
+    return true;
+}
+
+} // namespace kestrova

@@ -1,0 +1,109 @@
+// Sentence dictation's panel: the sentence table (order, start, dictated text), the status
+// line (`CDictationInfoPanel`: progress, the current sentence's errors, the message, the
+// "句间间隔" slider and its countdown) and the answer line. Enter submits; a wrong answer is
+// marked red and underlined from the first wrong character. Prompt sounds play to their end
+// before dictation goes on, without blocking. GUI thread.
+#pragma once
+
+#include "DictationSession.h"
+
+#include <QTextEdit>
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QSlider;
+class QTreeWidget;
+
+namespace kestrova {
+
+class CAppSetting;
+class CSoundPlayer;
+
+// The answer line: Enter submits; typed text is always black and not underlined.
+class CAnswerEdit : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit CAnswerEdit(QWidget* parent = nullptr);
+    void MarkFrom(int start);
+    void ClearMark();
+
+Q_SIGNALS:
+    void submitted();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class CDictationInfoPanel : public QWidget {
+    Q_OBJECT
+public:
+    CDictationInfoPanel(CAppSetting& settings, QWidget* parent = nullptr);
+    void Show(int position, int total, int errors, const QString& message);
+    // Seconds counted in the pause between passes; -1 empties it.
+    void SetCountdown(int seconds);
+    QString Text() const;
+    QSlider* IntervalSlider() const { return m_interval; }
+    QLabel* Countdown() const { return m_countdown; }
+
+private:
+    CAppSetting& m_settings;
+    QLabel* m_progress;
+    QLabel* m_errors;
+    QLabel* m_message;
+    QSlider* m_interval;
+    QLabel* m_value;
+    QLabel* m_countdown;
+};
+
+class CDictateSentPanel : public QWidget {
+    Q_OBJECT
+public:
+    struct Hooks {
+        CDictationSession::Hooks session;
+        std::function<QString()> mediaPath;            // the playlist's current entry
+        std::function<bool(const QString&)> reloadLrc; // load the written LRC
+        std::function<bool(const QString&)> ask;       // a Yes/No question
+        std::function<void()> stopPlayback;
+        std::function<void()> stopped; // dictation ended by itself
+    };
+
+    CDictateSentPanel(CAppSetting& settings, QWidget* parent = nullptr);
+    ~CDictateSentPanel() override;
+    void SetHooks(Hooks hooks);
+
+    void StartAll();
+    bool StartHardSentences(const std::vector<std::uint32_t>& starts);
+    void Begin();
+    void Submit();
+    void RedoErrors();
+    void Stop(bool keepView);
+    bool SaveAsLrc();
+    CDictationSession& Session() { return m_session; }
+    CAnswerEdit* Answer() const { return m_answer; }
+    QTreeWidget* Table() const { return m_table; }
+    CDictationInfoPanel* Info() const { return m_info; }
+    bool Busy() const { return m_busy; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FillTable();
+    void ShowCurrent(const QString& message);
+    void AfterAnswer(CDictationSession::Outcome outcome);
+    void Finish();
+    CheckOptions Options() const;
+    QString SoundPath(const char* name) const;
+
+    CAppSetting& m_settings;
+    Hooks m_hooks;
+    CDictationSession m_session;
+    std::unique_ptr<CSoundPlayer> m_sound;
+    QTreeWidget* m_table;
+    CDictationInfoPanel* m_info;
+    CAnswerEdit* m_answer;
+    bool m_busy = false; // a prompt sound plays; Enter waits for it
+};
+
+} // namespace kestrova

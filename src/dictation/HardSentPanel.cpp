@@ -1,0 +1,65 @@
+#include "HardSentPanel.h"
+
+#include "DictationSession.h"
+#include "common/Util.h"
+
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kestrova {
+
+CHardSentPanel::CHardSentPanel(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("HardSentPanel"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_table = new QTreeWidget(this);
+    m_table->setRootIsDecorated(false);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setHeaderLabels({QString::fromUtf8("句序"), QString::fromUtf8("复读开始点"),
+                              QString::fromUtf8("复读结束点"), QString::fromUtf8("难易度"),
+                              QString::fromUtf8("添加时间")});
+    const int widths[] = {50, 90, 90, 60, 130};
+    for (int i = 0; i < 5; ++i)
+        m_table->setColumnWidth(i, widths[i]);
+    layout->addWidget(m_table);
+    connect(m_table, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { PlayRow(m_table->indexOfTopLevelItem(item)); });
+}
+
+QString CHardSentPanel::FilePath() {
+    return DataFolder() + "Temp/hardSent.dat";
+}
+
+void CHardSentPanel::Rebuild() {
+    m_table->clear();
+    for (const HARD_ITEM& item : m_items)
+        m_table->addTopLevelItem(new QTreeWidgetItem(QStringList{
+            item.number, TimeText(item.start), TimeText(item.end), item.difficulty, item.added}));
+    Q_EMIT itemsChanged();
+}
+
+void CHardSentPanel::Add(std::uint32_t start, std::uint32_t end, int errorCount) {
+    SetUserDataModified(true);
+    hardsentences::Add(m_items, start, end, errorCount, hardsentences::NowText());
+    Rebuild();
+}
+
+void CHardSentPanel::Load() {
+    hardsentences::Load(FilePath(), m_items);
+    Rebuild();
+}
+
+void CHardSentPanel::Save() {
+    if (m_items.empty()) return;
+    if (!hardsentences::Save(FilePath(), m_items))
+        ShowMessage(MessageKind::Error, QString::fromUtf8("无法写入难点句库文件：") + FilePath());
+}
+
+void CHardSentPanel::PlayRow(int row) {
+    if (SentenceDictationRunning() || row < 0 || row >= int(m_items.size())) return;
+    if (!m_hooks.sentenceCount) return;
+    for (int i = 0; i < m_hooks.sentenceCount(); ++i)
+        if (m_hooks.sentenceStart(i) == m_items[size_t(row)].start) m_hooks.selectSentence(i);
+}
+
+} // namespace kestrova

@@ -1,0 +1,60 @@
+// LRC subtitles: the model of one file (`CLrc`, records in time order), its reader, the
+// timed line list (`LRC_ITEM`) the rest of the program uses, the LRC path of a media file,
+// and the writer. Plain classes; GUI thread (the model is not shared).
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kestrova {
+
+struct TLrcRecord {
+    std::uint32_t time = 0; // centiseconds
+    QString text;           // the words after the line's last time tag, as they stand
+};
+
+struct LRC_ITEM {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    QString text;
+    bool operator==(const LRC_ITEM&) const = default;
+};
+using LrcItems = std::vector<LRC_ITEM>;
+
+class CLrc {
+public:
+    static constexpr int kMaxTagsPerLine = 20;
+
+    // Reads a file into the records (records held stay). False when the file cannot be read
+    // or is empty; true otherwise, also when no line had a time tag.
+    bool Load(const QString& path);
+    // The same over text already decoded.
+    void LoadText(const QString& text);
+    void Clear();
+    // Text of the last record at or before `time`; moves the current index there. Empty,
+    // index unchanged, when no record qualifies.
+    QString GetLineAt(std::uint32_t time);
+    int GetCurrentIndex() const { return m_current; }
+    const std::vector<std::unique_ptr<TLrcRecord>>& Records() const { return m_records; }
+    // The timed lines: each record ends where the next begins, the last at `lengthCs`.
+    LrcItems Items(std::uint32_t lengthCs) const;
+
+    // A time tag's value: "[m:ss.xx]" with one to three minute digits, two second digits,
+    // and "." or ":" before one, two or three fraction digits (tenths, hundredths,
+    // milliseconds truncated), or no fraction at all. `tag` is the text between brackets.
+    static bool ParseTime(QStringView tag, std::uint32_t& cs);
+
+private:
+    void Insert(std::uint32_t time, const QString& text);
+    std::vector<std::unique_ptr<TLrcRecord>> m_records;
+    int m_current = 0;
+};
+
+// The media path with every occurrence of its extension replaced by ".lrc".
+QString LrcPathFor(const QString& mediaPath);
+// One "[time text]text" line per item, CR LF ends, UTF-8. False when it cannot be written.
+bool WriteLrc(const QString& path, const std::vector<std::pair<std::uint32_t, QString>>& lines);
+
+} // namespace kestrova
