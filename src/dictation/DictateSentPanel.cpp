@@ -158,7 +158,9 @@ CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, QWidget* parent)
     connect(m_answer, &CAnswerEdit::submitted, this, &CDictateSentPanel::Submit);
 }
 
-CDictateSentPanel::~CDictateSentPanel() = default;
+CDictateSentPanel::~CDictateSentPanel() {
+    if (m_session.Running()) m_session.Stop();
+}
 
 void CDictateSentPanel::SetHooks(Hooks hooks) {
     m_hooks = std::move(hooks);

@@ -56,17 +56,6 @@ bool CLrc::ParseTime(QStringView tag, std::uint32_t& cs) {
     return true;
 }
 
-void CLrc::Insert(std::uint32_t time, const QString& text) {
-    // Before the first record at or after the time: a later record of an equal time stands
-    // in front of the earlier ones.
-    auto at = std::lower_bound(m_records.begin(), m_records.end(), time,
-                               [](const auto& r, std::uint32_t t) { return r->time < t; });
-    auto record = std::make_unique<TLrcRecord>();
-    record->time = time;
-    record->text = text;
-    m_records.insert(at, std::move(record));
-}
-
 void CLrc::LoadText(const QString& source) {
     // Break lines before every tag that follows words: "[a]x[b]y" is two lines.
     QString text;
@@ -109,11 +98,26 @@ void CLrc::LoadText(const QString& source) {
         for (std::uint32_t t : times)
             lines.push_back({t, words});
     }
-    // A positive offset shows every line earlier, as players do; never before 0.
-    for (Pending& p : lines) {
-        const std::int64_t shifted = std::int64_t(p.time) - offsetMs / 10;
-        Insert(std::uint32_t(std::clamp<std::int64_t>(shifted, 0, UINT32_MAX)), p.text);
+    // A positive offset shows every line earlier, as players do; never before 0. The lines
+    // are sorted once (a later line of an equal time first) and merged in front of records
+    // of equal times already held: inserting one by one is quadratic on unsorted files.
+    std::vector<std::unique_ptr<TLrcRecord>> fresh;
+    fresh.reserve(lines.size());
+    for (size_t i = lines.size(); i-- > 0;) {
+        const std::int64_t shifted = std::int64_t(lines[i].time) - offsetMs / 10;
+        auto record = std::make_unique<TLrcRecord>();
+        record->time = std::uint32_t(std::clamp<std::int64_t>(shifted, 0, UINT32_MAX));
+        record->text = std::move(lines[i].text);
+        fresh.push_back(std::move(record));
     }
+    auto byTime = [](const auto& a, const auto& b) { return a->time < b->time; };
+    std::stable_sort(fresh.begin(), fresh.end(), byTime);
+    std::vector<std::unique_ptr<TLrcRecord>> merged;
+    merged.reserve(fresh.size() + m_records.size());
+    std::merge(std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()),
+               std::make_move_iterator(m_records.begin()), std::make_move_iterator(m_records.end()),
+               std::back_inserter(merged), byTime);
+    m_records = std::move(merged);
 }
 
 bool CLrc::Load(const QString& path) {

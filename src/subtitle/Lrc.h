@@ -47,7 +47,6 @@ public:
     static bool ParseTime(QStringView tag, std::uint32_t& cs);
 
 private:
-    void Insert(std::uint32_t time, const QString& text);
     std::vector<std::unique_ptr<TLrcRecord>> m_records;
     int m_current = 0;
 };

@@ -1,0 +1,282 @@
+// Answer checking, the course of sentence dictation, and the hard-sentence library.
+#include "common/AppSetting.h"
+#include "common/Util.h"
+#include "dictation/AnswerCheck.h"
+#include "dictation/DictateSentPanel.h"
+#include "dictation/DictationSession.h"
+#include "dictation/HardSentPanel.h"
+#include "dictation/HardSentences.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace kestrova;
+
+namespace {
+// Options by letters: c case, s spaces, p punctuation, a contractions.
+CheckOptions Opts(const QString& letters) {
+    return CheckOptions{letters.contains('c'), letters.contains('s'), letters.contains('p'),
+                        letters.contains('a')};
+}
+
+// Sentences, subtitles and a current index standing in for the sentence list.
+struct FakeList {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans{{0, 100}, {100, 200}, {200, 300}};
+    QStringList lines{"one", "two", "three"};
+    int current = -1;
+    QList<int> played;
+    std::vector<std::tuple<std::uint32_t, std::uint32_t, int>> hard;
+    CDictationSession::Hooks Hooks() {
+        CDictationSession::Hooks h;
+        h.sentenceCount = [this] { return int(spans.size()); };
+        h.sentenceStart = [this](int i) { return spans[size_t(i)].first; };
+        h.sentenceEnd = [this](int i) { return spans[size_t(i)].second; };
+        h.currentSentence = [this] { return current; };
+        h.selectSentence = [this](int i) {
+            if (SentenceDictationRunning()) return false; // as the list does
+            current = i;
+            played << i;
+            return true;
+        };
+        h.reference = [this](int i) { return lines.value(i); };
+        h.lrcLoaded = [this] { return !lines.isEmpty(); };
+        h.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) {
+            hard.push_back({s, e, n});
+        };
+        return h;
+    }
+};
+} // namespace
+
+class TestDictation : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase() {
+        qputenv("KESTROVA_HOME", m_dir.path().toUtf8());
+        SetMessageHandler([](MessageKind, const QString&) {});
+    }
+
+    void checking_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("right");
+        QTest::addColumn<int>("markPos");
+        QTest::newRow("contraction, case kept") << "pa"
+                                                << "It's a nice day."
+                                                << "it is a nice day" << false << 0;
+        QTest::newRow("contraction, case ignored") << "cpa"
+                                                   << "It's a nice day."
+                                                   << "it is a nice day" << true << -1;
+        QTest::newRow("contraction as typed") << "pa"
+                                              << "It's a nice day."
+                                              << "It is a nice day" << true << -1;
+        QTest::newRow("extra spaces ignored") << "s"
+                                              << "I am here"
+                                              << "  I  am here " << true << -1;
+        QTest::newRow("extra spaces kept") << ""
+                                           << "I am here"
+                                           << "  I  am here " << false << 0;
+        QTest::newRow("spaces left by punctuation") << "sp"
+                                                    << "Hello, world"
+                                                    << "Hello , world" << false << 6;
+        QTest::newRow("I've") << "a"
+                              << "I have"
+                              << "I've" << true << -1;
+        QTest::newRow("I've without contractions") << ""
+                                                   << "I have"
+                                                   << "I've" << false << 1;
+        QTest::newRow("skip phrase") << "s"
+                                     << "Anything at all"
+                                     << " qz   omit " << true << -1;
+        QTest::newRow("skip phrase in capitals") << "s"
+                                                 << "Anything"
+                                                 << "QZ OMIT" << false << 0;
+        QTest::newRow("skip phrase in capitals, case ignored") << "cs"
+                                                               << "Anything"
+                                                               << "QZ OMIT" << true << -1;
+        QTest::newRow("no subtitle") << ""
+                                     << ""
+                                     << "" << true << -1;
+        QTest::newRow("a beginning is not marked") << ""
+                                                   << "hello world"
+                                                   << "hello" << false << -1;
+        QTest::newRow("too long") << ""
+                                  << "hello world"
+                                  << "hello world again" << false << 11;
+        QTest::newRow("punctuation only") << "p"
+                                          << "?!..."
+                                          << "whatever" << true << -1;
+        QTest::newRow("typographic apostrophe")
+            << "a" << QString::fromUtf8("It’s fine") << "It's fine" << true << -1;
+        QTest::newRow("non-breaking space")
+            << "s" << QString::fromUtf8("a\u00A0b") << "a b" << true << -1;
+    }
+    void checking() {
+        QFETCH(QString, options);
+        QFETCH(QString, reference);
+        QFETCH(QString, answer);
+        QFETCH(bool, right);
+        QFETCH(int, markPos);
+        const CheckResult r = CheckAnswer(reference, answer, Opts(options));
+        QCOMPARE(r.right, right);
+        QCOMPARE(r.markPos, markPos);
+    }
+
+    void markStartsAtTheTypedCharacter() {
+        // "  Hello ,  wrld" with spaces and punctuation ignored normalises to "Hello  wrld",
+        // which differs from "Hello world" at its second space.
+        const CheckResult r = CheckAnswer("Hello, world", "  Hello ,  wrld", Opts("sp"));
+        QVERIFY(!r.right);
+        QCOMPARE(r.markPos, 6);
+        QCOMPARE(r.markStart, 10); // the space kept before "wrld" is the one typed last
+        const CheckResult c = CheckAnswer("he is here", "he's hare", Opts("a"));
+        QCOMPARE(c.markPos, 7);
+        QCOMPARE(c.markStart, 6); // the wrong "a" as typed
+        const QString huge(5000, 'x');
+        QVERIFY(!CheckAnswer("short", huge, Opts("cspa")).right);
+    }
+
+    void passRedoAndHardSentences() {
+        FakeList list;
+        CDictationSession session;
+        session.SetHooks(list.Hooks());
+        session.SetToHardSent(2);
+        session.StartAll();
+        QVERIFY(session.Running() && SentenceDictationRunning());
+        QCOMPARE(list.played, QList<int>{0});
+        QCOMPARE(session.Submit("one", Opts("")), CDictationSession::Outcome::Next);
+        QCOMPARE(session.Submit("tow", Opts("")), CDictationSession::Outcome::Wrong);
+        QCOMPARE(session.CurrentErrorCount(), 1);
+        QVERIFY(list.hard.empty());
+        QCOMPARE(session.Submit("tw", Opts("")), CDictationSession::Outcome::Wrong);
+        QCOMPARE(list.hard.size(), size_t(1)); // the second error reaches the threshold
+        QCOMPARE(list.hard[0], std::make_tuple(100u, 200u, 2));
+        QCOMPARE(session.Submit("two", Opts("")), CDictationSession::Outcome::Next);
+        QCOMPARE(session.Dictated().value(1), QString("two"));
+        QCOMPARE(session.Submit("three", Opts("")), CDictationSession::Outcome::Redo);
+        QCOMPARE(session.Order(), std::vector<int>{1}); // the wrong sentence again
+        QCOMPARE(list.played.last(), 1);
+        QCOMPARE(session.Total(), 3);
+        QCOMPARE(session.Submit("two", Opts("")), CDictationSession::Outcome::Finished);
+        QVERIFY(!session.Running() && !SentenceDictationRunning());
+    }
+
+    void withoutSubtitlesEveryAnswerIsRight() {
+        FakeList list;
+        list.lines.clear();
+        CDictationSession session;
+        session.SetHooks(list.Hooks());
+        session.StartAll();
+        QCOMPARE(session.Submit("  Any  THING ", Opts("s")), CDictationSession::Outcome::Next);
+        QCOMPARE(session.Dictated().value(0), QString("Any THING"));
+        session.Submit("", Opts(""));
+        QCOMPARE(session.Submit("x", Opts("")), CDictationSession::Outcome::OfferSaveLrc);
+    }
+
+    void hardSentencesMatchByStart() {
+        FakeList list;
+        CDictationSession session;
+        session.SetHooks(list.Hooks());
+        QVERIFY(session.StartHardSentences({200, 100, 999}));
+        QCOMPARE(session.Order(), (std::vector<int>{2, 1}));
+        QVERIFY(!session.StartHardSentences({999}));
+        QVERIFY(!session.Running());
+    }
+
+    void libraryRules() {
+        HardItems items;
+        hardsentences::Add(items, 142567, 143000, 10, "t");
+        QCOMPARE(items[0].difficulty, QString("90"));
+        hardsentences::Add(items, 142567, 143000, 11, "t");
+        QCOMPARE(items[0].difficulty, QString("79"));
+        hardsentences::Add(items, 142567, 143000, 12, "t");
+        QCOMPARE(items[0].difficulty, QString("67"));
+        hardsentences::Add(items, 500, 900, 99, "t");
+        QCOMPARE(items[1].difficulty, QString("1"));
+        hardsentences::Add(items, 500, 900, 99, "t");
+        QCOMPARE(items[1].difficulty, QString("-98"));
+        QCOMPARE(hardsentences::Format(items).first(), QString("1!142567!143000!67!t"));
+        QCOMPARE(TimeText(items[0].start), QString("23:45.67"));
+
+        const HardItems read =
+            hardsentences::Parse({"3!500!900!70!x", "3!!900!70!x", "1!2", "", "garbage"});
+        QCOMPARE(int(read.size()), 2);
+        QCOMPARE(read[0], (HARD_ITEM{"3", 500, 900, "70", "x"}));
+        QCOMPARE(read[1], (HARD_ITEM{"3", 900, 70, "x", ""}));
+        const QString path = m_dir.filePath("Temp/hardSent.dat");
+        QVERIFY(!hardsentences::Save(path, {}));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(hardsentences::Save(path, read));
+        HardItems back;
+        QVERIFY(hardsentences::Load(path, back));
+        QCOMPARE(back, read);
+    }
+
+    void panelMarksAndCounts() {
+        CAppSetting settings;
+        settings.IgnoreSpaces = 1;
+        settings.ToHardSent = 10;
+        settings.RedoError = true;
+        FakeList list;
+        CDictateSentPanel panel(settings);
+        CDictateSentPanel::Hooks hooks;
+        hooks.session = list.Hooks();
+        panel.SetHooks(hooks);
+        panel.resize(600, 300);
+        panel.StartAll();
+        QCOMPARE(panel.Table()->topLevelItemCount(), 3);
+        QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("已听写：0/3")));
+        panel.Answer()->setPlainText("onx");
+        panel.Submit();
+        QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("听写错误！")));
+        // The wrong part is red and underlined from the first wrong character.
+        QTextCursor at(panel.Answer()->document());
+        at.setPosition(3);
+        QVERIFY(at.charFormat().fontUnderline());
+        QCOMPARE(at.charFormat().foreground().color(), QColor(255, 0, 0));
+        at.setPosition(2);
+        QVERIFY(!at.charFormat().fontUnderline());
+        panel.Answer()->setPlainText("one");
+        panel.Submit();
+        QCOMPARE(panel.Table()->topLevelItem(0)->text(2), QString("one"));
+        QVERIFY(panel.Answer()->toPlainText().isEmpty());
+        QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("听写正确！")));
+        QCOMPARE(list.current, 1);
+        panel.Stop(true);
+        QVERIFY(!SentenceDictationRunning());
+    }
+
+    void libraryPanel() {
+        CHardSentPanel panel;
+        FakeList list;
+        CHardSentPanel::Hooks hooks;
+        hooks.sentenceCount = [&] { return int(list.spans.size()); };
+        hooks.sentenceStart = [&](int i) { return list.spans[size_t(i)].first; };
+        hooks.selectSentence = [&](int i) {
+            list.played << i;
+            return true;
+        };
+        panel.SetHooks(hooks);
+        panel.Add(100, 200, 99);
+        QCOMPARE(panel.Table()->topLevelItem(0)->text(1), QString("00:01.00"));
+        QCOMPARE(panel.Table()->topLevelItem(0)->text(3), QString("1"));
+        QVERIFY(UserDataModified());
+        panel.PlayRow(0);
+        QCOMPARE(list.played, QList<int>{1});
+        SetSentenceDictationRunning(true); // ignored while dictation runs
+        panel.PlayRow(0);
+        QCOMPARE(list.played.size(), 1);
+        SetSentenceDictationRunning(false);
+        panel.Save();
+        CHardSentPanel again;
+        again.Load();
+        QCOMPARE(again.GetItems(), panel.GetItems());
+    }
+};
+
+QTEST_MAIN(TestDictation)
+#include "tst_dictation.moc"

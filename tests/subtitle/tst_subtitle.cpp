@@ -1,0 +1,261 @@
+// LRC reading and writing, the text-file reader, and the subtitle view following playback.
+#include "common/Util.h"
+#include "subtitle/Lrc.h"
+#include "subtitle/LrcView.h"
+#include "subtitle/StdioFileEx.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+
+using namespace kestrova;
+
+namespace {
+QString Records(const CLrc& lrc) {
+    QStringList out;
+    for (const auto& r : lrc.Records())
+        out << QStringLiteral("%1 %2").arg(r->time).arg(r->text);
+    return out.join('|');
+}
+CLrc Read(const QString& text) {
+    CLrc lrc;
+    lrc.LoadText(text);
+    return lrc;
+}
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+} // namespace
+
+class TestSubtitle : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("KESTROVA_HOME", m_dir.path().toUtf8()); }
+
+    void readingRules_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("records");
+        QTest::newRow("one line") << "[00:12.34]Hello"
+                                  << "1234 Hello";
+        QTest::newRow("two tags, one text") << "[00:05.00][00:01.00]Chorus"
+                                            << "100 Chorus|500 Chorus";
+        QTest::newRow("inner tag splits the line") << "[00:02.00]A[00:01.00]B"
+                                                   << "100 B|200 A";
+        QTest::newRow("equal times: the later first") << "[00:01.00]x\n[00:01.00]y"
+                                                      << "100 y|100 x";
+        QTest::newRow("milliseconds truncate") << "[01:02.345]ms"
+                                               << "6234 ms";
+        QTest::newRow("no fraction") << "[00:03]plain"
+                                     << "300 plain";
+        QTest::newRow("tenths") << "[00:01.5]short"
+                                << "150 short";
+        QTest::newRow("colon before hundredths") << "[00:01:25]c"
+                                                 << "125 c";
+        QTest::newRow("three-digit minutes") << "[100:00.00]long"
+                                             << "600000 long";
+        QTest::newRow("words not trimmed, empty kept") << "[00:01.00] a \n[00:02.00]"
+                                                       << "100  a |200 ";
+        QTest::newRow("metadata is never a time") << "[ti:abcde] 123456\n[ar:Me]\n[00:01.00]x"
+                                                  << "100 x";
+        QTest::newRow("bad digits") << "[0a:01.00]x\n[00:61.00]y\n[00:01.0000]z"
+                                    << "";
+        QTest::newRow("offset shows lines earlier") << "[offset:+500]\n[00:01.00]a\n[00:00.20]b"
+                                                    << "0 b|50 a";
+        QTest::newRow("negative offset later") << "[offset:-250]\n[00:01.00]a"
+                                               << "125 a";
+        QTest::newRow("CR, LF and CR LF") << "[00:01.00]a\r[00:02.00]b\r\n[00:03.00]c\n"
+                                          << "100 a|200 b|300 c";
+        QTest::newRow("truncated tag") << "[00:01.00]a\n[00:0"
+                                       << "100 a";
+    }
+    void readingRules() {
+        QFETCH(QString, text);
+        QFETCH(QString, records);
+        QCOMPARE(Records(Read(text)), records);
+    }
+
+    void twentyTagsAtMost() {
+        QString line;
+        for (int i = 0; i < 25; ++i)
+            line += QStringLiteral("[00:%1.00]").arg(i, 2, 10, QChar('0'));
+        const CLrc lrc = Read(line + "words");
+        QCOMPARE(int(lrc.Records().size()), 20);
+        QCOMPARE(lrc.Records().front()->text,
+                 QString("[00:20.00][00:21.00][00:22.00][00:23.00][00:24.00]words"));
+    }
+
+    void encodings() {
+        const QString text = QString::fromUtf8("[00:01.00]你好 world\r\n[00:02.00]It’s fine\r\n");
+        struct Case {
+            const char* name;
+            QByteArray bytes;
+        };
+        QByteArray utf16le("\xFF\xFE", 2), utf16be("\xFE\xFF", 2);
+        for (QChar c : text) {
+            utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+        }
+        QStringEncoder gb("GB18030");
+        const Case cases[] = {
+            {"utf8", text.toUtf8()},
+            {"utf8 bom", "\xEF\xBB\xBF" + text.toUtf8()},
+            {"utf16le", utf16le},
+            {"utf16be", utf16be},
+            {"gb18030", QByteArray(gb(QString::fromUtf8("[00:01.00]你好 world\r\n")))}};
+        for (const Case& c : cases) {
+            const QString path = m_dir.filePath(QString("enc_%1.lrc").arg(c.name));
+            Write(path, c.bytes);
+            CLrc lrc;
+            QVERIFY(lrc.Load(path));
+            QVERIFY2(!lrc.Records().empty(), c.name);
+            QCOMPARE(lrc.Records().front()->text, QString::fromUtf8("你好 world"));
+        }
+        CLrc empty;
+        Write(m_dir.filePath("empty.lrc"), "");
+        QVERIFY(!empty.Load(m_dir.filePath("empty.lrc")));
+        QVERIFY(!empty.Load(m_dir.filePath("missing.lrc")));
+    }
+
+    void lineAtAndItems() {
+        CLrc lrc = Read("[00:01.00]a\n[00:02.00]\n[00:03.00]c");
+        QCOMPARE(lrc.GetLineAt(50), QString());
+        QCOMPARE(lrc.GetCurrentIndex(), 0);
+        QCOMPARE(lrc.GetLineAt(100), QString("a"));
+        QCOMPARE(lrc.GetLineAt(250), QString());
+        QCOMPARE(lrc.GetCurrentIndex(), 1);
+        QCOMPARE(lrc.GetLineAt(999), QString("c"));
+        const LrcItems items = lrc.Items(400);
+        QCOMPARE(items.back(), (LRC_ITEM{300, 400, "c"}));
+        QCOMPARE(items[0], (LRC_ITEM{100, 200, "a"}));
+    }
+
+    void pathsAndWriter() {
+        QCOMPARE(LrcPathFor("/a.mp3/b.mp3"), QString("/a.lrc/b.lrc"));
+        QCOMPARE(LrcPathFor("/x/lesson.LRC"), QString("/x/lesson.LRC"));
+        QCOMPARE(LrcPathFor("/x.d/lesson"), QString("/x.d/lesson.lrc"));
+        const QString path = m_dir.filePath(QString::fromUtf8("课文 1.lrc"));
+        QVERIFY(
+            WriteLrc(path, {{1, "First line"}, {6005, QString::fromUtf8("第二句")}, {720000, ""}}));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(),
+                 QString::fromUtf8("[00:00.01]First line\r\n[01:00.05]第二句\r\n[120:00.00]\r\n")
+                     .toUtf8());
+        CLrc back;
+        QVERIFY(back.Load(path));
+        QCOMPARE(Records(back), QString::fromUtf8("1 First line|6005 第二句|720000 "));
+        // Other players take the file too.
+        const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+        if (ffmpeg.isEmpty()) QSKIP("no ffmpeg");
+        QProcess p;
+        p.start(ffmpeg, {"-hide_banner", "-i", path, "-f", "srt", "-"});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().contains("First line"));
+    }
+
+    void textFileLines() {
+        QCOMPARE(CStdioFileEx::SplitLines("a\r\nb\rc\n\nd"), (QStringList{"a", "b", "c", "", "d"}));
+        const QString path = m_dir.filePath("lines.txt");
+        QVERIFY(CStdioFileEx::WriteLines(path, {"x", QString::fromUtf8("中")}));
+        QStringList lines;
+        QVERIFY(CStdioFileEx::ReadLines(path, lines));
+        QCOMPARE(lines, (QStringList{"x", QString::fromUtf8("中")}));
+    }
+
+    void viewFollowsPlayback() {
+        const QString media = m_dir.filePath("view.mp3");
+        Write(m_dir.filePath("view.lrc"),
+              "[00:01.00]one\n[00:02.00]two\n[00:03.00]\n[00:04.00]two\n");
+        CLrcView view{QString()};
+        int position = -1;
+        LrcItems distributed;
+        QList<int> selected;
+        bool failed = false;
+        CLrcView::Hooks hooks;
+        hooks.playingPositionMs = [&] { return position; };
+        hooks.lengthMs = [] { return 5000; };
+        hooks.loaded = [&](const LrcItems& items) { distributed = items; };
+        hooks.failed = [&] { failed = true; };
+        hooks.selectSentence = [&](int i) { selected << i; };
+        view.SetHooks(hooks);
+        QVERIFY(view.LoadLrc(media));
+        QCOMPARE(view.Status(), QString::fromUtf8("(加载成功)"));
+        QCOMPARE(int(distributed.size()), 4);
+        QCOMPARE(distributed.back().end, 500u);
+        QVERIFY(view.TimerRunning());
+        view.Tick(); // not playing, no line at 0: nothing shown
+        QCOMPARE(view.ShownUpTo(), -1);
+        position = 1500;
+        view.Tick();
+        QCOMPARE(view.ShownUpTo(), 0);
+        position = 2100;
+        view.Tick();
+        QCOMPARE(view.ShownUpTo(), 1);
+        QCOMPARE(view.Box()->document()->blockCount(), 2);
+        QVERIFY(view.Box()->document()->findBlockByNumber(1).charFormat().fontWeight() >=
+                    QFont::Bold ||
+                view.Box()
+                        ->document()
+                        ->findBlockByNumber(1)
+                        .begin()
+                        .fragment()
+                        .charFormat()
+                        .fontWeight() >= QFont::Bold);
+        position = 3100; // an empty line leaves the box as it is
+        view.Tick();
+        QCOMPARE(view.ShownUpTo(), 1);
+        position = 4100; // the same text again: not rebuilt either
+        view.Tick();
+        QCOMPARE(view.ShownUpTo(), 1);
+        position = 1200; // back: fewer lines
+        view.Tick();
+        QCOMPARE(view.ShownUpTo(), 0);
+        // A click names its own line.
+        Q_EMIT view.Box()->anchorClicked(QUrl("#3"));
+        QCOMPARE(selected, QList<int>{3});
+        QVERIFY(!view.TimerRunning());
+        // A file without subtitles falls back.
+        QVERIFY(!view.LoadLrc(m_dir.filePath("none.mp3")));
+        QVERIFY(failed);
+        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败)"));
+        QVERIFY(!view.HasLines());
+        // An unpacked courseware's subtitles win over the file's own.
+        QDir().mkpath(DataFolder() + "Temp");
+        Write(DataFolder() + "Temp/audio.lrc", "[00:00.00]from courseware\n");
+        QVERIFY(view.LoadLrc(media));
+        QString text;
+        QVERIFY(view.GetText(0, text));
+        QCOMPARE(text, QString("from courseware"));
+        QFile::remove(DataFolder() + "Temp/audio.lrc");
+    }
+
+    void hugeAndBinaryFilesDoNotHang() {
+        QString big;
+        for (int i = 0; i < 100000; ++i)
+            big += QStringLiteral("[%1:%2.00]line %3\n")
+                       .arg(i / 6000 / 100 % 100, 2, 10, QChar('0'))
+                       .arg(i % 60, 2, 10, QChar('0'))
+                       .arg(i);
+        CLrc lrc = Read(big);
+        QCOMPARE(int(lrc.Records().size()), 100000);
+        QByteArray binary(200000, '\0');
+        for (int i = 0; i < binary.size(); ++i)
+            binary[i] = char((i * 7919) & 0xFF);
+        lrc.Clear();
+        lrc.LoadText(QString::fromLatin1(binary));
+        QVERIFY(lrc.Records().size() < 1000);
+    }
+};
+
+QTEST_MAIN(TestSubtitle)
+#include "tst_subtitle.moc"
