@@ -50,6 +50,8 @@ fi
 ./build-bench/bench/bench_split --lists --accuracy "$media/speech.wav" "$media/speech_gaps.txt" \
   "$media/hour.mp3" "$media/hour.ogg" "$media/hour.m4a" "$media/hour.wav"
 
+./build-bench/bench/bench_subtitle
+
 # Start-up to the main window shown (offscreen, empty profile), median of 11 starts.
 times=()
 for i in $(seq 11); do

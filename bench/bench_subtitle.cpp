@@ -1,0 +1,68 @@
+// Subtitle benchmarks: a 10 000-line LRC loaded into the model, the line list and the
+// sentence list (target under 200 ms); the follow timer's work per tick with it loaded
+// while playback moves on line by line (target under 2 ms).
+#include "common/AppSetting.h"
+#include "repeat/SellistView.h"
+#include "subtitle/LrcView.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+using namespace kestrova;
+using Clock = std::chrono::steady_clock;
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    qputenv("KESTROVA_HOME", home.path().toUtf8());
+    const QString media = home.filePath("long.mp3");
+    QFile lrcFile(home.filePath("long.lrc"));
+    lrcFile.open(QIODevice::WriteOnly);
+    for (int i = 0; i < 10000; ++i) {
+        const int cs = i * 150;
+        lrcFile.write(QStringLiteral("[%1:%2.%3]Sentence number %4 of the long lesson.\r\n")
+                          .arg(cs / 6000, 2, 10, QChar('0'))
+                          .arg(cs / 100 % 60, 2, 10, QChar('0'))
+                          .arg(cs % 100, 2, 10, QChar('0'))
+                          .arg(i)
+                          .toUtf8());
+    }
+    lrcFile.close();
+
+    CAppSetting settings;
+    CSellistView list(settings);
+    CLrcView view{QString()};
+    view.resize(800, 400);
+    int position = -1;
+    CLrcView::Hooks hooks;
+    hooks.playingPositionMs = [&] { return position; };
+    hooks.lengthMs = [] { return 10000 * 1500; };
+    hooks.loaded = [&](const LrcItems& items) {
+        SentenceArray& s = list.GetSentences();
+        s.clear();
+        for (const LRC_ITEM& item : items) s.push_back(SEL_ITEM{item.start, item.end});
+        list.RebuildRows();
+    };
+    view.SetHooks(hooks);
+    const auto start = Clock::now();
+    view.LoadLrc(media);
+    const double loadMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::printf("10000-line LRC into model, lines and sentence list: %.1f ms (target < 200)\n", loadMs);
+
+    std::vector<double> ticks;
+    for (int i = 0; i < 2000; ++i) {
+        position = i * 1500 + 700; // the next line each tick
+        const auto t = Clock::now();
+        view.Tick();
+        ticks.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t).count());
+    }
+    std::sort(ticks.begin(), ticks.end());
+    std::printf("follow tick over 2000 lines: median %.3f ms, 99th %.3f ms, max %.3f ms (target < 2)\n",
+                ticks[ticks.size() / 2], ticks[ticks.size() * 99 / 100], ticks.back());
+    return 0;
+}
