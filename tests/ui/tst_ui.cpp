@@ -7,20 +7,26 @@
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "dictation/DictateSentPanel.h"
+#include "dictation/DictationSession.h"
+#include "dictation/DictationView.h"
+#include "dictation/HardSentPanel.h"
+#include "library/PlaylistView.h"
+#include "repeat/CtrlBar.h"
+#include "repeat/SellistView.h"
+#include "subtitle/Lrc.h"
+#include "subtitle/LrcView.h"
 #include "support/Fixtures.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
 #include "ui/TabView.h"
-#include "library/PlaylistView.h"
-#include "repeat/CtrlBar.h"
-#include "repeat/SellistView.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
-#include <QFile>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -288,6 +294,66 @@ private Q_SLOTS:
         QCOMPARE(frame.CtrlBar()->PlaylistIndex(), 1);
         QVERIFY(frame.CtrlBar()->Engine().HasChannel());
         QVERIFY(frame.CtrlBar()->Engine().IsStopped());
+        qputenv("KESTROVA_HOME", m_home.path().toUtf8());
+    }
+
+    void dictationThroughTheFrame() {
+        QTemporaryDir home;
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        // A lesson without subtitles: split at opening, dictated, saved as LRC.
+        const QString lesson = home.filePath("talk.wav");
+        QVERIFY(QFile::copy(test::Media("speech_gaps.wav"), lesson));
+        CAppSetting settings;
+        settings.UseSplit = true;
+        settings.AudioLength = 200;
+        settings.SentenceDist = 28;
+        settings.BackgroundNoise = 980;
+        settings.IgnoreSpaces = 1;
+        settings.ToHardSent = 2;
+        settings.RedoError = true;
+        settings.Volume = 50;
+        CMainFrame frame(settings);
+        QStringList questions;
+        frame.SetQuestionHandler([&](const QString& q) {
+            questions << q;
+            return true;
+        });
+        frame.Activate();
+        frame.Playlist()->OpenFiles({lesson});
+        QTRY_COMPARE(frame.Sellist()->Count(), 3); // the splitting worker's list arrived
+        frame.Action("智能模式")->trigger();
+        CDictateSentPanel* panel = frame.DictationView()->Panel();
+        QVERIFY(frame.DictationView()->SentenceMode());
+        QVERIFY(SentenceDictationRunning());
+        QCOMPARE(frame.TabView()->currentIndex(), 1);
+        QVERIFY(!frame.CtrlBar()->IsEnabled(CCtrlBar::Command::Stop));
+        for (const char* typed : {"the cat", "learning", "repeat"}) {
+            panel->Answer()->setPlainText(QString::fromLatin1(typed));
+            panel->Submit();
+        }
+        QCOMPARE(questions.last(),
+                 QString::fromUtf8("（智能听写模式）听写完成，是否将听写保存为LRC文件？"));
+        QVERIFY(!SentenceDictationRunning());
+        QVERIFY(frame.LrcView()->HasLines());
+        CLrc saved;
+        QVERIFY(saved.Load(home.filePath("talk.lrc")));
+        QCOMPARE(int(saved.Records().size()), 3);
+        QCOMPARE(saved.Records()[1]->text, QString("learning"));
+
+        // With subtitles: wrong answers fill the hard-sentence library at the threshold.
+        frame.Action("智能模式")->trigger();
+        QVERIFY(SentenceDictationRunning());
+        panel->Answer()->setPlainText("wrong");
+        panel->Submit();
+        panel->Submit();
+        QCOMPARE(int(frame.HardSentences()->GetItems().size()), 1);
+        QVERIFY(frame.Action("听写难点句库")->isEnabled());
+        frame.Action("智能模式")->trigger(); // again: stops dictation and playback
+        QVERIFY(!frame.DictationView()->SentenceMode());
+        QVERIFY(frame.CtrlBar()->Engine().IsStopped());
+        QVERIFY(frame.close());
+        QFile hard(home.filePath("Temp/hardSent.dat"));
+        QVERIFY(hard.exists()); // kept with the file's work
         qputenv("KESTROVA_HOME", m_home.path().toUtf8());
     }
 
