@@ -103,6 +103,7 @@ int CKestrovaApp::Exit() {
     m_splash.reset();
     m_frame.reset();
     m_settings.reset(); // writes every setting
+    SetMessageHandler(nullptr);
     return 0;
 }
 

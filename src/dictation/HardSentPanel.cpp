@@ -42,6 +42,7 @@ void CHardSentPanel::Add(std::uint32_t start, std::uint32_t end, int errorCount)
     SetUserDataModified(true);
     hardsentences::Add(m_items, start, end, errorCount, hardsentences::NowText());
     Rebuild();
+    Save(); // at once, so that a crash keeps it
 }
 
 void CHardSentPanel::Load() {

@@ -146,7 +146,14 @@ bool CSellistView::LoadSentenceFile() {
 
 void CSellistView::SaveSentenceFile() {
     if (RowCount() == 0) return;
-    if (sentences::SaveFile(SentenceFilePath(), m_items)) SetUserDataModified(true);
+    sentences::SaveFile(SentenceFilePath(), m_items);
+}
+
+void CSellistView::Changed() {
+    // Merged, nudged or newly split sentences are the learner's work: written at once (a
+    // crash keeps them) and packed with the file's user data.
+    SaveSentenceFile();
+    SetUserDataModified(true);
 }
 
 int CSellistView::SelectedRow() const {
@@ -168,7 +175,10 @@ void CSellistView::MergeUp() {
         ShowMessage(MessageKind::Warning, QString::fromUtf8("已存在LRC文件，无法合并！"));
         return;
     }
-    if (sentences::MergeUp(m_items, s)) RebuildRows();
+    if (sentences::MergeUp(m_items, s)) {
+        RebuildRows();
+        Changed();
+    }
 }
 
 void CSellistView::MergeDown() {
@@ -178,7 +188,10 @@ void CSellistView::MergeDown() {
         ShowMessage(MessageKind::Warning, QString::fromUtf8("已存在LRC文件，无法合并！"));
         return;
     }
-    if (sentences::MergeDown(m_items, s)) RebuildRows();
+    if (sentences::MergeDown(m_items, s)) {
+        RebuildRows();
+        Changed();
+    }
 }
 
 void CSellistView::Modify() {
@@ -239,7 +252,7 @@ void CSellistView::StopSplit() {
 void CSellistView::OnSplitFinished(const SentenceArray& sentences) {
     m_items = sentences;
     RebuildRows();
-    SetUserDataModified(true);
+    Changed();
 }
 
 void CSellistView::resizeEvent(QResizeEvent* event) {

@@ -16,6 +16,7 @@
 #include "dictation/DictationView.h"
 #include "dictation/HardSentPanel.h"
 #include "library/PlaylistView.h"
+#include "library/UserData.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
@@ -79,7 +80,7 @@ const std::vector<std::pair<const char*, Cmd>> kBarCommands = {
 // separator. Items marked with '*' have their handler in this window already.
 const char* const kMenus[][40] = {
     {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "收藏夹...", "*导入LRC文件...\tCtrl+I",
-     "*听写另存为LRC文件...\tCtrl+L", "导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
+     "*听写另存为LRC文件...\tCtrl+L", "*导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
      "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "音频信息...", "-", "*退出", nullptr},
     {"编辑(&E)", "撤消\tCtrl+Z", "-", "剪切\tCtrl+X", "复制\tCtrl+C", "粘贴\tCtrl+V",
      "删除\tCtrl+D", "-", "选择全部\tCtrl+A", "-", "格式字体", nullptr},
@@ -153,6 +154,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     m_tabView->PageWidget(CTabView::HardSentences)->layout()->addWidget(m_hard);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
+    m_userData = new CUserData(m_settings, this);
     // 5. Docking.
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     addDockWidget(Qt::BottomDockWidgetArea, m_ctrlBar);
@@ -333,6 +335,7 @@ void CMainFrame::UpdateCommandStates() {
     Action("自动断句")->setEnabled(fileOpen);
     Action("取消自动断句")->setEnabled(list->IsSplitting());
     Action("导入LRC文件...")->setEnabled(fileOpen);
+    Action("导出课件...")->setEnabled(fileOpen);
     Action("智能模式")->setEnabled(fileOpen);
     Action("智能模式")->setCheckable(true);
     Action("智能模式")->setChecked(m_dictation->SentenceMode());
@@ -394,6 +397,7 @@ void CMainFrame::Activate(unsigned showState) {
     if (!m_activated) {
         m_activated = true;
         Q_EMIT activated();
+        m_userData->Recover();      // work a crash left behind goes to its file first
         Playlist()->LoadPlaylist(); // opens the remembered entry without playing it
     }
 }
@@ -478,32 +482,8 @@ CPlaylistView* CMainFrame::Playlist() const {
     return m_nowPlaying->Playlist();
 }
 
-QString CMainFrame::PrepareUserData(const QString& entry) {
-    // Temp holds the work of one file, named by Info.ini. The same file opening again finds
-    // it there; another file starts with an empty Temp.
-    const QString temp = DataFolder() + "Temp/";
-    QDir().mkpath(temp);
-    const QString media = entry.isEmpty() ? m_ctrlBar->PlaylistEntry() : entry;
-    QFile info(temp + "Info.ini");
-    const QString owner =
-        info.open(QIODevice::ReadOnly) ? QString::fromUtf8(info.readAll()) : QString();
-    info.close();
-    if (owner != media) {
-        RemoveFolderContents(temp, false);
-        QSaveFile out(temp + "Info.ini");
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(media.toUtf8());
-            out.commit();
-        }
-    }
-    m_hard->Load();
-    return entry.isEmpty() ? QString() : temp + "audio.dat";
-}
-
 void CMainFrame::SaveUserData() {
-    if (!m_ctrlBar->Engine().HasChannel()) return;
-    Sellist()->SaveSentenceFile();
-    m_hard->Save();
+    m_userData->SaveUserData();
 }
 
 void CMainFrame::WireStudyLoop() {
@@ -514,7 +494,7 @@ void CMainFrame::WireStudyLoop() {
 
     CCtrlBar::Hooks bar;
     bar.saveUserData = [this] { SaveUserData(); };
-    bar.loadUserData = [this](const QString& entry) { return PrepareUserData(entry); };
+    bar.loadUserData = [this](const QString& entry) { return m_userData->LoadUserData(entry); };
     m_ctrlBar->SetHooks(bar);
 
     CPlaylistView::Hooks pl;
@@ -685,6 +665,35 @@ void CMainFrame::WireSubtitlesAndDictation() {
     connect(Action("听写另存为LRC文件..."), &QAction::triggered, panel,
             &CDictateSentPanel::SaveAsLrc);
     connect(Action("听写提示..."), &QAction::triggered, this, &CMainFrame::ShowHint);
+    connect(Action("导出课件..."), &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QString(), QString(), QStringLiteral("Kcw File (*.kcw)"), nullptr,
+            QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty()) return;
+        m_userData->Export(path.endsWith(".kcw", Qt::CaseInsensitive) ? path : path + ".kcw");
+    });
+
+    CUserData::Hooks uh;
+    uh.currentEntry = [this] { return m_ctrlBar->PlaylistEntry(); };
+    uh.releaseChannel = [this] { m_ctrlBar->Engine().Free(); };
+    uh.writePieces = [this] {
+        Sellist()->SaveSentenceFile();
+        m_hard->Save();
+    };
+    uh.reloadPieces = [this] { m_hard->Load(); };
+    uh.ask = [this](const QString& q) { return Ask(q); };
+    uh.tell = [](const QString& text) { ShowMessage(MessageKind::Information, text); };
+    uh.busy = [this](bool on) {
+        if (on && !m_waitDlg) {
+            m_waitDlg = CreateWaitDlg(this);
+            m_waitDlg->show();
+            m_waitDlg->repaint();
+        } else if (!on && m_waitDlg) {
+            delete m_waitDlg;
+            m_waitDlg = nullptr;
+        }
+    };
+    m_userData->SetHooks(uh);
     // Released playlist: the subtitles go as well.
     CPlaylistView::Hooks pl = Playlist()->GetHooks();
     auto released = pl.released;

@@ -19,6 +19,7 @@ class CCtrlBar;
 class CDictationView;
 class CHardSentPanel;
 class CLrcView;
+class CUserData;
 class CMainSiderPanel;
 class CNowPlayingFrm;
 class CPlaylistView;
@@ -62,6 +63,7 @@ public:
     CLrcView* LrcView() const { return m_lrcView; }
     CDictationView* DictationView() const { return m_dictation; }
     CHardSentPanel* HardSentences() const { return m_hard; }
+    CUserData* UserData() const { return m_userData; }
     QToolBar* MainToolBar() const { return m_toolBar; }
 
     void SetSplittingProgress(int percent);
@@ -92,9 +94,8 @@ private:
     void CreateMenus();
     void WireStudyLoop();
     void WireSubtitlesAndDictation();
-    // The open file's work in Temp: kept while the same file is open again, written before
-    // another one opens (packing it beside the file comes with the user-data archives).
-    QString PrepareUserData(const QString& entry);
+    // The open file's work is packed beside it before another file opens or the window
+    // closes.
     void SaveUserData();
     void CreateToolBar();
     QAction* AddAction(QMenu* menu, const QString& text, bool enabled);
@@ -113,6 +114,8 @@ private:
     CLrcView* m_lrcView = nullptr;
     CDictationView* m_dictation = nullptr;
     CHardSentPanel* m_hard = nullptr;
+    CUserData* m_userData = nullptr;
+    QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;
     QHash<QString, QAction*> m_actions;

@@ -352,8 +352,15 @@ private Q_SLOTS:
         QVERIFY(!frame.DictationView()->SentenceMode());
         QVERIFY(frame.CtrlBar()->Engine().IsStopped());
         QVERIFY(frame.close());
-        QFile hard(home.filePath("Temp/hardSent.dat"));
-        QVERIFY(hard.exists()); // kept with the file's work
+        // The work went into the lesson's user data beside it, and Temp is empty again.
+        QVERIFY(QFile::exists(home.filePath("talk.kud")));
+        QVERIFY(!QFile::exists(home.filePath("Temp/hardSent.dat")));
+        QTemporaryDir out;
+        QCOMPARE(QProcess::execute(qEnvironmentVariable("KESTROVA_PACK"),
+                                   {"e", "-O+", home.filePath("talk.kud"), out.path()}),
+                 0);
+        QVERIFY(QFile::exists(out.filePath("hardSent.dat")));
+        QVERIFY(QFile::exists(out.filePath("sellist.ist")));
         qputenv("KESTROVA_HOME", m_home.path().toUtf8());
     }
 

@@ -1,0 +1,78 @@
+// The learner's work on one media file: while the file is open it lives as separate pieces
+// in Temp; it is packed into an archive beside the media file (name.kud) or back into the
+// courseware it came from (.kcw) when another file opens or the program closes, and unpacked
+// again when the file opens. The archiver is kestrova-pack, run as a child process while a
+// wait window keeps the program painted. Temp is emptied only after its archive was written;
+// work that cannot be packed waits in a pending folder and is packed at the next chance, and
+// work left by a crash is packed at the next start. GUI thread.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace kestrova {
+
+class CAppSetting;
+
+class CUserData : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<QString()> currentEntry;    // the playlist entry open ("" for none)
+        std::function<void()> releaseChannel;     // the engine lets go of the file
+        std::function<void()> writePieces;        // sentence list, hard sentences into Temp
+        std::function<void()> saveNotes;          // notes into Temp when changed
+        std::function<void()> reloadPieces;       // hard sentences and notes from Temp
+        std::function<bool(const QString&)> ask;  // a Yes/No question
+        std::function<void(const QString&)> tell; // a message to the learner
+        std::function<void(bool)> busy;           // the wait window
+    };
+
+    explicit CUserData(CAppSetting& settings, QObject* parent = nullptr);
+    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+
+    static QString TempFolder();
+    // The archiver: KESTROVA_PACK, else kestrova-pack beside the program.
+    static QString ArchiverPath();
+    // The archive of a media file's user data: name.kud beside it; name.ext.kud when name.kud
+    // belongs to another file of that folder; in the per-user data folder when the media
+    // folder cannot be written.
+    QString ArchiveFor(const QString& media);
+
+    // Saves the open file's work (an empty target) or exports a courseware (a target and
+    // the courseware flag). False when nothing was packed.
+    bool SaveUserData(const QString& target = QString(), bool courseware = false);
+    // Unpacks the work of the entry about to open (a courseware path, or empty for the
+    // current entry's .kud). Returns the media to open for a courseware (Temp/audio.dat).
+    QString LoadUserData(const QString& courseware);
+    // At start-up: work a crash left in Temp, and work that could not be packed before, is
+    // packed into the archives of the files it belongs to.
+    void Recover();
+    // The export command with its chosen path.
+    bool Export(const QString& target);
+
+    // Runs the archiver; 0 done, 2 done with members refused, other values failed.
+    int RunArchiver(const QStringList& args, QString* error);
+
+private:
+    bool Pack(const QString& archive, const QString& folder, QString* error);
+    void KeepPending(const QString& media);
+    void PackPending();
+    static QString ReadOwner(const QString& folder);
+    static void WriteOwner(const QString& folder, const QString& media);
+
+    CAppSetting& m_settings;
+    Hooks m_hooks;
+    QHash<QString, QString> m_archives; // media -> archive chosen for it
+    QSet<QString> m_toldWhere;
+};
+
+// A small window saying "用户数据处理中，请稍候..." while the archiver runs.
+QWidget* CreateWaitDlg(QWidget* parent);
+
+} // namespace kestrova
