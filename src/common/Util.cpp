@@ -1,10 +1,12 @@
 #include "Util.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QtDebug>
@@ -112,6 +114,10 @@ QString TimeText(std::uint32_t centiseconds) {
         .arg(minutes, 2, 10, QChar('0'))
         .arg(seconds, 2, 10, QChar('0'))
         .arg(hundredths, 2, 10, QChar('0'));
+}
+
+QString LocalTimeText() {
+    return QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
 }
 
 void SetMessageHandler(MessageHandler handler) {

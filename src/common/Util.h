@@ -30,6 +30,9 @@ bool RemoveFolderContents(const QString& folder, bool removeFolderToo);
 // (360000 -> "60:00.00"); every 32-bit value has a text.
 QString TimeText(std::uint32_t centiseconds);
 
+// The local date and time now, in the learner's locale (as lists of added items show it).
+QString LocalTimeText();
+
 // User-facing messages raised by logic code (load errors, failed deletions). The GUI installs
 // a handler that shows a message box; without one they go to the log.
 enum class MessageKind { Error, Warning, Information };

@@ -33,9 +33,13 @@ CPlaylistView::CPlaylistView(CAppSetting& settings, QWidget* parent)
     });
 }
 
-CPlaylistView::~CPlaylistView() { SavePlaylist(); }
+CPlaylistView::~CPlaylistView() {
+    SavePlaylist();
+}
 
-QString CPlaylistView::PlaylistPath() { return DataFolder() + "Kestrova.m3u"; }
+QString CPlaylistView::PlaylistPath() {
+    return DataFolder() + "Kestrova.m3u";
+}
 
 bool CPlaylistView::LoadPlaylist() {
     m_paths = playlist::Read(PlaylistPath());
@@ -44,7 +48,9 @@ bool CPlaylistView::LoadPlaylist() {
     return m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths);
 }
 
-void CPlaylistView::SavePlaylist() { playlist::Write(PlaylistPath(), m_paths); }
+void CPlaylistView::SavePlaylist() {
+    playlist::Write(PlaylistPath(), m_paths);
+}
 
 bool CPlaylistView::RebuildRows() {
     m_list->setUpdatesEnabled(false);
@@ -57,7 +63,8 @@ bool CPlaylistView::RebuildRows() {
             complete = false;
             break;
         }
-        rows << new QTreeWidgetItem(QStringList{playlist::FileName(path), playlist::SizeText(path)});
+        rows << new QTreeWidgetItem(
+            QStringList{playlist::FileName(path), playlist::SizeText(path)});
     }
     m_list->addTopLevelItems(rows);
     m_list->setUpdatesEnabled(true);
@@ -142,6 +149,17 @@ void CPlaylistView::RemoveAll() {
     if (m_hooks.released) m_hooks.released();
 }
 
+void CPlaylistView::PlayFiles(const QStringList& files) {
+    if (!files.isEmpty()) {
+        RemoveAll();
+        m_paths << files;
+    }
+    RebuildRows();
+    m_settings.PlaylistIndex = 0;
+    if (m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths) && m_hooks.play)
+        m_hooks.play();
+}
+
 void CPlaylistView::SortByHeader() {
     const QString playing = m_paths.value(m_playingRow);
     m_sort = playlist::NextSortState(m_sort);
@@ -188,12 +206,15 @@ void CPlaylistView::contextMenuEvent(QContextMenuEvent* event) {
     auto add = [&](const char* text, bool enabled, auto&& action) {
         menu.addAction(QString::fromUtf8(text), this, action)->setEnabled(enabled);
     };
-    add("播放", s >= 0, [this, s] { if (m_hooks.openEntry) m_hooks.openEntry(s); });
+    add("播放", s >= 0, [this, s] {
+        if (m_hooks.openEntry) m_hooks.openEntry(s);
+    });
     add("添加文件到列表...", true, [this] { Q_EMIT addFilesRequested(); });
     add("从列表中移除", s >= 0, [this, s] { Remove(s); });
     add("移除所有", !m_paths.isEmpty(), [this] { RemoveAll(); });
     add("添加到收藏夹", s >= 0 && bool(m_hooks.addBookmark), [this, s] { m_hooks.addBookmark(s); });
-    add("音频信息...", s >= 0 && bool(m_hooks.showMediaInfo), [this, s] { m_hooks.showMediaInfo(s); });
+    add("音频信息...", s >= 0 && bool(m_hooks.showMediaInfo),
+        [this, s] { m_hooks.showMediaInfo(s); });
     menu.exec(event->globalPos());
 }
 

@@ -51,6 +51,9 @@ public:
     void AddFiles(const QStringList& files);
     void Remove(int row);
     void RemoveAll();
+    // The bookmarks' play command: the ticked files replace the list (none ticked: the
+    // list stays) and play from its first entry.
+    void PlayFiles(const QStringList& files);
     void SortByHeader();
     playlist::SortState SortState() const { return m_sort; }
     int SelectedRow() const;

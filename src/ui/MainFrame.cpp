@@ -2,6 +2,7 @@
 
 #include "MainSiderPanel.h"
 #include "MediaFilter.h"
+#include "MediaInfoDlg.h"
 #include "NowPlayingFrm.h"
 #include "SideBar.h"
 #include "StatusBar.h"
@@ -15,6 +16,7 @@
 #include "dictation/DictationSession.h"
 #include "dictation/DictationView.h"
 #include "dictation/HardSentPanel.h"
+#include "library/Bookmarks.h"
 #include "library/PlaylistView.h"
 #include "library/UserData.h"
 #include "repeat/CtrlBar.h"
@@ -79,9 +81,9 @@ const std::vector<std::pair<const char*, Cmd>> kBarCommands = {
 // The menu bar. An item of the form ">Title" opens a submenu up to the next "<"; "-" is a
 // separator. Items marked with '*' have their handler in this window already.
 const char* const kMenus[][40] = {
-    {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "收藏夹...", "*导入LRC文件...\tCtrl+I",
+    {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "*收藏夹...", "*导入LRC文件...\tCtrl+I",
      "*听写另存为LRC文件...\tCtrl+L", "*导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
-     "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "音频信息...", "-", "*退出", nullptr},
+     "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "*音频信息...", "-", "*退出", nullptr},
     {"编辑(&E)", "撤消\tCtrl+Z", "-", "剪切\tCtrl+X", "复制\tCtrl+C", "粘贴\tCtrl+V",
      "删除\tCtrl+D", "-", "选择全部\tCtrl+A", "-", "格式字体", nullptr},
     {"视图(&V)", "*主窗口工具栏", "听写工具栏", "格式化工具栏", "*播放控制栏", "*状态栏", "-",
@@ -336,6 +338,7 @@ void CMainFrame::UpdateCommandStates() {
     Action("取消自动断句")->setEnabled(list->IsSplitting());
     Action("导入LRC文件...")->setEnabled(fileOpen);
     Action("导出课件...")->setEnabled(fileOpen);
+    Action("音频信息...")->setEnabled(m_ctrlBar->PlaylistIndex() >= 0);
     Action("智能模式")->setEnabled(fileOpen);
     Action("智能模式")->setCheckable(true);
     Action("智能模式")->setChecked(m_dictation->SentenceMode());
@@ -672,6 +675,22 @@ void CMainFrame::WireSubtitlesAndDictation() {
         if (path.isEmpty()) return;
         m_userData->Export(path.endsWith(".kcw", Qt::CaseInsensitive) ? path : path + ".kcw");
     });
+
+    auto showInfo = [this](const QString& path) {
+        CMediaInfoDlg dialog(CMediaInfoDlg::ReportFor(path), this);
+        dialog.exec();
+    };
+    connect(Action("音频信息..."), &QAction::triggered, this,
+            [this, showInfo] { showInfo(m_ctrlBar->PlaylistEntry()); });
+    connect(Action("收藏夹..."), &QAction::triggered, this, [this] {
+        CBookmarksDlg dialog([this](const QStringList& files) { Playlist()->PlayFiles(files); },
+                             this);
+        dialog.exec();
+    });
+    CPlaylistView::Hooks plh = Playlist()->GetHooks();
+    plh.addBookmark = [this](int row) { bookmarks::Add(Playlist()->Paths().value(row)); };
+    plh.showMediaInfo = [this, showInfo](int row) { showInfo(Playlist()->Paths().value(row)); };
+    Playlist()->SetHooks(plh);
 
     CUserData::Hooks uh;
     uh.currentEntry = [this] { return m_ctrlBar->PlaylistEntry(); };

@@ -1,5 +1,7 @@
 // The playlist: its file, rows, sorting and removal rules.
+#include "audio/MediaInfo.h"
 #include "common/AppSetting.h"
+#include "library/Bookmarks.h"
 #include "library/Playlist.h"
 #include "library/PlaylistView.h"
 #include "support/Fixtures.h"
@@ -70,6 +72,40 @@ private Q_SLOTS:
         QCOMPARE(playlist::WindowTitle("", "", "/a/x.mp3"),
                  QString("x.mp3 - Kestrova Professional"));
         QCOMPARE(playlist::BitRateText("128000"), QString("128Kbps"));
+    }
+
+    void bookmarksFileAndDialog() {
+        QFile::remove(bookmarks::FilePath());
+        QVERIFY(bookmarks::Read().empty());
+        QVERIFY(QFile::exists(bookmarks::FilePath()));
+        const QString odd = m_dir.filePath("wow!.mp3");
+        QVERIFY(bookmarks::Add(odd));
+        QVERIFY(bookmarks::Add(odd));
+        QVERIFY(bookmarks::Add(m_dir.filePath("b.mp3")));
+        const auto list = bookmarks::Read();
+        QCOMPARE(int(list.size()), 3);
+        QCOMPARE(list[0].path, odd); // split at the last "!"
+        QVERIFY(!list[0].added.isEmpty());
+        QStringList played;
+        CBookmarksDlg dialog([&](const QStringList& files) { played = files; });
+        QCOMPARE(dialog.List()->topLevelItemCount(), 3);
+        dialog.List()->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        dialog.DeleteTicked();
+        const auto rest = bookmarks::Read();
+        QCOMPARE(int(rest.size()), 2);
+        QCOMPARE(rest[0], list[0]);
+        QCOMPARE(rest[1], list[2]);
+        dialog.TickAll();
+        dialog.PlayTicked();
+        QCOMPARE(played, (QStringList{odd, m_dir.filePath("b.mp3")}));
+    }
+
+    void mediaInformation() {
+        CMediaInfo::General g;
+        QVERIFY(CMediaInfo::ReadGeneral(test::Media("lesson.mp3"), g));
+        QVERIFY(g.bitRate.toInt() > 100000);
+        QVERIFY(CMediaInfo::Report(test::Media("lesson.mp3")).contains("MPEG Audio"));
+        QVERIFY(CMediaInfo::Report(m_dir.filePath("nothing.mp3")).isEmpty());
     }
 
     void viewCommands() {

@@ -1,0 +1,22 @@
+// "音频信息": the media-information library's full report on a file, in a read-only text
+// field with OK and Cancel. GUI thread.
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+namespace kestrova {
+
+class CMediaInfoDlg : public QDialog {
+    Q_OBJECT
+public:
+    CMediaInfoDlg(const QString& report, QWidget* parent = nullptr);
+    static QString ReportFor(const QString& path);
+    QString Text() const;
+
+private:
+    QPlainTextEdit* m_text;
+};
+
+} // namespace kestrova
