@@ -17,6 +17,7 @@
 #include "dictation/DictationView.h"
 #include "dictation/HardSentPanel.h"
 #include "library/Bookmarks.h"
+#include "library/NoteFrm.h"
 #include "library/PlaylistView.h"
 #include "library/UserData.h"
 #include "repeat/CtrlBar.h"
@@ -39,6 +40,7 @@
 #include <QSaveFile>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -84,8 +86,8 @@ const char* const kMenus[][40] = {
     {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "*收藏夹...", "*导入LRC文件...\tCtrl+I",
      "*听写另存为LRC文件...\tCtrl+L", "*导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
      "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "*音频信息...", "-", "*退出", nullptr},
-    {"编辑(&E)", "撤消\tCtrl+Z", "-", "剪切\tCtrl+X", "复制\tCtrl+C", "粘贴\tCtrl+V",
-     "删除\tCtrl+D", "-", "选择全部\tCtrl+A", "-", "格式字体", nullptr},
+    {"编辑(&E)", "*撤消\tCtrl+Z", "-", "*剪切\tCtrl+X", "*复制\tCtrl+C", "*粘贴\tCtrl+V",
+     "*删除\tCtrl+D", "-", "*选择全部\tCtrl+A", "-", "格式字体", nullptr},
     {"视图(&V)", "*主窗口工具栏", "听写工具栏", "格式化工具栏", "*播放控制栏", "*状态栏", "-",
      ">任务窗格", "*主面板", "*音效控制", "*跟读对比", "<", "-", "切换到迷你窗口", nullptr},
     {"播放(&P)",
@@ -154,6 +156,8 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictation);
     m_hard = new CHardSentPanel(m_tabView->PageWidget(CTabView::HardSentences));
     m_tabView->PageWidget(CTabView::HardSentences)->layout()->addWidget(m_hard);
+    m_notes = new CNoteFrm(m_tabView->PageWidget(CTabView::Notes));
+    m_tabView->PageWidget(CTabView::Notes)->layout()->addWidget(m_notes);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
     m_userData = new CUserData(m_settings, this);
@@ -321,7 +325,7 @@ QStringList CMainFrame::MenuItems(const QString& menuTitle) const {
 }
 
 void CMainFrame::UpdateCommandStates() {
-    if (!m_ctrlBar) return;
+    if (!m_ctrlBar || !m_notes) return;
     const bool fileOpen = m_ctrlBar->Engine().HasChannel();
     for (auto it = kBarCommands.begin(); it != kBarCommands.end(); ++it)
         if (QAction* a = Action(QString::fromUtf8(it->first)))
@@ -338,6 +342,16 @@ void CMainFrame::UpdateCommandStates() {
     Action("取消自动断句")->setEnabled(list->IsSplitting());
     Action("导入LRC文件...")->setEnabled(fileOpen);
     Action("导出课件...")->setEnabled(fileOpen);
+    // The edit commands act on the notes while their page is in front.
+    const bool notes = m_tabView->currentIndex() == CTabView::Notes;
+    QTextEdit* editor = m_notes->Editor();
+    const bool selection = notes && editor->textCursor().hasSelection();
+    Action("撤消")->setEnabled(notes && editor->document()->isUndoAvailable());
+    Action("剪切")->setEnabled(selection);
+    Action("复制")->setEnabled(selection);
+    Action("删除")->setEnabled(selection);
+    Action("粘贴")->setEnabled(notes && editor->canPaste());
+    Action("选择全部")->setEnabled(notes);
     Action("音频信息...")->setEnabled(m_ctrlBar->PlaylistIndex() >= 0);
     Action("智能模式")->setEnabled(fileOpen);
     Action("智能模式")->setCheckable(true);
@@ -692,6 +706,17 @@ void CMainFrame::WireSubtitlesAndDictation() {
     plh.showMediaInfo = [this, showInfo](int row) { showInfo(Playlist()->Paths().value(row)); };
     Playlist()->SetHooks(plh);
 
+    QTextEdit* editor = m_notes->Editor();
+    connect(Action("撤消"), &QAction::triggered, editor, &QTextEdit::undo);
+    connect(Action("剪切"), &QAction::triggered, editor, &QTextEdit::cut);
+    connect(Action("复制"), &QAction::triggered, editor, &QTextEdit::copy);
+    connect(Action("粘贴"), &QAction::triggered, editor, &QTextEdit::paste);
+    connect(Action("删除"), &QAction::triggered, editor,
+            [editor] { editor->textCursor().removeSelectedText(); });
+    connect(Action("选择全部"), &QAction::triggered, editor, &QTextEdit::selectAll);
+    connect(m_tabView, &QTabWidget::currentChanged, this, [this] { UpdateCommandStates(); });
+    connect(editor, &QTextEdit::selectionChanged, this, [this] { UpdateCommandStates(); });
+
     CUserData::Hooks uh;
     uh.currentEntry = [this] { return m_ctrlBar->PlaylistEntry(); };
     uh.releaseChannel = [this] { m_ctrlBar->Engine().Free(); };
@@ -699,7 +724,11 @@ void CMainFrame::WireSubtitlesAndDictation() {
         Sellist()->SaveSentenceFile();
         m_hard->Save();
     };
-    uh.reloadPieces = [this] { m_hard->Load(); };
+    uh.reloadPieces = [this] {
+        m_hard->Load();
+        m_notes->LoadNotes();
+    };
+    uh.saveNotes = [this] { m_notes->SaveNotes(); };
     uh.ask = [this](const QString& q) { return Ask(q); };
     uh.tell = [](const QString& text) { ShowMessage(MessageKind::Information, text); };
     uh.busy = [this](bool on) {

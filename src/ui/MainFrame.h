@@ -20,6 +20,7 @@ class CDictationView;
 class CHardSentPanel;
 class CLrcView;
 class CUserData;
+class CNoteFrm;
 class CMainSiderPanel;
 class CNowPlayingFrm;
 class CPlaylistView;
@@ -64,6 +65,7 @@ public:
     CDictationView* DictationView() const { return m_dictation; }
     CHardSentPanel* HardSentences() const { return m_hard; }
     CUserData* UserData() const { return m_userData; }
+    CNoteFrm* Notes() const { return m_notes; }
     QToolBar* MainToolBar() const { return m_toolBar; }
 
     void SetSplittingProgress(int percent);
@@ -115,6 +117,7 @@ private:
     CDictationView* m_dictation = nullptr;
     CHardSentPanel* m_hard = nullptr;
     CUserData* m_userData = nullptr;
+    CNoteFrm* m_notes = nullptr;
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;

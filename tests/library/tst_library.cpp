@@ -2,13 +2,21 @@
 #include "audio/MediaInfo.h"
 #include "common/AppSetting.h"
 #include "library/Bookmarks.h"
+#include "library/NoteFrm.h"
 #include "library/Playlist.h"
 #include "library/PlaylistView.h"
+#include "library/Rtf.h"
 #include "support/Fixtures.h"
 
+#include "common/Util.h"
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextList>
 #include <QTreeWidget>
 
 using namespace kestrova;
@@ -106,6 +114,99 @@ private Q_SLOTS:
         QVERIFY(g.bitRate.toInt() > 100000);
         QVERIFY(CMediaInfo::Report(test::Media("lesson.mp3")).contains("MPEG Audio"));
         QVERIFY(CMediaInfo::Report(m_dir.filePath("nothing.mp3")).isEmpty());
+    }
+
+    void rtfRoundTrip() {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        QTextCharFormat bold;
+        bold.setFontWeight(QFont::Bold);
+        bold.setFontFamilies({"Courier New"});
+        bold.setFontPointSize(14);
+        c.insertText("Bold ", bold);
+        QTextCharFormat red;
+        red.setForeground(QColor(200, 0, 0));
+        red.setFontItalic(true);
+        red.setFontUnderline(true);
+        red.setFontStrikeOut(true);
+        c.insertText(QString::fromUtf8("中文 {braces} \\ back"), red);
+        QTextBlockFormat centre;
+        centre.setAlignment(Qt::AlignHCenter);
+        c.insertBlock(centre);
+        c.insertText("centred");
+        c.insertBlock(QTextBlockFormat());
+        c.createList(QTextListFormat::ListDisc);
+        c.insertText("item one");
+        c.insertBlock();
+        c.insertText("item two");
+        const QByteArray rtf = rtf::Write(doc);
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QVERIFY(!rtf.contains(QString::fromUtf8("中").toUtf8())); // written as \uN
+        QTextDocument back;
+        QVERIFY(rtf::Read(rtf, back));
+        QCOMPARE(back.blockCount(), 4);
+        QCOMPARE(back.toPlainText(), doc.toPlainText());
+        const QTextBlock first = back.begin();
+        auto fragment = first.begin().fragment();
+        QCOMPARE(fragment.charFormat().fontWeight(), int(QFont::Bold));
+        QCOMPARE(fragment.charFormat().fontFamilies().toStringList().value(0),
+                 QString("Courier New"));
+        QCOMPARE(fragment.charFormat().fontPointSize(), 14.0);
+        fragment = (++first.begin()).fragment();
+        QVERIFY(fragment.charFormat().fontItalic() && fragment.charFormat().fontUnderline() &&
+                fragment.charFormat().fontStrikeOut());
+        QCOMPARE(fragment.charFormat().foreground().color(), QColor(200, 0, 0));
+        QVERIFY(first.next().blockFormat().alignment() & Qt::AlignHCenter);
+        QVERIFY(first.next().next().textList() && first.next().next().next().textList());
+        // A second round trip gives the same bytes: nothing grows.
+        QCOMPARE(rtf::Write(back), rtf);
+        QVERIFY(!rtf::Read("not rtf", back));
+    }
+
+    void rtfFromOtherPrograms() {
+        QFile f(QStringLiteral(KESTROVA_TEST_SOURCE "/fixtures/rtf/libreoffice.rtf"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QTextDocument doc;
+        QVERIFY(rtf::Read(f.readAll(), doc));
+        const QStringList lines = doc.toPlainText().split('\n');
+        QCOMPARE(lines.value(0), QString("Lesson notes"));
+        QCOMPARE(lines.value(1), QString::fromUtf8("A word in red and gone. 中文"));
+        QCOMPARE(lines.value(2), QString("first point"));
+        QCOMPARE(lines.value(4), QString("Right"));
+        const QTextBlock title = doc.begin();
+        QVERIFY(title.blockFormat().alignment() & Qt::AlignHCenter);
+        QCOMPARE(title.begin().fragment().charFormat().fontWeight(), int(QFont::Bold));
+        QVERIFY(title.next().next().textList());
+        QVERIFY(doc.lastBlock().blockFormat().alignment() & Qt::AlignRight);
+        // The red underlined word.
+        for (auto it = title.next().begin(); !it.atEnd(); ++it)
+            if (it.fragment().text() == "red") {
+                QCOMPARE(it.fragment().charFormat().foreground().color(), QColor(201, 33, 30));
+                QVERIFY(it.fragment().charFormat().fontUnderline());
+            }
+    }
+
+    void notesSaveOnlyWhenChanged() {
+        QDir().mkpath(DataFolder() + "Temp");
+        QFile::remove(CNoteFrm::FilePath());
+        CNoteFrm notes;
+        notes.LoadNotes();
+        SetUserDataModified(false);
+        notes.SaveNotes();
+        QVERIFY(!QFile::exists(CNoteFrm::FilePath())); // untouched notes write nothing
+        QVERIFY(!UserDataModified());
+        notes.Editor()->setPlainText(QString::fromUtf8("记住 this"));
+        notes.Editor()->selectAll();
+        notes.ToggleBold();
+        notes.SaveNotes();
+        QVERIFY(QFile::exists(CNoteFrm::FilePath()));
+        QVERIFY(UserDataModified());
+        CNoteFrm again;
+        again.LoadNotes();
+        QCOMPARE(again.Editor()->toPlainText(), QString::fromUtf8("记住 this"));
+        QCOMPARE(again.Editor()->document()->begin().begin().fragment().charFormat().fontWeight(),
+                 int(QFont::Bold));
+        QVERIFY(!again.Editor()->document()->isModified());
     }
 
     void viewCommands() {

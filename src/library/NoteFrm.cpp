@@ -1,0 +1,172 @@
+#include "NoteFrm.h"
+
+#include "Rtf.h"
+#include "common/Util.h"
+
+#include <QAction>
+#include <QColorDialog>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTextList>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace kestrova {
+
+CNoteFrm::CNoteFrm(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("NoteFrm"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setFixedHeight(24);
+    m_editor = new QTextEdit(this);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPointSize(10);
+    m_editor->document()->setDefaultFont(font);
+    m_editor->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    layout->addWidget(m_toolBar);
+    layout->addWidget(m_editor, 1);
+
+    auto add = [this](const char* name, QStyle::StandardPixmap icon, auto&& slot,
+                      bool checkable = false) {
+        QAction* a = m_toolBar->addAction(QString::fromUtf8(name));
+        a->setObjectName(QString::fromUtf8(name));
+        if (icon != QStyle::SP_CustomBase) a->setIcon(style()->standardIcon(icon));
+        a->setCheckable(checkable);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    constexpr auto none = QStyle::SP_CustomBase;
+    add("剪切", none, [this] { m_editor->cut(); });
+    add("复制", none, [this] { m_editor->copy(); });
+    add("粘贴", none, [this] { m_editor->paste(); });
+    add("删除", none, [this] { m_editor->textCursor().removeSelectedText(); });
+    m_toolBar->addSeparator();
+    add("撤消", none, [this] { m_editor->undo(); });
+    m_toolBar->addSeparator();
+    add(
+        "加粗", none, [this] { ToggleBold(); }, true);
+    add(
+        "倾斜", none, [this] { ToggleItalic(); }, true);
+    add(
+        "下划线", none, [this] { ToggleUnderline(); }, true);
+    add("字体颜色", none, [this] { ChooseColour(); });
+    m_toolBar->addSeparator();
+    add(
+        "左对齐", none, [this] { SetAlignment(Qt::AlignLeft); }, true);
+    add(
+        "居中", none, [this] { SetAlignment(Qt::AlignHCenter); }, true);
+    add(
+        "右对齐", none, [this] { SetAlignment(Qt::AlignRight); }, true);
+    add(
+        "项目符号", none, [this] { ToggleBullets(); }, true);
+
+    m_autosave = new QTimer(this);
+    m_autosave->setSingleShot(true);
+    m_autosave->setInterval(2000);
+    connect(m_autosave, &QTimer::timeout, this, &CNoteFrm::SaveNotes);
+    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (m_editor->document()->isModified()) m_autosave->start();
+    });
+    connect(m_editor, &QTextEdit::cursorPositionChanged, this, &CNoteFrm::UpdateChecks);
+    connect(m_editor, &QTextEdit::currentCharFormatChanged, this, &CNoteFrm::UpdateChecks);
+    UpdateChecks();
+}
+
+QString CNoteFrm::FilePath() {
+    return DataFolder() + "Temp/Note.rtf";
+}
+
+QAction* CNoteFrm::Command(const QString& name) const {
+    return m_toolBar->findChild<QAction*>(name);
+}
+
+void CNoteFrm::LoadNotes() {
+    m_autosave->stop();
+    m_editor->clear();
+    QFile file(FilePath());
+    if (file.open(QIODevice::ReadOnly)) rtf::Read(file.readAll(), *m_editor->document());
+    m_editor->document()->setModified(false);
+}
+
+void CNoteFrm::SaveNotes() {
+    m_autosave->stop();
+    if (!m_editor->document()->isModified()) return;
+    QDir().mkpath(DataFolder() + "Temp");
+    QSaveFile out(FilePath());
+    if (!out.open(QIODevice::WriteOnly)) return;
+    out.write(rtf::Write(*m_editor->document()));
+    if (!out.commit()) return;
+    m_editor->document()->setModified(false);
+    SetUserDataModified(true);
+}
+
+void CNoteFrm::ToggleBold() {
+    QTextCharFormat f;
+    f.setFontWeight(m_editor->fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold);
+    m_editor->mergeCurrentCharFormat(f);
+    UpdateChecks();
+}
+
+void CNoteFrm::ToggleItalic() {
+    QTextCharFormat f;
+    f.setFontItalic(!m_editor->fontItalic());
+    m_editor->mergeCurrentCharFormat(f);
+    UpdateChecks();
+}
+
+void CNoteFrm::ToggleUnderline() {
+    QTextCharFormat f;
+    f.setFontUnderline(!m_editor->fontUnderline());
+    m_editor->mergeCurrentCharFormat(f);
+    UpdateChecks();
+}
+
+void CNoteFrm::SetAlignment(Qt::Alignment alignment) {
+    m_editor->setAlignment(alignment);
+    UpdateChecks();
+}
+
+void CNoteFrm::ToggleBullets() {
+    QTextCursor cursor = m_editor->textCursor();
+    if (QTextList* list = cursor.currentList()) {
+        QTextBlockFormat plain = cursor.blockFormat();
+        plain.setObjectIndex(-1);
+        plain.setIndent(0);
+        list->remove(cursor.block());
+        cursor.setBlockFormat(plain);
+    } else {
+        cursor.createList(QTextListFormat::ListDisc);
+    }
+    UpdateChecks();
+}
+
+void CNoteFrm::ChooseColour() {
+    const QColor colour = QColorDialog::getColor(m_editor->textColor(), this);
+    if (!colour.isValid()) return;
+    QTextCharFormat f;
+    f.setForeground(colour);
+    m_editor->mergeCurrentCharFormat(f);
+}
+
+void CNoteFrm::UpdateChecks() {
+    auto check = [this](const char* name, bool on) {
+        if (QAction* a = Command(QString::fromUtf8(name))) a->setChecked(on);
+    };
+    check("加粗", m_editor->fontWeight() >= QFont::Bold);
+    check("倾斜", m_editor->fontItalic());
+    check("下划线", m_editor->fontUnderline());
+    const Qt::Alignment a = m_editor->alignment();
+    check("左对齐", !(a & (Qt::AlignHCenter | Qt::AlignRight)));
+    check("居中", bool(a & Qt::AlignHCenter));
+    check("右对齐", bool(a & Qt::AlignRight));
+    check("项目符号", m_editor->textCursor().currentList() != nullptr);
+}
+
+} // namespace kestrova
