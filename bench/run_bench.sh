@@ -51,6 +51,7 @@ fi
   "$media/hour.mp3" "$media/hour.ogg" "$media/hour.m4a" "$media/hour.wav"
 
 ./build-bench/bench/bench_subtitle
+KESTROVA_PACK=$PWD/build-bench/kestrova-pack ./build-bench/bench/bench_userdata "$media/hour.mp3"
 
 # Start-up to the main window shown (offscreen, empty profile), median of 11 starts.
 times=()

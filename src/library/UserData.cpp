@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace kestrova {
 
@@ -180,7 +181,11 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
 
     const bool exportCopy = courseware && !IsCourseware(media);
     if (courseware) {
-        QFile::copy(media, temp + "/audio.dat");
+        // A hard link where the file system allows it: the media is then read once, by the
+        // archiver, instead of being copied first.
+        std::error_code ec;
+        std::filesystem::create_hard_link(media.toStdString(), (temp + "/audio.dat").toStdString(), ec);
+        if (ec) QFile::copy(media, temp + "/audio.dat");
         QFile::copy(WithExtension(media, ".lrc"), temp + "/audio.lrc");
     }
     const QString archive = courseware ? target : ArchiveFor(media);

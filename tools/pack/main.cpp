@@ -39,70 +39,81 @@ bool SafeName(const std::string& name) {
     return true;
 }
 
-struct Member {
-    std::string name;
-    std::vector<char> data; // kept members of an existing archive
-    fs::path file;          // or a file of the folder
-};
+// Large members (a courseware's media copy) are stored as they are: media files are already
+// compressed, and deflating them would make exporting a lesson many times slower than
+// copying it.
+constexpr std::uint64_t kStoreAbove = 1u << 20;
 
-bool ReadExisting(const fs::path& archivePath, std::vector<Member>& members, std::string& error) {
+bool WriteHeader(archive* out, const std::string& name, std::uint64_t size, std::string& error) {
+    if (size > kStoreAbove)
+        archive_write_zip_set_compression_store(out);
+    else
+        archive_write_zip_set_compression_deflate(out);
+    archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, name.c_str());
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_entry_set_perm(e, 0644);
+    archive_entry_set_size(e, la_int64_t(size));
+    archive_entry_set_mtime(e, std::time(nullptr), 0);
+    const bool ok = archive_write_header(out, e) == ARCHIVE_OK;
+    archive_entry_free(e);
+    if (!ok) error = archive_error_string(out);
+    return ok;
+}
+
+// Copies the members of the old archive that the folder does not replace, streaming.
+bool CopyKept(const fs::path& archivePath, const std::map<std::string, fs::path>& replaced,
+              archive* out, std::string& error) {
     if (!fs::exists(archivePath)) return true;
-    archive* a = archive_read_new();
-    archive_read_support_format_zip(a);
-    archive_read_support_filter_all(a);
-    if (archive_read_open_filename(a, archivePath.c_str(), 1 << 16) != ARCHIVE_OK) {
-        error = std::string("cannot read ") + archivePath.string() + ": " + archive_error_string(a);
-        archive_read_free(a);
+    archive* in = archive_read_new();
+    archive_read_support_format_zip(in);
+    if (archive_read_open_filename(in, archivePath.c_str(), 1 << 16) != ARCHIVE_OK) {
+        error = std::string("cannot read ") + archivePath.string() + ": " + archive_error_string(in);
+        archive_read_free(in);
         return false;
     }
     archive_entry* entry = nullptr;
     int rc;
-    std::uint64_t total = 0;
-    while ((rc = archive_read_next_header(a, &entry)) == ARCHIVE_OK) {
+    bool ok = true;
+    while (ok && (rc = archive_read_next_header(in, &entry)) == ARCHIVE_OK) {
         const char* name = archive_entry_pathname(entry);
-        if (!name || archive_entry_filetype(entry) != AE_IFREG || !SafeName(name)) continue;
-        Member m;
-        m.name = name;
+        if (!name || archive_entry_filetype(entry) != AE_IFREG || !SafeName(name) ||
+            replaced.count(name)) {
+            archive_read_data_skip(in);
+            continue;
+        }
+        if (!WriteHeader(out, name, std::uint64_t(archive_entry_size(entry)), error)) {
+            ok = false;
+            break;
+        }
         char buf[1 << 16];
         la_ssize_t n;
-        while ((n = archive_read_data(a, buf, sizeof buf)) > 0) {
-            m.data.insert(m.data.end(), buf, buf + n);
-            total += std::uint64_t(n);
-            if (total > kMaxTotalBytes) {
-                error = "existing archive is too large";
-                archive_read_free(a);
-                return false;
+        while ((n = archive_read_data(in, buf, sizeof buf)) > 0)
+            if (archive_write_data(out, buf, size_t(n)) < 0) {
+                error = archive_error_string(out);
+                ok = false;
+                break;
             }
-        }
         if (n < 0) {
-            error = std::string("damaged member ") + name + ": " + archive_error_string(a);
-            archive_read_free(a);
-            return false;
+            error = std::string("damaged member ") + name + ": " + archive_error_string(in);
+            ok = false;
         }
-        members.push_back(std::move(m));
     }
-    const bool ok = rc == ARCHIVE_EOF;
-    if (!ok) error = std::string("damaged archive: ") + archive_error_string(a);
-    archive_read_free(a);
+    if (ok && rc != ARCHIVE_EOF) {
+        error = std::string("damaged archive: ") + archive_error_string(in);
+        ok = false;
+    }
+    archive_read_free(in);
     return ok;
 }
 
 int Add(const fs::path& archivePath, const fs::path& folder) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail("not a folder: " + folder.string());
-    std::vector<Member> members;
-    std::string error;
-    if (!ReadExisting(archivePath, members, error)) return Fail(error);
     std::map<std::string, fs::path> files;
     for (const auto& item : fs::directory_iterator(folder, ec))
         if (item.is_regular_file()) files[item.path().filename().string()] = item.path();
     if (ec) return Fail("cannot list " + folder.string() + ": " + ec.message());
-    // Members the folder replaces go; the folder's files come after the kept ones.
-    std::vector<Member> out;
-    for (Member& m : members)
-        if (!files.count(m.name)) out.push_back(std::move(m));
-    for (const auto& [name, path] : files)
-        out.push_back(Member{name, {}, path});
 
     fs::path tmp = archivePath;
     tmp += ".kestrova-tmp";
@@ -113,48 +124,28 @@ int Add(const fs::path& archivePath, const fs::path& folder) {
         archive_write_free(a);
         return Fail("cannot write " + archivePath.string() + ": " + why);
     }
-    bool ok = true;
-    for (const Member& m : out) {
-        std::ifstream in;
-        std::uint64_t size = m.data.size();
-        if (!m.file.empty()) {
-            in.open(m.file, std::ios::binary);
-            size = fs::file_size(m.file, ec);
-            if (!in || ec) {
-                error = "cannot read " + m.file.string();
-                ok = false;
-                break;
-            }
-        }
-        archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname(e, m.name.c_str());
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_entry_set_size(e, la_int64_t(size));
-        archive_entry_set_mtime(e, std::time(nullptr), 0);
-        if (archive_write_header(a, e) != ARCHIVE_OK) {
-            error = archive_error_string(a);
-            archive_entry_free(e);
+    std::string error;
+    // The kept members first, then the folder's files.
+    bool ok = CopyKept(archivePath, files, a, error);
+    for (auto it = files.begin(); ok && it != files.end(); ++it) {
+        std::ifstream in(it->second, std::ios::binary);
+        const std::uint64_t size = fs::file_size(it->second, ec);
+        if (!in || ec) {
+            error = "cannot read " + it->second.string();
             ok = false;
             break;
         }
-        archive_entry_free(e);
-        if (m.file.empty()) {
-            if (!m.data.empty() && archive_write_data(a, m.data.data(), m.data.size()) < 0)
-                ok = false;
-        } else {
-            char buf[1 << 16];
-            while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-                if (archive_write_data(a, buf, size_t(in.gcount())) < 0) {
-                    ok = false;
-                    break;
-                }
-            }
-        }
-        if (!ok) {
-            error = archive_error_string(a);
+        if (!WriteHeader(a, it->first, size, error)) {
+            ok = false;
             break;
         }
+        static std::vector<char> buf(1 << 20);
+        while (in.read(buf.data(), std::streamsize(buf.size())) || in.gcount() > 0)
+            if (archive_write_data(a, buf.data(), size_t(in.gcount())) < 0) {
+                error = archive_error_string(a);
+                ok = false;
+                break;
+            }
     }
     if (archive_write_close(a) != ARCHIVE_OK && ok) {
         error = archive_error_string(a);
