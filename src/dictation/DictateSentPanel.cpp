@@ -3,6 +3,7 @@
 #include "audio/SoundPlayer.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "common/Wav.h"
 #include "subtitle/Lrc.h"
 
 #include <QDir>
@@ -36,23 +37,7 @@ QByteArray ToneWav(double hz, int ms) {
         const auto v = qint16(12000 * fade * std::sin(2 * M_PI * hz * i / rate));
         data.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
     }
-    auto le = [](QByteArray& b, quint32 v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    QByteArray wav = "RIFF";
-    le(wav, quint32(36 + data.size()), 4);
-    wav += "WAVEfmt ";
-    le(wav, 16, 4);
-    le(wav, 1, 2);
-    le(wav, 1, 2);
-    le(wav, rate, 4);
-    le(wav, rate * 2, 4);
-    le(wav, 2, 2);
-    le(wav, 16, 2);
-    wav += "data";
-    le(wav, quint32(data.size()), 4);
-    return wav + data;
+    return PcmWav(data, rate, 1);
 }
 
 } // namespace

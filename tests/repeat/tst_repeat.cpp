@@ -3,6 +3,7 @@
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "common/Wav.h"
 #include "controls/TimeSlider.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/RepeatPage.h"
@@ -42,20 +43,9 @@ void WritePieces(const QString& path, const std::vector<std::pair<double, bool>>
             for (int c = 0; c < 2; ++c)
                 data.append(reinterpret_cast<const char*>(&v), 2);
         }
-    auto le = [](QByteArray& b, quint32 v, int n) {
-        for (int i = 0; i < n; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
-    };
-    QByteArray wav = "RIFF";
-    le(wav, quint32(36 + data.size()), 4);
-    wav += "WAVEfmt ";
-    le(wav, 16, 4), le(wav, 1, 2), le(wav, 2, 2), le(wav, 44100, 4), le(wav, 44100 * 4, 4);
-    le(wav, 4, 2), le(wav, 16, 2);
-    wav += "data";
-    le(wav, quint32(data.size()), 4);
     QFile f(path);
     f.open(QIODevice::WriteOnly);
-    f.write(wav + data);
+    f.write(PcmWav(data, 44100, 2));
 }
 
 // A control bar over a null engine, with a sentence list beside it.

@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include "common/Wav.h"
+
 #include <QFile>
 #include <QtEndian>
 #include <cmath>
@@ -68,19 +70,7 @@ void WriteNumberedWav(const QString& path, int frames, int rate, int channels) {
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c)
             PutLe(data, quint32(i % 32000), 2);
-    QByteArray wav = "RIFF";
-    PutLe(wav, quint32(36 + data.size()), 4);
-    wav += "WAVEfmt ";
-    PutLe(wav, 16, 4);
-    PutLe(wav, 1, 2);
-    PutLe(wav, quint32(channels), 2);
-    PutLe(wav, quint32(rate), 4);
-    PutLe(wav, quint32(rate * 2 * channels), 4);
-    PutLe(wav, quint32(2 * channels), 2);
-    PutLe(wav, 16, 2);
-    wav += "data";
-    PutLe(wav, quint32(data.size()), 4);
-    wav += data;
+    const QByteArray wav = PcmWav(data, rate, channels);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(wav);
 }
