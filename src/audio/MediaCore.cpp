@@ -501,7 +501,8 @@ void CMediaCore::SetStopMark(int ms) {
                               (m_producerDone && m_endKind == EndKind::StopMark));
         m_mark = frame;
     }
-    if (restart && m_state == State::Playing) Restart(heardFrame, true);
+    // A paused channel is set up again too, so that resuming honours the new mark.
+    if (restart && m_state != State::Stopped) Restart(heardFrame, m_state == State::Playing);
 }
 
 int CMediaCore::StopMark() const {

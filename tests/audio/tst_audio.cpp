@@ -270,6 +270,26 @@ private Q_SLOTS:
         QCOMPARE(marks.size(), 2);
     }
 
+    void markMovedWhilePausedIsHonoured() {
+        auto core = MakeCore();
+        QVERIFY(core->Load(m_numbered));
+        QSignalSpy marks(core.get(), &CMediaCore::stopMarkReached);
+        core->SetStopMark(400);
+        core->SetPosition(200);
+        QVERIFY(core->Play());
+        Run(*core, 120); // decoding has already reached the old mark
+        core->Pause();
+        core->SetStopMark(800);
+        QVERIFY(core->IsPaused());
+        QVERIFY(core->Play());
+        Run(*core, 400);
+        QCOMPARE(marks.size(), 0);
+        QVERIFY2(core->GetPosition() > 650, qPrintable(QString::number(core->GetPosition())));
+        Run(*core, 200);
+        QCOMPARE(marks.size(), 1);
+        QCOMPARE(core->GetPosition(), 800);
+    }
+
     void regionLoopThroughTheHandler() {
         // The repeat region's use of the mark: each pass ends at the mark and seeks back.
         auto core = MakeCore();
