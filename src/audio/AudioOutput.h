@@ -1,7 +1,8 @@
 // Output backends. An output pulls frames from the engine's ring on its own schedule and
 // reports how many of them have been heard since it started. The Qt backend plays through
 // the system's audio device; the null backend has no device and a clock that tests advance
-// by hand (or, untimed, runs as fast as the engine can fill the ring). All operations are
+// by hand (or, untimed, runs as fast as the engine can fill the ring, or follows the wall
+// clock). All operations are
 // called on the GUI thread; PlayedFrames may be called from any thread.
 #pragma once
 
@@ -35,7 +36,11 @@ public:
 
 class CNullAudioOutput final : public CAudioOutput {
 public:
+    // Manual: tests advance the clock. Untimed: frames are taken as fast as they come.
+    // Realtime: the clock follows the wall clock, for running the program without a device.
+    enum class Mode { Manual, Untimed, Realtime };
     explicit CNullAudioOutput(bool untimed = false);
+    explicit CNullAudioOutput(Mode mode);
     ~CNullAudioOutput() override;
 
     bool Open(int rate) override;
@@ -51,7 +56,8 @@ public:
     // so that an end reached within the time has been posted when this returns.
     void Advance(int ms);
     void AdvanceFrames(std::int64_t frames);
-    bool Untimed() const { return m_untimed; }
+    bool Untimed() const { return m_mode == Mode::Untimed; }
+    Mode ClockMode() const { return m_mode; }
     int Rate() const { return m_rate; }
     // Wall-clock nanoseconds (steady clock) at which the first frame was heard after the
     // last Start; 0 before.
@@ -67,8 +73,8 @@ public:
     std::vector<float>* capture = nullptr;
 
 private:
-    void RunUntimed();
-    bool m_untimed;
+    void RunThread();
+    Mode m_mode;
     int m_rate = 44100;
     std::atomic<CFrameRing*> m_ring{nullptr};
     std::atomic<bool> m_running{false};
@@ -79,7 +85,8 @@ private:
     std::unique_ptr<Worker> m_worker;
 };
 
-// The backend chosen by KESTROVA_AUDIO: "null" (manual clock), "null:untimed", or the
+// The backend chosen by KESTROVA_AUDIO: "null" (manual clock), "null:untimed",
+// "null:realtime", or the
 // system's audio device. Null when no audio device can be opened.
 std::unique_ptr<CAudioOutput> CreateAudioOutput();
 bool NullAudioRequested();

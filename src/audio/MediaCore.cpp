@@ -43,7 +43,8 @@ CMediaCore::CMediaCore(const CAppSetting* settings, std::unique_ptr<CAudioOutput
         ShowMessage(MessageKind::Error, QStringLiteral("Can't initialize device"));
         std::exit(-1);
     }
-    if (CNullAudioOutput* null = NullOutput(); null && null->Untimed()) {
+    if (CNullAudioOutput* null = NullOutput();
+        null && null->ClockMode() != CNullAudioOutput::Mode::Manual) {
         null->wake = [this] { m_wake.notify_one(); };
     } else if (null) {
         null->demand = [this](std::size_t frames) {

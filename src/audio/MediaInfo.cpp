@@ -5,8 +5,12 @@
 namespace kestrova {
 
 namespace {
-MediaInfoLib::String ToMi(const QString& s) { return s.toStdWString(); }
-QString FromMi(const MediaInfoLib::String& s) { return QString::fromStdWString(s); }
+MediaInfoLib::String ToMi(const QString& s) {
+    return s.toStdWString();
+}
+QString FromMi(const MediaInfoLib::String& s) {
+    return QString::fromStdWString(s);
+}
 } // namespace
 
 bool CMediaInfo::ReadGeneral(const QString& path, General& out) {

@@ -2,6 +2,7 @@
 
 #include "FrameRing.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -20,7 +21,8 @@ struct CNullAudioOutput::Worker {
     std::thread thread;
 };
 
-CNullAudioOutput::CNullAudioOutput(bool untimed) : m_untimed(untimed) {}
+CNullAudioOutput::CNullAudioOutput(bool untimed) : m_mode(untimed ? Mode::Untimed : Mode::Manual) {}
+CNullAudioOutput::CNullAudioOutput(Mode mode) : m_mode(mode) {}
 
 CNullAudioOutput::~CNullAudioOutput() {
     Stop();
@@ -38,9 +40,9 @@ bool CNullAudioOutput::Start(CFrameRing* ring) {
     m_firstFrameNs = 0;
     m_suspended = false;
     m_running = true;
-    if (m_untimed) {
+    if (m_mode != Mode::Manual) {
         m_worker = std::make_unique<Worker>();
-        m_worker->thread = std::thread([this] { RunUntimed(); });
+        m_worker->thread = std::thread([this] { RunThread(); });
     }
     return true;
 }
@@ -85,18 +87,32 @@ void CNullAudioOutput::AdvanceFrames(std::int64_t frames) {
     if (consumed) consumed();
 }
 
-void CNullAudioOutput::RunUntimed() {
+void CNullAudioOutput::RunThread() {
     std::vector<float> scratch(4096 * 2);
+    const bool realtime = m_mode == Mode::Realtime;
+    std::int64_t clockNs = 0; // time that has passed while not suspended
+    std::int64_t last = NowNs();
     while (m_running) {
+        const std::int64_t now = NowNs();
+        if (!m_suspended) clockNs += now - last;
+        last = now;
         CFrameRing* ring = m_ring.load();
-        const std::size_t got = m_suspended || !ring ? 0 : ring->Read(scratch.data(), 4096);
+        std::size_t want = 4096;
+        if (realtime) {
+            const std::int64_t due = clockNs * m_rate / 1000000000 - m_played.load();
+            want = std::size_t(std::clamp<std::int64_t>(due, 0, 4096));
+        }
+        const std::size_t got =
+            m_suspended || !ring || want == 0 ? 0 : ring->Read(scratch.data(), want);
         if (got > 0) {
             if (m_firstFrameNs == 0) m_firstFrameNs = NowNs();
             m_played += std::int64_t(got);
             if (wake) wake();
-        } else {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
+        // Realtime: the clock moves on over gaps too, as a device's would.
+        if (realtime && got < want) m_played += std::int64_t(want - got);
+        if (got == 0 || realtime)
+            std::this_thread::sleep_for(std::chrono::microseconds(realtime ? 2000 : 200));
     }
 }
 

@@ -167,6 +167,8 @@ std::unique_ptr<CAudioOutput> CreateAudioOutput() {
     const QString choice = qEnvironmentVariable("KESTROVA_AUDIO");
     if (choice == "null") return std::make_unique<CNullAudioOutput>(false);
     if (choice == "null:untimed") return std::make_unique<CNullAudioOutput>(true);
+    if (choice == "null:realtime")
+        return std::make_unique<CNullAudioOutput>(CNullAudioOutput::Mode::Realtime);
     for (const QAudioDevice& device : CQtAudioOutput::Candidates()) {
         auto out = std::make_unique<CQtAudioOutput>(device);
         if (out->Open(44100) || out->Open(48000)) return out;
