@@ -168,27 +168,17 @@ void CSellistView::SetSelectedRow(int row) {
     }
 }
 
-void CSellistView::MergeUp() {
-    const int s = SelectedRow();
-    if (s <= 0) return;
-    if (LrcLoaded()) {
-        ShowMessage(MessageKind::Warning, QString::fromUtf8("已存在LRC文件，无法合并！"));
-        return;
-    }
-    if (sentences::MergeUp(m_items, s)) {
-        RebuildRows();
-        Changed();
-    }
-}
+void CSellistView::MergeUp() { Merge(true); }
+void CSellistView::MergeDown() { Merge(false); }
 
-void CSellistView::MergeDown() {
+void CSellistView::Merge(bool up) {
     const int s = SelectedRow();
-    if (s < 0 || s + 1 >= int(m_items.size())) return;
+    if (s < 0 || (up ? s == 0 : s + 1 >= Count())) return;
     if (LrcLoaded()) {
         ShowMessage(MessageKind::Warning, QString::fromUtf8("已存在LRC文件，无法合并！"));
         return;
     }
-    if (sentences::MergeDown(m_items, s)) {
+    if (up ? sentences::MergeUp(m_items, s) : sentences::MergeDown(m_items, s)) {
         RebuildRows();
         Changed();
     }

@@ -81,6 +81,7 @@ private:
     bool LrcLoaded() const { return m_hooks.lrcLoaded && m_hooks.lrcLoaded(); }
     bool Dictating() const { return m_hooks.dictationRunning && m_hooks.dictationRunning(); }
     void MarkCurrent(int row);
+    void Merge(bool up);
     void Changed();
     void OnSplitFinished(const SentenceArray& sentences);
 
