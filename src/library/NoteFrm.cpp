@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFile>
+#include <QFontDialog>
 #include <QSaveFile>
 #include <QStyle>
 #include <QTextEdit>
@@ -153,6 +154,24 @@ void CNoteFrm::ChooseColour() {
     QTextCharFormat f;
     f.setForeground(colour);
     m_editor->mergeCurrentCharFormat(f);
+}
+
+void CNoteFrm::ChooseFont() {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, m_editor->currentFont(), this);
+    if (ok) ApplyFont(font);
+}
+
+void CNoteFrm::ApplyFont(const QFont& font) {
+    QTextCharFormat f;
+    f.setFontFamilies({font.family()});
+    if (font.pointSizeF() > 0) f.setFontPointSize(font.pointSizeF());
+    f.setFontWeight(font.weight());
+    f.setFontItalic(font.italic());
+    f.setFontUnderline(font.underline());
+    f.setFontStrikeOut(font.strikeOut());
+    m_editor->mergeCurrentCharFormat(f);
+    UpdateChecks();
 }
 
 void CNoteFrm::UpdateChecks() {

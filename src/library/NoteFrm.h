@@ -31,6 +31,9 @@ public:
     void SetAlignment(Qt::Alignment alignment);
     void ToggleBullets();
     void ChooseColour();
+    // "格式字体": the chosen face, size and effects go to the selection.
+    void ChooseFont();
+    void ApplyFont(const QFont& font);
 
 private:
     void UpdateChecks();

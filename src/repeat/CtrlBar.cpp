@@ -718,9 +718,15 @@ void CCtrlBar::PauseTick() {
 }
 
 void CCtrlBar::UpdateButtons() {
+    // The position timer calls this ten times a second: others hear of it only on a change.
+    std::uint64_t states = AutoRepeatOn() ? 1u : 0u;
+    for (int c = 0; c <= int(Command::NextSentence); ++c)
+        if (IsEnabled(Command(c))) states |= std::uint64_t(1) << (c + 1);
     for (const auto& [button, command] : m_buttons)
         button->setEnabled(IsEnabled(command) ||
                            (command == Command::AutoRepeat && AutoRepeatOn()));
+    if (states == m_lastStates) return;
+    m_lastStates = states;
     Q_EMIT commandStatesChanged();
 }
 

@@ -173,6 +173,7 @@ private:
     QToolButton* m_mute = nullptr;
     QToolButton* m_autoRepeat = nullptr;
     QList<QPair<QToolButton*, Command>> m_buttons;
+    std::uint64_t m_lastStates = ~std::uint64_t(0);
 };
 
 } // namespace kestrova

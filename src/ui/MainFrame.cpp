@@ -87,7 +87,7 @@ const char* const kMenus[][40] = {
      "*听写另存为LRC文件...\tCtrl+L", "*导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
      "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "*音频信息...", "-", "*退出", nullptr},
     {"编辑(&E)", "*撤消\tCtrl+Z", "-", "*剪切\tCtrl+X", "*复制\tCtrl+C", "*粘贴\tCtrl+V",
-     "*删除\tCtrl+D", "-", "*选择全部\tCtrl+A", "-", "格式字体", nullptr},
+     "*删除\tCtrl+D", "-", "*选择全部\tCtrl+A", "-", "*格式字体", nullptr},
     {"视图(&V)", "*主窗口工具栏", "听写工具栏", "格式化工具栏", "*播放控制栏", "*状态栏", "-",
      ">任务窗格", "*主面板", "*音效控制", "*跟读对比", "<", "-", "切换到迷你窗口", nullptr},
     {"播放(&P)",
@@ -352,6 +352,7 @@ void CMainFrame::UpdateCommandStates() {
     Action("删除")->setEnabled(selection);
     Action("粘贴")->setEnabled(notes && editor->canPaste());
     Action("选择全部")->setEnabled(notes);
+    Action("格式字体")->setEnabled(notes);
     Action("音频信息...")->setEnabled(m_ctrlBar->PlaylistIndex() >= 0);
     Action("智能模式")->setEnabled(fileOpen);
     Action("智能模式")->setCheckable(true);
@@ -714,6 +715,7 @@ void CMainFrame::WireSubtitlesAndDictation() {
     connect(Action("删除"), &QAction::triggered, editor,
             [editor] { editor->textCursor().removeSelectedText(); });
     connect(Action("选择全部"), &QAction::triggered, editor, &QTextEdit::selectAll);
+    connect(Action("格式字体"), &QAction::triggered, m_notes, &CNoteFrm::ChooseFont);
     connect(m_tabView, &QTabWidget::currentChanged, this, [this] { UpdateCommandStates(); });
     connect(editor, &QTextEdit::selectionChanged, this, [this] { UpdateCommandStates(); });
 

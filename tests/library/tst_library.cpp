@@ -201,8 +201,20 @@ private Q_SLOTS:
         notes.SaveNotes();
         QVERIFY(QFile::exists(CNoteFrm::FilePath()));
         QVERIFY(UserDataModified());
+        notes.Editor()->selectAll();
+        QFont courier("Courier New");
+        courier.setPointSize(18);
+        courier.setItalic(true);
+        courier.setBold(true);
+        notes.ApplyFont(courier);
+        QCOMPARE(notes.Editor()->currentCharFormat().fontPointSize(), 18.0);
+        QVERIFY(notes.Editor()->currentCharFormat().fontItalic());
+        notes.SaveNotes();
         CNoteFrm again;
         again.LoadNotes();
+        QCOMPARE(
+            again.Editor()->document()->begin().begin().fragment().charFormat().fontPointSize(),
+            18.0);
         QCOMPARE(again.Editor()->toPlainText(), QString::fromUtf8("记住 this"));
         QCOMPARE(again.Editor()->document()->begin().begin().fragment().charFormat().fontWeight(),
                  int(QFont::Bold));
