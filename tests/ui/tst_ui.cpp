@@ -364,6 +364,45 @@ private Q_SLOTS:
         qputenv("KESTROVA_HOME", m_home.path().toUtf8());
     }
 
+    void workSurvivesSigkill() {
+        // The program splits a lesson at start (its work, written at once), is killed, and
+        // the next start packs that work into the lesson's user data.
+        QTemporaryDir home;
+        const QString lesson = home.filePath("killed.wav");
+        QVERIFY(QFile::copy(test::Media("speech_gaps.wav"), lesson));
+        QFile m3u(home.filePath("Kestrova.m3u"));
+        QVERIFY(m3u.open(QIODevice::WriteOnly));
+        m3u.write((lesson + "\r\n").toUtf8());
+        m3u.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KESTROVA_HOME", home.path());
+        env.insert("KESTROVA_AUDIO", "null");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const QString program = QCoreApplication::applicationDirPath() + "/../kestrova";
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(program, {});
+        QVERIFY(first.waitForStarted());
+        const QString sentences = home.filePath("Temp/sellist.ist");
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(sentences).size() > 0, 20000);
+        first.kill(); // SIGKILL: no closing steps run
+        QVERIFY(first.waitForFinished());
+        QVERIFY(!QFile::exists(home.filePath("killed.kud")));
+        QProcess second;
+        env.insert("KESTROVA_QUIT_AFTER_START", "1");
+        second.setProcessEnvironment(env);
+        second.start(program, {});
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+        QTemporaryDir out;
+        QCOMPARE(QProcess::execute(qEnvironmentVariable("KESTROVA_PACK"),
+                                   {"e", "-O+", home.filePath("killed.kud"), out.path()}),
+                 0);
+        QFile saved(out.filePath("sellist.ist"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().count('\n'), 3);
+    }
+
     void aboutWindow() {
         CAboutDlg about;
         QCOMPARE(CAboutDlg::VersionText(), QString("Version : 0.1.0.1"));
