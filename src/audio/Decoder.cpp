@@ -145,17 +145,6 @@ public:
         return done;
     }
 
-    int ReadView(const float** data, int frames) override {
-        const std::size_t w = size_t(m_channels);
-        if (m_pendingPos >= m_pending.Size() / w && !DecodeMore()) return 0;
-        const int n =
-            int(std::min<std::size_t>(size_t(frames), m_pending.Size() / w - m_pendingPos));
-        *data = m_pending.Data() + w * m_pendingPos;
-        m_pendingPos += size_t(n);
-        m_position += n;
-        return n;
-    }
-
     bool Seek(std::int64_t frame) override {
         if (frame < 0) return false;
         const AVStream* st = m_format->streams[m_stream];

@@ -24,13 +24,6 @@ public:
     std::int64_t Position() const { return m_position; }
     // Reads up to `frames` frames into `out` (Channels() floats a frame); 0 at the end.
     virtual int Read(float* out, int frames) = 0;
-    // Like Read, but lends the frames in place (valid until the next call); may return
-    // fewer than asked before the end. 0 at the end.
-    virtual int ReadView(const float** data, int frames) {
-        m_view.resize(size_t(frames) * size_t(m_channels));
-        *data = m_view.data();
-        return Read(m_view.data(), frames);
-    }
     // Moves to `frame` exactly (decoding from an earlier point and dropping what lies before
     // it). False when the file cannot seek there; the position is then unchanged.
     virtual bool Seek(std::int64_t frame) = 0;
@@ -43,9 +36,6 @@ protected:
     int m_channels = 2;
     std::int64_t m_length = 0;
     std::int64_t m_position = 0;
-
-private:
-    std::vector<float> m_view;
 };
 
 // Opens a file: FFmpeg first, then libopenmpt; null when neither accepts it. With
