@@ -177,6 +177,7 @@ void CDictateSentPanel::FillTable() {
 }
 
 void CDictateSentPanel::ShowCurrent(const QString& message) {
+    m_answer->setFocus(); // the learner types at once
     const int s = m_session.Running() ? m_session.Order()[size_t(m_session.Position())] : -1;
     if (QTreeWidgetItem* row = m_table->topLevelItem(s)) {
         m_table->setCurrentItem(row);
