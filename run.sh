@@ -5,8 +5,7 @@ cd "$(dirname "$0")"
 . scripts/deps.sh
 kestrova_install "${KESTROVA_BUILD_PACKAGES[@]}" "${KESTROVA_RUN_PACKAGES[@]}"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTROVA_TESTS=OFF >/dev/null
-cmake --build build -- --quiet
+kestrova_build build -DCMAKE_BUILD_TYPE=Release -DKESTROVA_TESTS=OFF
 
 # Without a sound server there is no output device; start the user's own when none runs.
 if [ "${KESTROVA_AUDIO:-}" = "" ] && command -v pulseaudio >/dev/null &&

@@ -6,9 +6,8 @@ cd "$(dirname "$0")"
 . scripts/deps.sh
 kestrova_install "${KESTROVA_BUILD_PACKAGES[@]}" "${KESTROVA_TEST_PACKAGES[@]}"
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON \
-  -DKESTROVA_WERROR=ON -DKESTROVA_TESTS=ON >/dev/null
-cmake --build build-test -- --quiet
+kestrova_build build-test -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_SANITIZE=ON -DKESTROVA_WERROR=ON \
+  -DKESTROVA_TESTS=ON
 
 export QT_QPA_PLATFORM=offscreen KESTROVA_AUDIO=null
 # Qt and the media libraries keep a few allocations until exit on purpose.

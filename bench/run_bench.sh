@@ -4,9 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
 kestrova_install "${KESTROVA_BUILD_PACKAGES[@]}" "${KESTROVA_TEST_PACKAGES[@]}"
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTROVA_BENCH=ON \
-  -DKESTROVA_TESTS=OFF >/dev/null
-cmake --build build-bench -- --quiet
+kestrova_build build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVA_BENCH=ON -DKESTROVA_TESTS=OFF
 media=build-bench/bench-media
 mkdir -p "$media"
 if [ ! -f "$media/hour.mp3" ]; then

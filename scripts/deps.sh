@@ -35,3 +35,18 @@ kestrova_install() {
   fi
   rm -f "$log"
 }
+
+# Configures and builds quietly; the compiler's output is shown only when the build fails.
+kestrova_build() {
+  local dir=$1
+  shift
+  local log
+  log=$(mktemp)
+  if ! { cmake -S . -B "$dir" -G Ninja "$@" && cmake --build "$dir"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "The build in $dir failed." >&2
+    return 1
+  fi
+  rm -f "$log"
+}
