@@ -24,12 +24,6 @@ QString HomeOverride() {
     return qEnvironmentVariable("KESTROVA_HOME");
 }
 
-bool FolderWritable(const QString& folder) {
-    if (!QFileInfo(folder).isDir()) return false;
-    QTemporaryFile probe(folder + ".kestrova-probe-XXXXXX");
-    return probe.open();
-}
-
 MessageHandler& Handler() {
     static MessageHandler handler;
     return handler;
@@ -53,6 +47,12 @@ bool GetProgramFolder(QString& folder) {
     }
     folder = WithSlash(appDir);
     return true;
+}
+
+bool FolderWritable(const QString& folder) {
+    if (!QFileInfo(folder).isDir()) return false;
+    QTemporaryFile probe(WithSlash(folder) + ".kestrova-probe-XXXXXX");
+    return probe.open();
 }
 
 QString ProgramFolder() {

@@ -18,6 +18,9 @@ QString ProgramFolder();
 // Ends in '/'; created when missing.
 QString DataFolder();
 
+// Whether a file can be created in `folder` (tried, not guessed from permissions).
+bool FolderWritable(const QString& folder);
+
 // Path of the settings profile, Kestrova.ini in the data folder.
 QString ProfilePath();
 

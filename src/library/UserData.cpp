@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QSaveFile>
-#include <QTemporaryFile>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -27,11 +26,6 @@ QString WithExtension(const QString& media, const QString& ext) {
 
 bool IsCourseware(const QString& path) {
     return path.endsWith(".kcw", Qt::CaseInsensitive);
-}
-
-bool FolderWritable(const QString& folder) {
-    QTemporaryFile probe(folder + "/.kestrova-probe-XXXXXX");
-    return probe.open();
 }
 
 QString PendingRoot() {
