@@ -216,6 +216,33 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(QDir(out.path()).absoluteFilePath("../../escaped.txt")));
         QVERIFY(error.contains("escaped"));
     }
+
+    void archiveBombIsRefused() {
+        // 100 MB of zeros deflate to a few hundred KB.
+        const QString bomb = m_media.filePath("bomb.kcw");
+        archive* a = archive_write_new();
+        archive_write_set_format_zip(a);
+        archive_write_open_filename(a, bomb.toUtf8().constData());
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname(e, "zeros.dat");
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+        archive_entry_set_size(e, 100 << 20);
+        archive_write_header(a, e);
+        archive_entry_free(e);
+        const QByteArray zeros(1 << 20, '\0');
+        for (int i = 0; i < 100; ++i)
+            archive_write_data(a, zeros.constData(), size_t(zeros.size()));
+        archive_write_close(a);
+        archive_write_free(a);
+        QVERIFY(QFileInfo(bomb).size() < (2 << 20));
+        QTemporaryDir out;
+        QString error;
+        const int rc = m_data->RunArchiver({"e", "-O+", bomb, out.path()}, &error);
+        QVERIFY(rc != 0 && rc != 2);
+        QVERIFY(error.contains("too much"));
+        QVERIFY(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
 };
 
 QTEST_MAIN(TestUserData)

@@ -24,7 +24,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxMembers = 4096;
-constexpr std::uint64_t kMaxTotalBytes = 8ull << 30; // a courseware holds a lesson's media
+constexpr std::uint64_t kMaxTotalBytes = 4ull << 30; // a courseware holds a lesson's media
+// Media is stored as it is and text compresses a few times over: an archive that unpacks to
+// hundreds of times its own size is a bomb, not a lesson.
+constexpr std::uint64_t kBombFloor = 64ull << 20;
+constexpr std::uint64_t kMaxRatio = 200;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "kestrova-pack: %s\n", message.c_str());
@@ -68,7 +72,8 @@ bool CopyKept(const fs::path& archivePath, const std::map<std::string, fs::path>
     archive* in = archive_read_new();
     archive_read_support_format_zip(in);
     if (archive_read_open_filename(in, archivePath.c_str(), 1 << 16) != ARCHIVE_OK) {
-        error = std::string("cannot read ") + archivePath.string() + ": " + archive_error_string(in);
+        error =
+            std::string("cannot read ") + archivePath.string() + ": " + archive_error_string(in);
         archive_read_free(in);
         return false;
     }
@@ -180,6 +185,7 @@ int Extract(const fs::path& archivePath, const fs::path& folder) {
     std::size_t count = 0;
     std::uint64_t total = 0;
     bool skipped = false;
+    const std::uint64_t archiveSize = fs::file_size(archivePath, ec);
     while ((rc = archive_read_next_header(a, &entry)) == ARCHIVE_OK) {
         const char* raw = archive_entry_pathname(entry);
         const std::string name = raw ? raw : "";
@@ -205,11 +211,11 @@ int Extract(const fs::path& archivePath, const fs::path& folder) {
         la_ssize_t n;
         while ((n = archive_read_data(a, buf, sizeof buf)) > 0) {
             total += std::uint64_t(n);
-            if (total > kMaxTotalBytes) {
+            if (total > kMaxTotalBytes || (total > kBombFloor && total > archiveSize * kMaxRatio)) {
                 out.close();
                 fs::remove(tmp, ec);
                 archive_read_free(a);
-                return Fail("members of " + archivePath.string() + " are too large");
+                return Fail("members of " + archivePath.string() + " unpack to too much");
             }
             out.write(buf, n);
         }
