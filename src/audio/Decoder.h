@@ -28,8 +28,6 @@ public:
     // it). False when the file cannot seek there; the position is then unchanged.
     virtual bool Seek(std::int64_t frame) = 0;
     virtual bool IsModule() const { return false; }
-    // Sample rate of the file as stored (before any conversion).
-    int SourceRate() const { return m_sampleRate; }
 
 protected:
     int m_sampleRate = 44100;

@@ -47,14 +47,6 @@ std::size_t CFrameRing::Read(float* out, std::size_t count) {
     return count;
 }
 
-std::size_t CFrameRing::Skip(std::size_t count) {
-    const std::int64_t r = m_read.load(std::memory_order_relaxed);
-    const std::int64_t w = m_write.load(std::memory_order_acquire);
-    count = std::min(count, std::size_t(w - r));
-    m_read.store(r + std::int64_t(count), std::memory_order_release);
-    return count;
-}
-
 void CFrameRing::Reset() {
     m_read.store(m_write.load(std::memory_order_acquire), std::memory_order_release);
 }

@@ -24,8 +24,6 @@ public:
     std::size_t Write(const float* frames, std::size_t count);
     // Consumer side: copies up to `count` frames with the channel gains applied.
     std::size_t Read(float* out, std::size_t count);
-    // Consumer side: drops up to `count` frames.
-    std::size_t Skip(std::size_t count);
     // Empties the ring; only while neither side runs.
     void Reset();
 

@@ -393,10 +393,8 @@ void CMediaCore::OnReached(std::uint64_t generation, EndKind kind) {
         std::lock_guard lock(m_mutex);
         if (generation != m_generation) return;
     }
-    m_inHandler = true;
     m_handlerActed = false;
     const bool stop = m_endHandler ? m_endHandler(kind) : false;
-    m_inHandler = false;
     if (kind == EndKind::ChannelEnd)
         Q_EMIT playEnded();
     else

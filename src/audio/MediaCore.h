@@ -161,7 +161,6 @@ private:
     bool m_outputStarted = false;
     std::int64_t m_idleFrame = 0;
     bool m_atEnd = false;
-    bool m_inHandler = false;
     bool m_handlerActed = false;
     bool m_hasChannel = false;
     bool m_isModule = false;

@@ -170,12 +170,4 @@ QStringList CIniFile::Keys(const QString& section) const {
     return keys;
 }
 
-void CIniFile::RemoveSection(const QString& section) {
-    for (qsizetype i = 0; i < m_sections.size(); ++i)
-        if (m_sections[i].name.compare(section, Qt::CaseInsensitive) == 0) {
-            m_sections.removeAt(i);
-            return;
-        }
-}
-
 } // namespace kestrova

@@ -34,7 +34,6 @@ public:
 
     QStringList Sections() const;
     QStringList Keys(const QString& section) const;
-    void RemoveSection(const QString& section);
 
 private:
     struct Line {

@@ -662,14 +662,13 @@ void CCtrlBar::StopPauseTimer() {
 void CCtrlBar::PositionTick() {
     if (m_slider->isSliderDown() || !HasFile()) return;
     const int p = m_engine->GetPosition() / 10;
+    // A pass ends through the engine (its stop mark, or the channel end for a region that
+    // ends with the file), never here: the timer only follows the position.
     if (!m_regionSet || p < m_end) {
         if (!m_regionSet || p >= m_start)
             m_slider->setValue(p);
         else
             m_engine->SetPosition(int(m_start * 10));
-    } else if (m_engine->StopMark() < 0 && m_engine->IsPlaying() &&
-               int(m_end * 10) < m_engine->GetLength()) {
-        OnRegionEnd(); // only when no stop mark covers this region's end
     }
     UpdateButtons();
 }
@@ -719,12 +718,13 @@ void CCtrlBar::PauseTick() {
 
 void CCtrlBar::UpdateButtons() {
     // The position timer calls this ten times a second: others hear of it only on a change.
-    std::uint64_t states = AutoRepeatOn() ? 1u : 0u;
+    const bool autoRepeat = AutoRepeatOn();
+    std::uint64_t states = autoRepeat ? 1u : 0u;
     for (int c = 0; c <= int(Command::NextSentence); ++c)
         if (IsEnabled(Command(c))) states |= std::uint64_t(1) << (c + 1);
     for (const auto& [button, command] : m_buttons)
-        button->setEnabled(IsEnabled(command) ||
-                           (command == Command::AutoRepeat && AutoRepeatOn()));
+        button->setEnabled((states >> (int(command) + 1)) & 1u ||
+                           (command == Command::AutoRepeat && autoRepeat));
     if (states == m_lastStates) return;
     m_lastStates = states;
     Q_EMIT commandStatesChanged();
