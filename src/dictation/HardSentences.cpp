@@ -1,8 +1,8 @@
 #include "HardSentences.h"
 
 #include "common/IniFile.h"
+#include "common/StdioFileEx.h"
 #include "common/Util.h"
-#include "subtitle/StdioFileEx.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -28,9 +28,7 @@ int Add(HardItems& items, std::uint32_t start, std::uint32_t end, int errorCount
 HardItems Parse(const QStringList& lines) {
     HardItems items;
     for (const QString& line : lines) {
-        QStringList fields;
-        for (const QString& f : line.split('!'))
-            if (!f.isEmpty()) fields << f;
+        const QStringList fields = line.split('!', Qt::SkipEmptyParts);
         if (fields.size() < 3) continue;
         HARD_ITEM item;
         item.number = fields[0];

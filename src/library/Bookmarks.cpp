@@ -1,12 +1,10 @@
 #include "Bookmarks.h"
 
-#include "common/TextDecode.h"
+#include "common/StdioFileEx.h"
 #include "common/Util.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -20,14 +18,9 @@ QString FilePath() {
 
 std::vector<Bookmark> Read() {
     std::vector<Bookmark> list;
-    QFile file(FilePath());
-    if (!file.exists()) {
-        if (file.open(QIODevice::WriteOnly)) file.close();
-        return list;
-    }
-    if (!file.open(QIODevice::ReadOnly)) return list;
-    for (QString line : DecodeText(file.readAll()).split('\n')) {
-        if (line.endsWith('\r')) line.chop(1);
+    QStringList lines;
+    CStdioFileEx::ReadLinesOrCreate(FilePath(), lines);
+    for (const QString& line : lines) {
         if (line.isEmpty()) continue;
         const qsizetype cut = line.lastIndexOf('!');
         if (cut <= 0)
@@ -39,13 +32,10 @@ std::vector<Bookmark> Read() {
 }
 
 bool Write(const std::vector<Bookmark>& list) {
-    QSaveFile file(FilePath());
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    QString text;
+    QStringList lines;
     for (const Bookmark& b : list)
-        text += b.path + '!' + b.added + QStringLiteral("\r\n");
-    file.write(EncodeText(text));
-    return file.commit();
+        lines << b.path + '!' + b.added;
+    return CStdioFileEx::WriteLines(FilePath(), lines);
 }
 
 bool Add(const QString& path) {

@@ -1,11 +1,9 @@
 #include "Playlist.h"
 
-#include "common/TextDecode.h"
+#include "common/StdioFileEx.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace kestrova {
@@ -45,16 +43,9 @@ QString SizeText(const QString& path) {
 
 CSortStringArray Read(const QString& path) {
     CSortStringArray paths;
-    QFile file(path);
-    if (!file.exists()) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (file.open(QIODevice::WriteOnly)) file.close();
-        return paths;
-    }
-    if (!file.open(QIODevice::ReadOnly)) return paths;
-    const QString text = DecodeText(file.readAll());
-    for (QString line : text.split('\n')) {
-        if (line.endsWith('\r')) line.chop(1);
+    QStringList lines;
+    CStdioFileEx::ReadLinesOrCreate(path, lines);
+    for (const QString& line : lines) {
         if (line.startsWith('#')) break;
         if (line.size() <= 3 || !QFileInfo::exists(line)) continue;
         paths << line;
@@ -63,18 +54,14 @@ CSortStringArray Read(const QString& path) {
 }
 
 bool Write(const QString& path, const QStringList& paths) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    QString text;
-    for (const QString& p : paths) text += p + QStringLiteral("\r\n");
-    file.write(EncodeText(text));
-    return file.commit();
+    return CStdioFileEx::WriteLines(path, paths);
 }
 
 QString WindowTitle(const QString& track, const QString& performer, const QString& path) {
     QStringList parts;
     for (QString part : {track, performer}) {
-        while (part.contains("  ")) part.replace("  ", " ");
+        while (part.contains("  "))
+            part.replace("  ", " ");
         if (!part.trimmed().isEmpty()) parts << part;
     }
     if (parts.isEmpty()) parts << FileName(path);
@@ -92,9 +79,12 @@ SortState NextSortState(SortState state) {
 
 QString HeaderText(SortState state) {
     switch (state) {
-    case SortState::Descending: return QString::fromUtf8("文件名 ↑");
-    case SortState::Ascending: return QString::fromUtf8("文件名 ↓");
-    case SortState::None: break;
+    case SortState::Descending:
+        return QString::fromUtf8("文件名 ↑");
+    case SortState::Ascending:
+        return QString::fromUtf8("文件名 ↓");
+    case SortState::None:
+        break;
     }
     return QString::fromUtf8("文件名");
 }

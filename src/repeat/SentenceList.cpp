@@ -1,6 +1,7 @@
 #include "SentenceList.h"
 
 #include "common/IniFile.h"
+#include "common/StdioFileEx.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,19 +40,16 @@ std::uint32_t Nudged(std::uint32_t old, int position) {
     return std::uint32_t(std::max<std::int64_t>(value, 0));
 }
 
-SentenceArray ParseFile(const QByteArray& bytes, bool* anything) {
+SentenceArray ParseFile(const QStringList& lines, bool* anything) {
     SentenceArray items;
     bool any = false;
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r')) line.chop(1);
-        QList<QByteArray> fields;
-        for (const QByteArray& piece : line.split('!'))
-            if (!piece.isEmpty()) fields << piece;
+    for (const QString& line : lines) {
+        const QStringList fields = line.split('!', Qt::SkipEmptyParts);
         if (fields.isEmpty()) continue;
         any = true;
         if (fields.size() < 2) continue;
-        items.push_back(SEL_ITEM{std::uint32_t(ProfileInt(QString::fromLatin1(fields[0]))),
-                                 std::uint32_t(ProfileInt(QString::fromLatin1(fields[1])))});
+        items.push_back(
+            SEL_ITEM{std::uint32_t(ProfileInt(fields[0])), std::uint32_t(ProfileInt(fields[1]))});
     }
     if (anything) *anything = any;
     return items;
@@ -71,15 +69,10 @@ QByteArray FormatFile(const SentenceArray& items) {
 
 bool LoadFile(const QString& path, SentenceArray& items) {
     items.clear();
-    QFile file(path);
-    if (!file.exists()) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (file.open(QIODevice::WriteOnly)) file.close();
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QStringList lines;
+    if (!CStdioFileEx::ReadLinesOrCreate(path, lines)) return false;
     bool anything = false;
-    items = ParseFile(file.readAll(), &anything);
+    items = ParseFile(lines, &anything);
     return anything;
 }
 

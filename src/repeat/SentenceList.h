@@ -33,7 +33,7 @@ std::uint32_t Nudged(std::uint32_t old, int position);
 
 // Reads a sentence file: fields split at '!' (empty pieces skipped), leading-digit numbers,
 // lines with fewer than two fields skipped. `anything` tells whether a line had a field.
-SentenceArray ParseFile(const QByteArray& bytes, bool* anything = nullptr);
+SentenceArray ParseFile(const QStringList& lines, bool* anything = nullptr);
 QByteArray FormatFile(const SentenceArray& items);
 // Loads `path`, creating it empty when missing. False when nothing was read.
 bool LoadFile(const QString& path, SentenceArray& items);

@@ -1,6 +1,6 @@
 #include "Lrc.h"
 
-#include "StdioFileEx.h"
+#include "common/StdioFileEx.h"
 #include "common/Util.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // The LRC reader and the text-file reader take any bytes without crashing or hanging.
+#include "common/StdioFileEx.h"
 #include "common/TextDecode.h"
 #include "subtitle/Lrc.h"
-#include "subtitle/StdioFileEx.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrova::CLrc lrc;
     lrc.LoadText(text);
     const auto items = lrc.Items(360000);
-    for (std::uint32_t t : {0u, 100u, 6000u, 360000u}) lrc.GetLineAt(t);
+    for (std::uint32_t t : {0u, 100u, 6000u, 360000u})
+        lrc.GetLineAt(t);
     return int(items.size() + size_t(lines.size())) < 0;
 }

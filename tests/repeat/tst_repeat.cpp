@@ -2,6 +2,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
+#include "common/StdioFileEx.h"
 #include "common/Util.h"
 #include "common/Wav.h"
 #include "controls/TimeSlider.h"
@@ -125,10 +126,11 @@ private Q_SLOTS:
 
     void sentenceFile() {
         bool any = false;
-        QCOMPARE(sentences::ParseFile("12!!34\n12!34!99\r\n\r\n7\nabc!5\n", &any),
+        QCOMPARE(sentences::ParseFile(
+                     CStdioFileEx::SplitLines("12!!34\n12!34!99\r\n\r\n7\nabc!5\n"), &any),
                  (SentenceArray{{12, 34}, {12, 34}, {0, 5}}));
         QVERIFY(any);
-        sentences::ParseFile("\r\n\n", &any);
+        sentences::ParseFile(CStdioFileEx::SplitLines("\r\n\n"), &any);
         QVERIFY(!any);
         QCOMPARE(sentences::FormatFile({{1, 412}, {412, 975}}), QByteArray("1!412\r\n412!975\r\n"));
 

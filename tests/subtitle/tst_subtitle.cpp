@@ -1,8 +1,8 @@
 // LRC reading and writing, the text-file reader, and the subtitle view following playback.
+#include "common/StdioFileEx.h"
 #include "common/Util.h"
 #include "subtitle/Lrc.h"
 #include "subtitle/LrcView.h"
-#include "subtitle/StdioFileEx.h"
 
 #include <QFile>
 #include <QProcess>

@@ -15,6 +15,8 @@ public:
     static QStringList SplitLines(const QString& text);
     // False when the file cannot be read.
     static bool ReadLines(const QString& path, QStringList& lines);
+    // The same, but a missing file is created empty (and gives no lines).
+    static bool ReadLinesOrCreate(const QString& path, QStringList& lines);
     static bool ReadText(const QString& path, QString& text);
     // Writes every line followed by CR LF. False when the file cannot be written.
     static bool WriteLines(const QString& path, const QStringList& lines);

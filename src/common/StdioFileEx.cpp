@@ -2,7 +2,9 @@
 
 #include "common/TextDecode.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace kestrova {
@@ -34,6 +36,17 @@ bool CStdioFileEx::ReadLines(const QString& path, QStringList& lines) {
     if (!ReadText(path, text)) return false;
     lines = SplitLines(text);
     return true;
+}
+
+bool CStdioFileEx::ReadLinesOrCreate(const QString& path, QStringList& lines) {
+    lines.clear();
+    if (!QFile::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly)) file.close();
+        return true;
+    }
+    return ReadLines(path, lines);
 }
 
 bool CStdioFileEx::WriteLines(const QString& path, const QStringList& lines) {
