@@ -316,22 +316,48 @@ private Q_SLOTS:
         QCOMPARE(loop.bar->PauseSeconds(), 0);
     }
 
-    void playOrderAtTheEndOfTheList() {
+    void playOrderAtTheEndOfAFile_data() {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("default, first file: the next plays") << 0 << 0 << 1 << true;
+        QTest::newRow("default, last file: stops") << 0 << 1 << 1 << false;
+        QTest::newRow("repeat one: the same again") << 1 << 0 << 0 << true;
+        QTest::newRow("repeat list, last file: the first") << 2 << 1 << 0 << true;
+        QTest::newRow("play one: stops") << 3 << 0 << 0 << false;
+    }
+    void playOrderAtTheEndOfAFile() {
+        QFETCH(int, order);
+        QFETCH(int, from);
+        QFETCH(int, index);
+        QFETCH(bool, playing);
         Loop loop({Media("lesson.wav"), Media("lesson.flac")});
-        loop.settings.Order = 0;
-        QVERIFY(loop.bar->OpenEntry(1));
+        loop.settings.Order = order;
+        QVERIFY(loop.bar->OpenEntry(from));
         loop.Run(3200);
         QCoreApplication::processEvents();
-        QVERIFY(loop.Engine().IsStopped());
-        QCOMPARE(loop.bar->Slider()->value(), 0);
-        QCOMPARE(loop.bar->PlaylistIndex(), 1);
-        // Order 2 starts the list again.
-        loop.settings.Order = 2;
-        QVERIFY(loop.bar->OpenEntry(1));
-        loop.Run(3200);
-        QCoreApplication::processEvents();
-        QCOMPARE(loop.bar->PlaylistIndex(), 0);
-        QVERIFY(loop.Engine().IsPlaying());
+        QCOMPARE(loop.bar->PlaylistIndex(), index);
+        QCOMPARE(loop.Engine().IsPlaying(), playing);
+        QVERIFY(loop.Engine().GetPosition() < 500); // from the file's start, or rewound
+        if (!playing) QCOMPARE(loop.bar->Slider()->value(), 0);
+    }
+
+    void volumeAndMuteFollowTheSettings() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        loop.bar->Execute(CCtrlBar::Command::Mute);
+        QVERIFY(loop.bar->Muted() && loop.settings.Mute && loop.Engine().IsMuted());
+        // Moving the volume releases the mute and is stored.
+        loop.bar->Execute(CCtrlBar::Command::VolumeDown);
+        QVERIFY(!loop.bar->Muted() && !loop.settings.Mute);
+        QCOMPARE(loop.settings.Volume, 95);
+        int volume = 0;
+        loop.Engine().GetAttributes(nullptr, &volume, nullptr);
+        QCOMPARE(volume, 95);
+        loop.bar->SetVolume(100);
+        loop.bar->Execute(CCtrlBar::Command::VolumeUp);
+        QCOMPARE(loop.settings.Volume, 100);
     }
 
     void failedOpenStaysOnTheEntry() {
