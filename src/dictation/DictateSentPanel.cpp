@@ -98,6 +98,13 @@ CDictationInfoPanel::CDictationInfoPanel(CAppSetting& settings, QWidget* parent)
     m_value = new QLabel(QString::number(m_interval->value()), this);
     m_countdown = new QLabel(this);
     m_countdown->setObjectName(QStringLiteral("countdown"));
+    // The interval (0..60) and the countdown (up to one past it) keep the width of their
+    // widest number, so the slider stays put as they change or the countdown empties.
+    int widest = 0;
+    for (int n = 0; n <= 61; ++n)
+        widest = std::max(widest, m_value->fontMetrics().horizontalAdvance(QString::number(n)));
+    m_value->setFixedWidth(widest);
+    m_countdown->setFixedWidth(widest);
     row->addWidget(m_progress);
     row->addSpacing(12);
     row->addWidget(m_errors);

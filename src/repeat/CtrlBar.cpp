@@ -22,6 +22,7 @@ namespace kestrova {
 namespace {
 const QString kBlankPane(15, ' ');
 constexpr int kJumpMs = 2000;
+constexpr const char* kPauseText = "句间暂停:";
 } // namespace
 
 CCtrlBar::CCtrlBar(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QWidget* parent)
@@ -231,7 +232,7 @@ void CCtrlBar::Execute(Command c) {
         const double cs = double(t) / 10.0;
         if (c == Command::Back ? std::floor(cs) >= m_start : std::floor(cs) <= m_end) {
             m_engine->SetPosition(t);
-            m_slider->setValue(t / 10);
+            ShowPosition(t / 10);
         }
         break;
     }
@@ -309,6 +310,7 @@ bool CCtrlBar::Play() {
     m_play->setDown(true);
     m_pause->setDown(false);
     UpdateButtons();
+    Q_EMIT playbackResumed();
     return true;
 }
 
@@ -340,7 +342,7 @@ void CCtrlBar::Reset() {
     m_play->setDown(false);
     m_pause->setDown(false);
     ClearRegion();
-    m_slider->setValue(0);
+    ShowPosition(0);
     if (m_sellist) m_sellist->StopSplit();
     if (m_hooks.stopDictation) m_hooks.stopDictation(false, false);
     UpdateButtons();
@@ -361,12 +363,29 @@ void CCtrlBar::ClearRegion() {
     StopPauseTimer();
     ApplyStopMark();
     UpdateButtons();
+    Q_EMIT playbackResumed();
 }
 
 void CCtrlBar::ShowRegion() {
     if (m_regionSet) m_slider->SetSelection(int(m_start), int(m_end));
     Q_EMIT paneText(4, TimeText(std::uint32_t(m_start)));
     Q_EMIT paneText(5, TimeText(std::uint32_t(m_end)));
+}
+
+QStringList CCtrlBar::PaneTexts(int pane) {
+    const QString time = TimeText(0);
+    if (pane == 4 || pane == 5) return {kBlankPane, time};
+    // The clock, or the pause between passes (seconds and length of up to three digits).
+    if (pane == 7) return {time + " / " + time, QString::fromUtf8(kPauseText) + "000/000"};
+    return {};
+}
+
+void CCtrlBar::ShowPosition(int p) {
+    // The only place that moves the slider or writes the time beside it, so that the two
+    // never disagree (after a stop, the end of the file, or in the pause between passes).
+    m_slider->setValue(p);
+    m_time->setText(TimeText(std::uint32_t(m_slider->value())) + " / " +
+                    TimeText(std::uint32_t(m_slider->maximum())));
 }
 
 void CCtrlBar::ApplyStopMark() {
@@ -413,6 +432,7 @@ void CCtrlBar::SetRegion(std::uint32_t start, std::uint32_t end) {
     if (!m_engine->IsPlaying()) Play();
     ShowPassMessage();
     UpdateButtons();
+    Q_EMIT playbackResumed();
 }
 
 void CCtrlBar::ShowPassMessage() {
@@ -456,6 +476,7 @@ bool CCtrlBar::OpenCurrentEntry() {
     Q_EMIT entryOpened(m_index);
     if (!ok) {
         m_slider->setRange(0, 0);
+        ShowPosition(0);
         return false;
     }
     if (m_hooks.effectsFileChanged) m_hooks.effectsFileChanged(true);
@@ -463,7 +484,7 @@ bool CCtrlBar::OpenCurrentEntry() {
     m_end = m_engine->GetLength() / 10;
     m_regionSet = false;
     m_slider->setRange(0, int(m_end));
-    m_slider->setValue(0);
+    ShowPosition(0);
     m_engine->SetAttributes(-1, m_settings.Volume, -101);
     if (m_settings.Mute) m_engine->SetMute(true);
     if (m_hooks.loadSubtitles) m_hooks.loadSubtitles(media);
@@ -519,12 +540,13 @@ void CCtrlBar::SetVolume(int volume) {
 
 void CCtrlBar::SliderMovedTo(int p) {
     if (!HasFile()) return;
+    int shown = p;
     if (m_regionSet && p > m_end) {
         if (m_settings.CancelRepeat) {
             ClearRegion();
             m_engine->SetPosition(p * 10);
         } else {
-            m_slider->setValue(int(m_end));
+            shown = int(m_end);
         }
     } else if (m_regionSet && p < m_start) {
         if (m_settings.CancelRepeat) {
@@ -536,6 +558,7 @@ void CCtrlBar::SliderMovedTo(int p) {
     } else {
         m_engine->SetPosition(p * 10);
     }
+    ShowPosition(shown);
 }
 
 void CCtrlBar::SwitchAutoRepeat(bool fromMenu) {
@@ -555,6 +578,7 @@ void CCtrlBar::SwitchAutoRepeat(bool fromMenu) {
     } else {
         m_autoRepeat->setChecked(true);
         m_counter = m_settings.RepeatAmount;
+        Q_EMIT playbackResumed();
         if (m_sellist) {
             const int current = m_sellist->GetCurrentSentence();
             m_sellist->SelectSentence(current < 0 ? 0 : current);
@@ -666,7 +690,7 @@ void CCtrlBar::PositionTick() {
     // ends with the file), never here: the timer only follows the position.
     if (!m_regionSet || p < m_end) {
         if (!m_regionSet || p >= m_start)
-            m_slider->setValue(p);
+            ShowPosition(p);
         else
             m_engine->SetPosition(int(m_start * 10));
     }
@@ -675,10 +699,8 @@ void CCtrlBar::PositionTick() {
 
 void CCtrlBar::ClockTick() {
     if (m_pauseTimer->isActive()) return;
-    const QString text = TimeText(std::uint32_t(m_engine->GetPosition() / 10)) + " / " +
-                         TimeText(std::uint32_t(m_engine->GetLength() / 10));
-    m_time->setText(text);
-    Q_EMIT paneText(7, text);
+    Q_EMIT paneText(7, TimeText(std::uint32_t(m_engine->GetPosition() / 10)) + " / " +
+                           TimeText(std::uint32_t(m_engine->GetLength() / 10)));
 }
 
 void CCtrlBar::PauseTick() {
@@ -703,7 +725,7 @@ void CCtrlBar::PauseTick() {
             length = -1;
     }
     // The choice "暂停" holds playback until the learner presses Play.
-    Q_EMIT paneText(7, QString::fromUtf8("句间暂停:") + QString::number(m_pauseSeconds) +
+    Q_EMIT paneText(7, QString::fromUtf8(kPauseText) + QString::number(m_pauseSeconds) +
                            (hold ? QString() : "/" + QString::number(length)));
     if (hold || m_pauseSeconds < length + 1) return;
     if (Dictating() && m_hooks.dictationCountdown) m_hooks.dictationCountdown(-1);

@@ -106,6 +106,8 @@ public:
     void SetVolume(int volume);
     // Re-reads every command's enabled state (the sentence list changed, for one).
     void RefreshCommands() { UpdateButtons(); }
+    // The widest texts the bar writes into status pane 4, 5 or 7; '0' stands for any digit.
+    static QStringList PaneTexts(int pane);
 
     // Algorithms run by the timers; public so that they can be driven directly.
     void PositionTick();
@@ -120,6 +122,9 @@ Q_SIGNALS:
     // The entry at `index` was opened (the playlist marks it); -1 released the file.
     void entryOpened(int index);
     void commandStatesChanged();
+    // Normal playback goes on (Play, a new region, the region cleared, automatic repeat
+    // switched on): views that follow the position follow it again.
+    void playbackResumed();
 
 private:
     bool Play();
@@ -136,6 +141,8 @@ private:
     bool PlayEnd();
     bool OnEngineEnd(int kind);
     void ShowRegion();
+    // Puts the slider at p (centiseconds) and the time beside it to match.
+    void ShowPosition(int p);
     void ShowPassMessage();
     void ApplyStopMark();
     void StartPauseTimer();

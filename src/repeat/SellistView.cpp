@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -31,6 +32,15 @@ CSellistView::CSellistView(CAppSetting& settings, QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setUniformRowHeights(true);
+    // A column is 47 % of the view but never narrower than its header or a time of the bold
+    // current row needs, and the view is never narrower than the width that gives that.
+    QFont bold = m_list->font();
+    bold.setBold(true);
+    const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list);
+    m_columnWidth = QFontMetrics(bold).horizontalAdvance(TimeText(0)) + 2 * (margin + 1);
+    for (int c = 0; c < m_list->columnCount(); ++c)
+        m_columnWidth = std::max(m_columnWidth, m_list->header()->sectionSizeHint(c));
+    setMinimumWidth((m_columnWidth * 100 + 46) / 47);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (Dictating() || !item) return;
         const int row = m_list->indexOfTopLevelItem(item);
@@ -99,14 +109,12 @@ void CSellistView::Previous() {
     const int index = m_current - 1;
     if (index < 0) return;
     SelectSentence(index);
-    if (m_hooks.startSubtitleTimer) m_hooks.startSubtitleTimer();
 }
 
 void CSellistView::Next() {
     const int index = m_current + 1;
     if (index >= int(m_items.size())) return;
     SelectSentence(index);
-    if (m_hooks.startSubtitleTimer) m_hooks.startSubtitleTimer();
 }
 
 void CSellistView::RebuildRows() {
@@ -168,8 +176,12 @@ void CSellistView::SetSelectedRow(int row) {
     }
 }
 
-void CSellistView::MergeUp() { Merge(true); }
-void CSellistView::MergeDown() { Merge(false); }
+void CSellistView::MergeUp() {
+    Merge(true);
+}
+void CSellistView::MergeDown() {
+    Merge(false);
+}
 
 void CSellistView::Merge(bool up) {
     const int s = SelectedRow();
@@ -250,8 +262,9 @@ void CSellistView::resizeEvent(QResizeEvent* event) {
     const int w = width(), h = height();
     m_caption->setGeometry(0, 0, w, 22);
     m_list->setGeometry(0, 23, std::max(w - 2, 0), std::max(h - 24, 0));
-    m_list->setColumnWidth(0, w * 47 / 100);
-    m_list->setColumnWidth(1, w * 47 / 100);
+    const int column = std::max(w * 47 / 100, m_columnWidth);
+    m_list->setColumnWidth(0, column);
+    m_list->setColumnWidth(1, column);
     if (w > 0 && h > 0) {
         m_settings.MLSplitWidth = w;
         m_settings.MUSplitHigh = h;

@@ -27,7 +27,6 @@ public:
         std::function<void()> sentencesChanged; // the dictation view follows the list
         std::function<void()> cleared;          // the list emptied: dictation ends
         std::function<void(std::uint32_t, std::uint32_t, int)> addHardSentence;
-        std::function<void()> startSubtitleTimer;
     };
 
     CSellistView(CAppSetting& settings, QWidget* parent = nullptr);
@@ -91,6 +90,7 @@ private:
     SentenceArray m_items;
     int m_current = -1;
     SEL_ITEM m_chosen;
+    int m_columnWidth = 0; // the narrowest column that shows its header and a bold time
     QLabel* m_caption;
     QTreeWidget* m_list;
     CSplitWorker m_splitter;

@@ -31,6 +31,7 @@ CLrcView::CLrcView(const QString& globalFont, QWidget* parent) : QWidget(parent)
         bool ok = false;
         const int index = url.fragment().toInt(&ok);
         if (!ok || index < 0 || index >= int(m_items.size())) return;
+        // Following stops here; the playback that the choice resumes starts it again.
         m_timer.stop();
         if (m_hooks.selectSentence) m_hooks.selectSentence(index);
     });

@@ -186,9 +186,10 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
 }
 
 CMainFrame::~CMainFrame() {
-    // The bars report their hiding while the window goes; nothing here is to be updated.
+    // The bars report their hiding while the window goes, and the sentence list the end of a
+    // splitting that it stops; nothing here is to be updated.
     for (QObject* bar : {static_cast<QObject*>(m_ctrlBar), static_cast<QObject*>(m_sideBar),
-                         static_cast<QObject*>(m_toolBar)})
+                         static_cast<QObject*>(m_toolBar), static_cast<QObject*>(Sellist())})
         bar->disconnect(this);
 }
 
@@ -540,6 +541,9 @@ void CMainFrame::WireStudyLoop() {
             playlist->MarkPlaying(index);
         UpdateCommandStates();
     });
+    // The panes the bar writes keep their width whatever they show.
+    for (int pane : {4, 5, 7})
+        m_statusBar->FitPaneTo(pane, CCtrlBar::PaneTexts(pane));
     connect(m_ctrlBar, &CCtrlBar::paneText, this,
             [this](int pane, const QString& text) { m_statusBar->SetPaneText(pane, text); });
     connect(m_ctrlBar, &CCtrlBar::commandStatesChanged, this, [this] { UpdateCommandStates(); });
@@ -615,7 +619,6 @@ void CMainFrame::WireSubtitlesAndDictation() {
         if (m_dictation->Running()) m_dictation->StopDictation(false);
     };
     sh.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) { m_hard->Add(s, e, n); };
-    sh.startSubtitleTimer = [lrc] { lrc->StartTimer(); };
     list->SetHooks(sh);
 
     CDictationView::Hooks dh;
@@ -667,6 +670,9 @@ void CMainFrame::WireSubtitlesAndDictation() {
     connect(list, &CSellistView::splittingProgress, this, [this](int percent) {
         if (percent == -10) m_dictation->SplittingEnded();
     });
+    // A line click stops the subtitles' follow timer; whatever resumes playback (Play, a
+    // sentence chosen, the region cleared, automatic repeat on) starts it again.
+    connect(m_ctrlBar, &CCtrlBar::playbackResumed, lrc, &CLrcView::StartTimer);
     connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
     connect(Action("导入LRC文件..."), &QAction::triggered, this, [this] {
         ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),

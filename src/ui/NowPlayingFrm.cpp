@@ -25,6 +25,9 @@ CNowPlayingFrm::CNowPlayingFrm(CAppSetting& settings, QWidget* parent)
     const int width = std::max(settings.MLSplitWidth, 60);
     const int height = std::max(settings.MUSplitHigh, 60);
     upper->setSizes({width, 600});
+    // The playlist takes whatever the window gains or loses, so the sentence list keeps the
+    // width stored last time rather than a share of it.
+    upper->setStretchFactor(1, 1);
     setSizes({height, 400});
     setStretchFactor(1, 1);
 }

@@ -52,6 +52,21 @@ void CStatusBar::SetPaneText(int pane, const QString& text) {
     if (QLabel* label = Pane(pane)) label->setText(text);
 }
 
+void CStatusBar::FitPaneTo(int pane, const QStringList& texts) {
+    QLabel* label = Pane(pane);
+    if (!label) return;
+    const QFontMetrics metrics = label->fontMetrics();
+    QLatin1Char widest('0');
+    for (char digit = '1'; digit <= '9'; ++digit)
+        if (metrics.horizontalAdvance(QLatin1Char(digit)) > metrics.horizontalAdvance(widest))
+            widest = QLatin1Char(digit);
+    int width = 0;
+    for (QString text : texts)
+        width = std::max(width, metrics.horizontalAdvance(text.replace('0', widest)));
+    // Room of two spaces around the text, as the panes sized by spaces have.
+    label->setMinimumWidth(width + metrics.horizontalAdvance(QStringLiteral("  ")));
+}
+
 QString CStatusBar::PaneText(int pane) const {
     const QLabel* label = Pane(pane);
     return label ? label->text() : QString();

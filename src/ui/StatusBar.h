@@ -21,6 +21,10 @@ public:
     void SetPaneText(int pane, const QString& text);
     QString PaneText(int pane) const;
     QLabel* Pane(int pane) const;
+    // Keeps a pane at least as wide as the widest of `texts`, so that it does not change
+    // width (and move the panes beside it) as its text changes. Each '0' in a text stands for
+    // any digit and is measured as the widest digit of the pane's font.
+    void FitPaneTo(int pane, const QStringList& texts);
     // -10 hides the bar and the button; a value below 5 shows them; every other value moves
     // the bar to it (range 0..100).
     void SetSplittingProgress(int percent);

@@ -7,6 +7,7 @@
 #include "dictation/HardSentPanel.h"
 #include "dictation/HardSentences.h"
 
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -248,6 +249,30 @@ private Q_SLOTS:
         QCOMPARE(list.current, 1);
         panel.Stop(true);
         QVERIFY(!SentenceDictationRunning());
+    }
+
+    void pauseSliderStaysPutWhileItsNumbersChange() {
+        CAppSetting settings;
+        settings.SentInterval = 5;
+        CDictationInfoPanel info(settings);
+        info.resize(700, 25);
+        info.show();
+        QSlider* slider = info.IntervalSlider();
+        auto place = [&] {
+            QCoreApplication::processEvents();
+            return slider->geometry();
+        };
+        const QRect before = place();
+        // The countdown of a pause counts up to one past the interval, then empties; the
+        // interval itself goes from 0 to 60.
+        for (int seconds : {1, 5, 61, -1}) {
+            info.SetCountdown(seconds);
+            QCOMPARE(place(), before);
+        }
+        for (int interval : {60, 0, 5}) {
+            slider->setValue(interval);
+            QCOMPARE(place(), before);
+        }
     }
 
     void libraryPanel() {

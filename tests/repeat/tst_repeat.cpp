@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +70,12 @@ struct Loop {
         bar->SetPlaylist(&paths);
     }
     CMediaCore& Engine() { return bar->Engine(); }
+    // The time beside the slider, and what it should read for the slider's position.
+    QString TimeLabel() const { return bar->findChild<QLabel*>("positionText")->text(); }
+    QString SliderTime() const {
+        return TimeText(std::uint32_t(bar->Slider()->value())) + " / " +
+               TimeText(std::uint32_t(bar->Engine().GetLength() / 10));
+    }
     void Run(int ms) {
         for (int done = 0; done < ms; done += 100) {
             Engine().NullOutput()->Advance(std::min(100, ms - done));
@@ -314,6 +321,42 @@ private Q_SLOTS:
         loop.bar->Execute(CCtrlBar::Command::Play); // Play ends a pause at once
         QVERIFY(!loop.bar->PauseTimerRunning());
         QCOMPARE(loop.bar->PauseSeconds(), 0);
+    }
+
+    void timeLabelShowsTheSliderPosition() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        CCtrlBar& bar = *loop.bar;
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = 1; // three seconds
+        loop.Run(700);
+        bar.ClockTick();
+        QCOMPARE(bar.Slider()->value(), 70);
+        QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        // In the pause after a pass the slider is back at the region's start, and so is the
+        // time.
+        bar.SetRegion(100, 150);
+        loop.Run(400);
+        bar.ClockTick();
+        loop.Run(200);
+        QVERIFY(bar.PauseTimerRunning());
+        QCOMPARE(bar.Slider()->value(), 100);
+        QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        bar.Execute(CCtrlBar::Command::Stop);
+        QCOMPARE(bar.Slider()->value(), 0);
+        QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        // The end of the file rewinds both.
+        loop.settings.Order = 3;
+        bar.Execute(CCtrlBar::Command::Play);
+        bar.SliderMovedTo(1950);
+        QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        loop.Run(200);
+        bar.ClockTick();
+        loop.Run(400);
+        QCoreApplication::processEvents();
+        QVERIFY(loop.Engine().IsStopped());
+        QCOMPARE(bar.Slider()->value(), 0);
+        QCOMPARE(loop.TimeLabel(), loop.SliderTime());
     }
 
     void playOrderAtTheEndOfAFile_data() {

@@ -27,16 +27,20 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
+#include <QTreeWidget>
 
 using namespace kestrova;
 
@@ -142,6 +146,35 @@ private Q_SLOTS:
         QCOMPARE(bar->CancelButton()->geometry().right(), bar->Pane(0)->rect().right());
         frame.SetSplittingProgress(-10);
         QVERIFY(bar->ProgressBar()->isHidden() && bar->CancelButton()->isHidden());
+    }
+
+    void statusPanesKeepTheirPlaces() {
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        frame.show();
+        CStatusBar* bar = frame.StatusBarPanes();
+        auto places = [&] {
+            QCoreApplication::processEvents();
+            QList<QRect> rects;
+            for (int pane = 4; pane < CStatusBar::kPaneCount; ++pane)
+                rects << bar->Pane(pane)->geometry();
+            return rects;
+        };
+        // What the control bar writes: the region, then the clock or the pause between passes.
+        bar->SetPaneText(4, QString(15, ' '));
+        bar->SetPaneText(5, QString(15, ' '));
+        bar->SetPaneText(7, "00:01.50 / 00:03.00");
+        const QList<QRect> before = places();
+        const QStringList pane7 = {QString::fromUtf8("句间暂停:1/5"),
+                                   QString::fromUtf8("句间暂停:10/10"), QString(),
+                                   "08:48.88 / 59:59.99"};
+        for (const QString& text : pane7) {
+            bar->SetPaneText(7, text);
+            QCOMPARE(places(), before);
+        }
+        bar->SetPaneText(4, "01:05.07");
+        bar->SetPaneText(5, "58:48.88");
+        QCOMPARE(places(), before);
     }
 
     void panelCommands() {
@@ -294,6 +327,118 @@ private Q_SLOTS:
         QVERIFY(frame.CtrlBar()->Engine().HasChannel());
         QVERIFY(frame.CtrlBar()->Engine().IsStopped());
         qputenv("KESTROVA_HOME", m_home.path().toUtf8());
+    }
+
+    void sentenceListKeepsItsWidth() {
+        QTemporaryDir home;
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
+        // One start of the program: the width the sentence list shows, and the one stored.
+        auto run = [&](int width) {
+            CAppSetting settings;
+            settings.SetProfile(ProfilePath());
+            settings.Load();
+            if (width > 0) settings.MLSplitWidth = width;
+            CMainFrame frame(settings);
+            frame.Activate();
+            QCoreApplication::processEvents();
+            const int shown = frame.Sellist()->width();
+            frame.close();
+            return std::pair(shown, settings.MLSplitWidth);
+        };
+        QCOMPARE(run(246), std::pair(246, 246));
+        QCOMPARE(run(0), std::pair(246, 246));
+        QCOMPARE(run(0), std::pair(246, 246));
+    }
+
+    void sentenceListIsReadableAtTheDefaultWidth() {
+        QTemporaryDir home; // no playlist of earlier tests
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        // A font in which the headers need more than their share (47 %) of the default width,
+        // as a Chinese font does.
+        const QFont normal = QApplication::font();
+        auto restore = qScopeGuard([&] {
+            QApplication::setFont(normal);
+            qputenv("KESTROVA_HOME", m_home.path().toUtf8());
+        });
+        QFont large = normal;
+        large.setPointSizeF(normal.pointSizeF() * 2);
+        QApplication::setFont(large);
+        CAppSetting settings;
+        settings.Load(); // the defaults: MLSplitWidth 150
+        CMainFrame frame(settings);
+        frame.Activate();
+        CSellistView* list = frame.Sellist();
+        list->GetSentences() = {{0, 4888}, {4888, 358888}};
+        list->RebuildRows();
+        QCoreApplication::processEvents();
+        QTreeWidget* tree = list->List();
+        QHeaderView* header = tree->header();
+        QVERIFY(header->sectionSizeHint(1) > 150 * 47 / 100);
+        QFont bold = tree->font(); // the current row's
+        bold.setBold(true);
+        for (int column = 0; column < 2; ++column)
+            tree->topLevelItem(1)->setFont(column, bold);
+        // Both headers and the current row's times show in full.
+        for (int column = 0; column < 2; ++column) {
+            const int needed =
+                std::max(header->sectionSizeHint(column),
+                         static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(column));
+            QVERIFY(tree->columnWidth(column) >= needed);
+            QVERIFY(header->sectionViewportPosition(column) + needed <= tree->viewport()->width());
+        }
+    }
+
+    void subtitlesFollowAgainWhenPlaybackResumes_data() {
+        QTest::addColumn<QString>("resume");
+        for (const char* row : {"line clicked", "play", "sentence chosen", "next sentence",
+                                "region cleared", "automatic repeat"})
+            QTest::newRow(row) << QString::fromLatin1(row);
+    }
+    void subtitlesFollowAgainWhenPlaybackResumes() {
+        QFETCH(QString, resume);
+        QTemporaryDir home;
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
+        const QString lesson = home.filePath("lesson.wav");
+        QVERIFY(QFile::copy(test::Media("lesson.wav"), lesson));
+        QFile lrcFile(home.filePath("lesson.lrc"));
+        QVERIFY(lrcFile.open(QIODevice::WriteOnly));
+        lrcFile.write("[00:00.00]Hello.\r\n[00:01.00]A short lesson.\r\n[00:02.00]Repeat.\r\n");
+        lrcFile.close();
+        CAppSetting settings;
+        settings.UseSplit = false;
+        CMainFrame frame(settings);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({lesson});
+        CLrcView* lrc = frame.LrcView();
+        CSellistView* list = frame.Sellist();
+        CCtrlBar* bar = frame.CtrlBar();
+        QCOMPARE(list->Count(), 3);
+        QVERIFY(lrc->TimerRunning());
+        auto click = [&](int line) {
+            Q_EMIT lrc->Box()->anchorClicked(QUrl(QStringLiteral("#%1").arg(line)));
+        };
+        if (resume == "line clicked") {
+            click(1); // while playing: the line's sentence becomes the region
+            QCOMPARE(list->GetCurrentSentence(), 1);
+        } else {
+            if (resume == "play") bar->Execute(CCtrlBar::Command::Pause);
+            if (resume == "region cleared" || resume == "next sentence") list->SelectSentence(0);
+            // While dictation holds the list a click chooses nothing: the view stops following.
+            SetSentenceDictationRunning(true);
+            click(1);
+            SetSentenceDictationRunning(false);
+            QVERIFY(!lrc->TimerRunning());
+            if (resume == "play") bar->Execute(CCtrlBar::Command::Play);
+            if (resume == "sentence chosen") list->SelectSentence(2);
+            if (resume == "next sentence") bar->Execute(CCtrlBar::Command::NextSentence);
+            if (resume == "region cleared") bar->Execute(CCtrlBar::Command::ClearRegion);
+            if (resume == "automatic repeat") bar->Execute(CCtrlBar::Command::AutoRepeat);
+        }
+        QVERIFY(bar->Engine().IsPlaying());
+        QVERIFY(lrc->TimerRunning());
+        QVERIFY(frame.close());
     }
 
     void dictationThroughTheFrame() {
