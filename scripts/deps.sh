@@ -2,15 +2,15 @@
 # missing, and says nothing when nothing is.
 KESTROVA_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev
+  libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev
 )
 # What running the program wants beside the libraries: a sound server to play through and
 # a font with Chinese characters for the interface texts.
 KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei)
-# Media fixtures and the headless display for the tests.
-KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth)
+# Media fixtures, the headless display, and the private sound server of the device tests.
+KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils)
 
 kestrova_install() {
   local missing=()

@@ -1,9 +1,10 @@
 // Output backends. An output pulls frames from the engine's ring on its own schedule and
-// reports how many of them have been heard since it started. The Qt backend plays through
-// the system's audio device; the null backend has no device and a clock that tests advance
-// by hand (or, untimed, runs as fast as the engine can fill the ring, or follows the wall
-// clock). All operations are
-// called on the GUI thread; PlayedFrames may be called from any thread.
+// reports how many of them have been heard since it started. The SDL backend plays through
+// the system's sound server; its device stream keeps running while the program runs, and
+// Start and Stop only change what its callback copies. The null backend has no device and a
+// clock that tests advance by hand (or, untimed, runs as fast as the engine can fill the
+// ring, or follows the wall clock). All operations are called on the GUI thread;
+// PlayedFrames and Lost may be called from any thread.
 #pragma once
 
 #include <QString>
@@ -20,16 +21,17 @@ class CFrameRing;
 class CAudioOutput {
 public:
     virtual ~CAudioOutput() = default;
-    // Prepares the device for stereo float frames at `rate`. False when refused.
+    // Prepares the device for stereo float frames at `rate` (a lost device is opened
+    // again). False when refused.
     virtual bool Open(int rate) = 0;
     // Starts pulling from `ring`; the heard counter starts at 0. False when refused.
     virtual bool Start(CFrameRing* ring) = 0;
     // Stops pulling; on return the ring is no longer read.
     virtual void Stop() = 0;
-    virtual void Suspend() = 0;
-    virtual void Resume() = 0;
     // Frames heard since Start (device latency accounted for).
     virtual std::int64_t PlayedFrames() const = 0;
+    // The device went away (sound server gone, headset unplugged); Open tries again.
+    virtual bool Lost() const { return false; }
     virtual int ErrorCode() const { return 0; }
     virtual bool IsNull() const { return false; }
 };
@@ -46,10 +48,14 @@ public:
     bool Open(int rate) override;
     bool Start(CFrameRing* ring) override;
     void Stop() override;
-    void Suspend() override;
-    void Resume() override;
     std::int64_t PlayedFrames() const override { return m_played.load(); }
+    bool Lost() const override { return lost.load(); }
     bool IsNull() const override { return true; }
+
+    // Tests: the device goes away (as a killed sound server would) and, while `refuseOpen`
+    // is set, cannot be opened again.
+    std::atomic<bool> lost{false};
+    std::atomic<bool> refuseOpen{false};
 
     // Manual clock: lets `ms` milliseconds of playback pass. Waits for the engine to supply
     // what that time needs (never for wall-clock time) and for it to act on what was heard,
@@ -78,7 +84,6 @@ private:
     int m_rate = 44100;
     std::atomic<CFrameRing*> m_ring{nullptr};
     std::atomic<bool> m_running{false};
-    std::atomic<bool> m_suspended{false};
     std::atomic<std::int64_t> m_played{0};
     std::atomic<std::int64_t> m_firstFrameNs{0};
     struct Worker;
@@ -86,9 +91,37 @@ private:
 };
 
 // The backend chosen by KESTROVA_AUDIO: "null" (manual clock), "null:untimed",
-// "null:realtime", or the
-// system's audio device. Null when no audio device can be opened.
+// "null:realtime", or the system's audio device. Null when no audio device can be opened.
 std::unique_ptr<CAudioOutput> CreateAudioOutput();
 bool NullAudioRequested();
+
+// Microphone capture at 44100 Hz, 2 channels, 16-bit signed samples. Blocks arrive on the
+// backend's thread through the sink given to Start, until Stop returns.
+class CAudioCapture {
+public:
+    using Sink = std::function<void(const std::uint8_t* bytes, std::size_t size)>;
+    virtual ~CAudioCapture() = default;
+    virtual bool Start(Sink sink) = 0;
+    virtual void Stop() = 0;
+};
+
+// Capture without a device: tests hand it blocks through Feed.
+class CNullAudioCapture final : public CAudioCapture {
+public:
+    bool Start(Sink sink) override;
+    void Stop() override { m_sink = nullptr; }
+    bool IsRunning() const { return bool(m_sink); }
+    // Delivers a block as the device would (on the caller's thread).
+    void Feed(const std::uint8_t* bytes, std::size_t size);
+    // Tests: the next Start is refused.
+    bool refuseStart = false;
+
+private:
+    Sink m_sink;
+};
+
+// The null capture with the null outputs, else the system's default recording device; null
+// when none can be opened.
+std::unique_ptr<CAudioCapture> CreateAudioCapture();
 
 } // namespace kestrova

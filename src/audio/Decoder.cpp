@@ -493,4 +493,72 @@ std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes, bool ri
     return nullptr;
 }
 
+// ---------------------------------------------------------------- region cache
+
+namespace {
+class CCachingDecoder final : public CDecoder {
+public:
+    CCachingDecoder(std::unique_ptr<CDecoder> inner, std::int64_t maxFrames)
+        : m_inner(std::move(inner)), m_max(maxFrames) {
+        m_sampleRate = m_inner->SampleRate();
+        m_channels = m_inner->Channels();
+        m_length = m_inner->LengthFrames();
+        m_position = m_inner->Position();
+        m_start = m_end = m_position;
+    }
+
+    int Read(float* out, int frames) override {
+        int done = 0;
+        while (done < frames) {
+            if (m_position >= m_start && m_position < m_end) {
+                const int n = int(std::min<std::int64_t>(frames - done, m_end - m_position));
+                const auto* from = m_cache.data() + (m_position - m_start) * m_channels;
+                std::copy(from, from + n * m_channels, out + done * m_channels);
+                m_position += n;
+                done += n;
+                continue;
+            }
+            if (m_inner->Position() != m_position && !m_inner->Seek(m_position)) break;
+            const int n = m_inner->Read(out + done * m_channels, frames - done);
+            if (n <= 0) break;
+            // Frames that follow the cache on from its end are kept while there is room.
+            if (m_position == m_end && m_end - m_start + n <= m_max) {
+                m_cache.insert(m_cache.end(), out + done * m_channels,
+                               out + (done + n) * m_channels);
+                m_end += n;
+            }
+            m_position += n;
+            done += n;
+        }
+        return done;
+    }
+
+    bool Seek(std::int64_t frame) override {
+        if (frame >= m_start && frame <= m_end) {
+            m_position = frame; // served from memory; the inner decoder catches up when needed
+            return true;
+        }
+        if (!m_inner->Seek(frame)) return false;
+        // A new place: the cache starts again here.
+        m_position = m_start = m_end = frame;
+        m_cache.clear();
+        return true;
+    }
+
+    bool IsModule() const override { return m_inner->IsModule(); }
+
+private:
+    std::unique_ptr<CDecoder> m_inner;
+    std::int64_t m_max;
+    std::int64_t m_start = 0; // source frames [m_start, m_end) are in m_cache
+    std::int64_t m_end = 0;
+    std::vector<float> m_cache;
+};
+} // namespace
+
+std::unique_ptr<CDecoder> WithRegionCache(std::unique_ptr<CDecoder> inner, std::int64_t maxFrames) {
+    if (!inner) return nullptr;
+    return std::make_unique<CCachingDecoder>(std::move(inner), maxFrames);
+}
+
 } // namespace kestrova

@@ -40,6 +40,10 @@ protected:
 // `rightChannelOnly` a stream decoder gives the right channel alone (the only channel of a
 // mono file), which is all that splitting measures; module music stays stereo.
 std::unique_ptr<CDecoder> OpenDecoder(const QString& path, bool rightChannelOnly = false);
+// Keeps the frames read since the last seek in memory, up to `maxFrames`, so that a seek
+// back into them (the next pass over a sentence) is served from memory instead of a decoder
+// seek; reading on past them continues from the inner decoder.
+std::unique_ptr<CDecoder> WithRegionCache(std::unique_ptr<CDecoder> inner, std::int64_t maxFrames);
 // The same over bytes in memory (the fuzz target's entry point).
 std::unique_ptr<CDecoder> OpenDecoderFromMemory(const QByteArray& bytes,
                                                 bool rightChannelOnly = false);

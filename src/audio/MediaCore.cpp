@@ -6,12 +6,15 @@
 #include "FrameRing.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "common/Wav.h"
 
 #include <QMetaObject>
+#include <QSaveFile>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <soundtouch/SoundTouch.h>
 #if defined(__SSE__)
 #include <xmmintrin.h>
@@ -25,6 +28,9 @@ constexpr std::size_t kRingFrames = 1 << 15;
 // How far ahead of the output the engine decodes: enough to ride out a busy moment, short
 // enough that an effect change is heard soon.
 constexpr double kFillSeconds = 0.15;
+// The frames of the current sentence stay decoded in memory, so that every pass after the
+// first starts at once; a sentence is seconds long.
+constexpr int kRegionCacheSeconds = 30;
 
 // The first frame at or after `ms`, so that a position set reads back as the same
 // millisecond (reading truncates).
@@ -43,25 +49,34 @@ CMediaCore::CMediaCore(const CAppSetting* settings, std::unique_ptr<CAudioOutput
         ShowMessage(MessageKind::Error, QStringLiteral("Can't initialize device"));
         std::exit(-1);
     }
-    if (CNullAudioOutput* null = NullOutput();
-        null && null->ClockMode() != CNullAudioOutput::Mode::Manual) {
+    HookNullOutput(m_output.get(), m_ring.get());
+    m_thread = std::thread([this] { ThreadMain(); });
+}
+
+// A null output's clock runs in step with the engine's thread: in manual mode a test's
+// Advance waits until the engine has supplied the frames and acted on what was heard.
+void CMediaCore::HookNullOutput(CAudioOutput* output, CFrameRing* ring) {
+    if (!output->IsNull()) return;
+    auto* null = static_cast<CNullAudioOutput*>(output);
+    if (null->ClockMode() != CNullAudioOutput::Mode::Manual) {
         null->wake = [this] { m_wake.notify_one(); };
-    } else if (null) {
-        null->demand = [this](std::size_t frames) {
+        return;
+    }
+    // A ring filled in advance (the recording's) has nothing to wait for.
+    if (ring)
+        null->demand = [this, ring](std::size_t frames) {
             std::unique_lock lock(m_mutex);
             m_wake.notify_one();
             m_progress.wait(lock, [&] {
-                return m_ring->Size() >= frames || m_producerDone || !m_producing || m_quit;
+                return ring->Size() >= frames || m_producerDone || !m_producing || m_quit;
             });
         };
-        null->consumed = [this] {
-            std::unique_lock lock(m_mutex);
-            const std::uint64_t seen = m_iteration;
-            m_wake.notify_one();
-            m_progress.wait(lock, [&] { return m_iteration > seen || m_quit; });
-        };
-    }
-    m_thread = std::thread([this] { ThreadMain(); });
+    null->consumed = [this] {
+        std::unique_lock lock(m_mutex);
+        const std::uint64_t seen = m_iteration;
+        m_wake.notify_one();
+        m_progress.wait(lock, [&] { return m_iteration > seen || m_quit; });
+    };
 }
 
 CMediaCore::~CMediaCore() {
@@ -72,7 +87,10 @@ CMediaCore::~CMediaCore() {
     m_wake.notify_all();
     m_progress.notify_all();
     m_thread.join();
+    if (m_capture) m_capture->Stop();
+    if (m_recOutput) m_recOutput->Stop();
     m_output->Stop();
+    std::free(m_recBuffer);
 }
 
 CNullAudioOutput* CMediaCore::NullOutput() const {
@@ -175,16 +193,36 @@ std::int64_t CMediaCore::HeardLocked() const {
     return std::min(heard, m_ring->WriteCount());
 }
 
+CMediaCore::Segment CMediaCore::NewSegmentLocked(double src) const {
+    Segment seg{m_ring->WriteCount(), src, m_ratio};
+    if (m_useStretch && m_tempo != 0.0f)
+        seg.lead = m_stretch->getSetting(SETTING_NOMINAL_OUTPUT_SEQUENCE) / 2.0;
+    return seg;
+}
+
 double CMediaCore::SourceAtLocked(std::int64_t heard) const {
     if (m_segments.empty()) return m_outSrc;
-    const Segment* seg = &m_segments.front();
-    for (const Segment& s : m_segments)
-        if (s.w <= heard) seg = &s;
-    return seg->src + double(heard - seg->w) * seg->ratio;
+    auto seg = m_segments.begin();
+    while (std::next(seg) != m_segments.end() && std::next(seg)->w <= heard)
+        ++seg;
+    // The first sequence starts at the segment's own place, at the source's speed; the
+    // last one ends where the segment's input ended.
+    const double out = double(heard - seg->w);
+    const double end = std::next(seg) != m_segments.end() ? std::next(seg)->src : m_outSrc;
+    return std::min(seg->src + out * seg->ratio + std::min(out, seg->lead) * (1.0 - seg->ratio),
+                    std::max(end, seg->src + out * seg->ratio));
 }
 
 void CMediaCore::CheckEndLocked() {
+    CheckRecordingEndLocked();
     if (!m_outputRunning) return;
+    if (!m_lostPosted && m_output->Lost()) {
+        m_lostPosted = true;
+        const std::uint64_t generation = m_generation;
+        QMetaObject::invokeMethod(
+            this, [this, generation] { OnDeviceLost(generation); }, Qt::QueuedConnection);
+        return;
+    }
     const std::int64_t heard = HeardLocked();
     while (m_segments.size() > 1 && m_segments[1].w <= heard)
         m_segments.pop_front();
@@ -216,8 +254,9 @@ void CMediaCore::Restart(std::int64_t frame, bool startOutput) {
         m_outSrc = double(frame);
         m_inputDone = m_producerDone = m_eventPosted = false;
         ApplyTempoLocked();
-        m_segments.push_back(Segment{m_ring->WriteCount(), double(frame), m_ratio});
+        m_segments.push_back(NewSegmentLocked(double(frame)));
         m_producing = true;
+        m_lostPosted = false;
         // Fill before the output starts, so the first pull finds sound.
         for (int i = 0; i < 64 && ProduceLocked(); ++i) {
         }
@@ -263,6 +302,8 @@ bool CMediaCore::Load(const QString& path) {
         Report(QStringLiteral("载入文件失败,文件格式可能不支持。"));
         return false;
     }
+    decoder = WithRegionCache(std::move(decoder),
+                              std::int64_t(decoder->SampleRate()) * kRegionCacheSeconds);
     m_sampleRate = decoder->SampleRate();
     m_lengthFrames = decoder->LengthFrames();
     m_isModule = decoder->IsModule();
@@ -271,6 +312,7 @@ bool CMediaCore::Load(const QString& path) {
         deviceRate = 48000;
         if (!m_output->Open(deviceRate)) deviceRate = 44100;
     }
+    m_deviceLost = m_output->Lost();
     m_tempo = m_settings ? float(m_settings->Tempo) : 0.0f;
     m_pitch = m_settings ? float(m_settings->Pitch) : 0.0f;
     m_rateHz = 0;
@@ -323,23 +365,41 @@ bool CMediaCore::Play(bool restart) {
     if (!m_hasChannel) return false;
     m_handlerActed = true;
     if (m_state == State::Playing && !restart) return true;
-    if (restart) {
-        Restart(0, true);
-    } else if (m_state == State::Paused && m_outputStarted) {
-        m_output->Resume();
-    } else {
-        Restart(m_atEnd ? 0 : m_idleFrame, true);
-        if (!m_outputStarted) return false;
+    if (m_deviceLost || m_output->Lost()) {
+        // Each Play tries the device again until one opens.
+        if (!m_output->Open(m_deviceRate) || m_output->Lost()) {
+            m_deviceLost = true;
+            Q_EMIT deviceLost();
+            return false;
+        }
+        m_deviceLost = false;
     }
+    Restart(restart || m_atEnd ? 0 : m_idleFrame, true);
+    if (!m_outputStarted) return false;
     m_state = State::Playing;
     return true;
 }
 
+// Pausing parks the channel where the learner is: what the device still holds is dropped,
+// and Play starts again from exactly there.
 void CMediaCore::Pause() {
     m_handlerActed = true;
     if (m_state != State::Playing) return;
-    m_output->Suspend();
+    Park(CurrentFrame());
     m_state = State::Paused;
+}
+
+void CMediaCore::OnDeviceLost(std::uint64_t generation) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (generation != m_generation) return;
+    }
+    if (m_state == State::Playing) {
+        Park(CurrentFrame());
+        m_state = State::Paused;
+    }
+    m_deviceLost = true;
+    Q_EMIT deviceLost();
 }
 
 bool CMediaCore::Stop() {
@@ -461,7 +521,7 @@ bool CMediaCore::SetTempo(float tempo, float rate, float pitch) {
     m_outSrc = double(from);
     m_inputDone = false;
     ApplyTempoLocked();
-    m_segments.push_back(Segment{m_ring->WriteCount(), m_outSrc, m_ratio});
+    m_segments.push_back(NewSegmentLocked(m_outSrc));
     m_wake.notify_one();
     return true;
 }
@@ -507,6 +567,223 @@ void CMediaCore::SetStopMark(int ms) {
 int CMediaCore::StopMark() const {
     std::lock_guard lock(m_mutex);
     return m_mark < 0 || m_sampleRate <= 0 ? -1 : int(m_mark * 1000 / m_sampleRate);
+}
+
+// ---------------------------------------------------------------- voice recording
+
+namespace {
+void PutLe32(std::uint8_t* at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        at[i] = std::uint8_t(v >> (8 * i));
+}
+void PutLe16(std::uint8_t* at, std::uint16_t v) {
+    at[0] = std::uint8_t(v);
+    at[1] = std::uint8_t(v >> 8);
+}
+constexpr int kRecordRate = 44100;
+constexpr int kRecordFrameBytes = 4; // 2 channels of 16 bits
+} // namespace
+
+CNullAudioCapture* CMediaCore::NullCapture() const {
+    return dynamic_cast<CNullAudioCapture*>(m_capture.get());
+}
+
+CNullAudioOutput* CMediaCore::RecordingNullOutput() const {
+    return m_recOutput && m_recOutput->IsNull() ? static_cast<CNullAudioOutput*>(m_recOutput.get())
+                                                : nullptr;
+}
+
+bool CMediaCore::InitRecording() {
+    if (!m_capture)
+        m_capture =
+            m_output->IsNull() ? std::make_unique<CNullAudioCapture>() : CreateAudioCapture();
+    if (!m_capture) {
+        Report(QStringLiteral("Can't initialize device"));
+        return false;
+    }
+    SetInputLevel(50);
+    return true;
+}
+
+void CMediaCore::SetInputLevel(int level) {
+    m_inputLevel = std::clamp(level, 0, 100);
+}
+
+void CMediaCore::FreeRecording() {
+    PlayRecording(false);
+    std::free(m_recBuffer);
+    m_recBuffer = nullptr;
+    m_recCapacity = 0;
+    m_recBytes = 0;
+    m_recReady = false;
+}
+
+bool CMediaCore::GrowRecording(std::size_t needed) {
+    if (needed <= m_recCapacity) return true;
+    const std::size_t capacity = (needed / kRecordingStep + 1) * kRecordingStep;
+    if (m_recLimit && capacity > m_recLimit) return false;
+    auto* grown = static_cast<std::uint8_t*>(std::realloc(m_recBuffer, capacity));
+    if (!grown) return false; // the old block, and what it holds, stays
+    m_recBuffer = grown;
+    m_recCapacity = capacity;
+    return true;
+}
+
+bool CMediaCore::StartRecording() {
+    if (m_recording) StopRecording();
+    if (!m_capture && !InitRecording()) return false;
+    FreeRecording();
+    if (!GrowRecording(kWavHeader)) {
+        Report(QStringLiteral("Out of memory!"));
+        return false;
+    }
+    // The sizes stay 0 until recording stops.
+    std::memcpy(m_recBuffer, PcmWav({}, kRecordRate, 2).constData(), kWavHeader);
+    PutLe32(m_recBuffer + 4, 0);
+    m_recBytes = kWavHeader;
+    m_recording = true;
+    if (!m_capture->Start(
+            [this](const std::uint8_t* bytes, std::size_t size) { OnCaptured(bytes, size); })) {
+        m_recording = false;
+        Report(QStringLiteral("Couldn't start recording"));
+        FreeRecording();
+        return false;
+    }
+    return true;
+}
+
+// Capture thread: the only writer of the buffer while recording.
+void CMediaCore::OnCaptured(const std::uint8_t* bytes, std::size_t size) {
+    if (!m_recording.load(std::memory_order_acquire)) return;
+    size -= size % 2;
+    const std::size_t used = m_recBytes.load(std::memory_order_relaxed);
+    if (!GrowRecording(used + size)) {
+        // What was captured so far is kept; the recording ends here.
+        m_recording = false;
+        QMetaObject::invokeMethod(
+            this, [this] { Report(QStringLiteral("Out of memory!")); }, Qt::QueuedConnection);
+        return;
+    }
+    const int level = m_inputLevel.load(std::memory_order_relaxed);
+    if (level == 50) {
+        std::memcpy(m_recBuffer + used, bytes, size);
+    } else {
+        for (std::size_t i = 0; i < size; i += 2) {
+            const int in = std::int16_t(std::uint16_t(bytes[i] | (bytes[i + 1] << 8)));
+            const int out = std::clamp(in * level / 50, -32768, 32767);
+            PutLe16(m_recBuffer + used + i, std::uint16_t(std::int16_t(out)));
+        }
+    }
+    m_recBytes.store(used + size, std::memory_order_release);
+}
+
+bool CMediaCore::StopRecording() {
+    if (m_capture) m_capture->Stop(); // no block arrives after this
+    m_recording = false;
+    if (!m_recBuffer) return false;
+    const std::size_t used = m_recBytes.load(std::memory_order_acquire);
+    PutLe32(m_recBuffer + 4, std::uint32_t(used - 8));
+    PutLe32(m_recBuffer + 40, std::uint32_t(used - kWavHeader));
+    m_recReady = true;
+    return true;
+}
+
+int CMediaCore::GetRecordedLength() const {
+    const std::size_t used = m_recBytes.load(std::memory_order_acquire);
+    if (used <= kWavHeader) return 0;
+    return int(std::int64_t((used - kWavHeader) / kRecordFrameBytes) * 1000 / kRecordRate);
+}
+
+QByteArray CMediaCore::RecordingImage() const {
+    if (!m_recBuffer || m_recording) return {};
+    return QByteArray(reinterpret_cast<const char*>(m_recBuffer), qsizetype(m_recBytes.load()));
+}
+
+bool CMediaCore::PlayRecording(bool play) {
+    if (!play) {
+        if (m_recOutput) m_recOutput->Stop();
+        std::lock_guard lock(m_mutex);
+        m_recFrames = 0;
+        ++m_recGeneration;
+        m_recPlaying = false;
+        return true;
+    }
+    if (!m_recReady || m_recording) return false;
+    PlayRecording(false);
+    if (!m_recOutput) {
+        m_recOutput = CreateAudioOutput();
+        if (!m_recOutput) {
+            Report(QStringLiteral("Can't initialize device"));
+            return false;
+        }
+        HookNullOutput(m_recOutput.get(), nullptr);
+    }
+    const std::int64_t frames = std::int64_t(m_recBytes.load() - kWavHeader) / kRecordFrameBytes;
+    if (!m_recRing || m_recRing->Capacity() < std::size_t(frames))
+        m_recRing = std::make_unique<CFrameRing>(std::size_t(std::max<std::int64_t>(frames, 1)));
+    m_recRing->Reset();
+    std::vector<float> block(2 * 4096);
+    for (std::int64_t at = 0; at < frames;) {
+        const std::int64_t n = std::min<std::int64_t>(4096, frames - at);
+        const std::uint8_t* from = m_recBuffer + kWavHeader + at * kRecordFrameBytes;
+        for (std::int64_t i = 0; i < 2 * n; ++i)
+            block[std::size_t(i)] =
+                float(std::int16_t(std::uint16_t(from[2 * i] | (from[2 * i + 1] << 8)))) / 32768.0f;
+        m_recRing->Write(block.data(), std::size_t(n));
+        at += n;
+    }
+    if (!m_recOutput->Open(kRecordRate) || !m_recOutput->Start(m_recRing.get())) {
+        Report(QStringLiteral("Can't initialize device"));
+        return false;
+    }
+    std::lock_guard lock(m_mutex);
+    m_recFrames = frames;
+    m_recEndPosted = false;
+    ++m_recGeneration;
+    m_recPlaying = true;
+    m_wake.notify_one();
+    return true;
+}
+
+int CMediaCore::GetRecordingPosition() const {
+    if (!m_recPlaying || !m_recOutput) return 0;
+    std::int64_t frames = m_recOutput->PlayedFrames();
+    {
+        std::lock_guard lock(m_mutex);
+        frames = std::min(frames, m_recFrames);
+    }
+    return int(frames * 1000 / kRecordRate);
+}
+
+// Engine thread: the end of the recording's playback goes to the GUI thread once.
+void CMediaCore::CheckRecordingEndLocked() {
+    if (m_recFrames <= 0 || m_recEndPosted || m_recOutput->PlayedFrames() < m_recFrames) return;
+    m_recEndPosted = true;
+    const std::uint64_t generation = m_recGeneration;
+    QMetaObject::invokeMethod(
+        this, [this, generation] { OnRecordingEnded(generation); }, Qt::QueuedConnection);
+}
+
+void CMediaCore::OnRecordingEnded(std::uint64_t generation) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (generation != m_recGeneration) return;
+    }
+    PlayRecording(false);
+    Q_EMIT recordingPlayEnded();
+}
+
+bool CMediaCore::SaveRecording(const QString& path) {
+    if (!m_recReady || m_recording) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(m_recBuffer), qint64(m_recBytes.load())) !=
+            qint64(m_recBytes.load()) ||
+        !file.commit()) {
+        Report(QStringLiteral("Can't create the file"));
+        return false;
+    }
+    return true;
 }
 
 } // namespace kestrova

@@ -8,8 +8,10 @@
 
 #include "AudioOutput.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -97,9 +99,38 @@ public:
     // The null backend when it is in use (tests advance its clock), else null.
     CNullAudioOutput* NullOutput() const;
 
+    // Voice recording: the captured WAV image (44100 Hz, 2 channels, 16-bit) in memory,
+    // growing in steps of kRecordingStep bytes, and a playback of it on an output of its own.
+    static constexpr std::size_t kRecordingStep = 200000;
+    static constexpr std::size_t kWavHeader = 44;
+    bool InitRecording();
+    // 0..100; the captured samples are scaled by level / 50 (50 leaves them as they come).
+    void SetInputLevel(int level);
+    int InputLevel() const { return m_inputLevel.load(); }
+    bool StartRecording();
+    bool StopRecording();
+    bool IsRecording() const { return m_recording.load(); }
+    bool PlayRecording(bool play);
+    bool IsPlayingRecording() const { return m_recPlaying; }
+    int GetRecordingPosition() const;
+    int GetRecordedLength() const;
+    bool HasRecording() const { return m_recReady; }
+    // Writes the WAV image whole; "Can't create the file" when it cannot be written.
+    bool SaveRecording(const QString& path);
+    // The WAV image as it stands (header sizes are written when recording stops).
+    QByteArray RecordingImage() const;
+    // Tests: the recording buffer may not grow beyond `bytes` (0: no limit).
+    void SetRecordingMemoryLimit(std::size_t bytes) { m_recLimit = bytes; }
+    CNullAudioCapture* NullCapture() const;
+    CNullAudioOutput* RecordingNullOutput() const;
+
 Q_SIGNALS:
     void playEnded();
     void stopMarkReached();
+    // The sound device went away; playback is paused and the next Play opens it again.
+    void deviceLost();
+    // The recording's playback reached its end; it is stopped and rewound.
+    void recordingPlayEnded();
 
 private:
     enum class State { Stopped, Playing, Paused };
@@ -107,8 +138,21 @@ private:
         std::int64_t w; // ring write count where the segment starts
         double src;     // source frame of its first frame
         double ratio;   // source frames per output frame
+        // The time-stretcher plays each of its output sequences at the source's own speed
+        // and starts the next one a stretched step further on, so what is heard runs ahead
+        // of (slow) or behind (fast) the straight line by half a sequence on average. This
+        // is that half sequence, in output frames (0 without stretching).
+        double lead = 0;
     };
+    Segment NewSegmentLocked(double src) const;
 
+    void HookNullOutput(CAudioOutput* output, CFrameRing* ring);
+    void OnDeviceLost(std::uint64_t generation);
+    void CheckRecordingEndLocked();
+    void OnRecordingEnded(std::uint64_t generation);
+    void OnCaptured(const std::uint8_t* bytes, std::size_t size);
+    bool GrowRecording(std::size_t needed);
+    void FreeRecording();
     void ThreadMain();
     bool ProduceLocked();
     void CheckEndLocked();
@@ -154,11 +198,30 @@ private:
     std::vector<float> m_buffer;
     std::vector<float> m_stretchOut;
     int m_deviceRate = 44100;
+    bool m_lostPosted = false;
     std::thread m_thread;
+
+    // Recording. The capture thread is the only writer of the buffer while recording; the
+    // GUI thread touches it only after the capture has stopped.
+    std::unique_ptr<CAudioCapture> m_capture;
+    std::unique_ptr<CAudioOutput> m_recOutput;
+    std::unique_ptr<CFrameRing> m_recRing;
+    std::uint8_t* m_recBuffer = nullptr;
+    std::size_t m_recCapacity = 0;
+    std::size_t m_recLimit = 0;
+    std::atomic<std::size_t> m_recBytes{0};
+    std::atomic<bool> m_recording{false};
+    std::atomic<int> m_inputLevel{50};
+    bool m_recReady = false;
+    bool m_recPlaying = false;         // GUI thread
+    bool m_recEndPosted = false;       // under m_mutex
+    std::int64_t m_recFrames = 0;      // under m_mutex while playing
+    std::uint64_t m_recGeneration = 0; // under m_mutex
 
     // GUI thread only.
     State m_state = State::Stopped;
     bool m_outputStarted = false;
+    bool m_deviceLost = false;
     std::int64_t m_idleFrame = 0;
     bool m_atEnd = false;
     bool m_handlerActed = false;

@@ -29,16 +29,18 @@ CNullAudioOutput::~CNullAudioOutput() {
 }
 
 bool CNullAudioOutput::Open(int rate) {
+    if (refuseOpen) return false;
+    lost = false;
     m_rate = rate > 0 ? rate : 44100;
     return true;
 }
 
 bool CNullAudioOutput::Start(CFrameRing* ring) {
     Stop();
+    if (lost) return false;
     m_ring = ring;
     m_played = 0;
     m_firstFrameNs = 0;
-    m_suspended = false;
     m_running = true;
     if (m_mode != Mode::Manual) {
         m_worker = std::make_unique<Worker>();
@@ -56,13 +58,6 @@ void CNullAudioOutput::Stop() {
     m_ring = nullptr;
 }
 
-void CNullAudioOutput::Suspend() {
-    m_suspended = true;
-}
-void CNullAudioOutput::Resume() {
-    m_suspended = false;
-}
-
 void CNullAudioOutput::Advance(int ms) {
     AdvanceFrames(std::int64_t(ms) * m_rate / 1000);
 }
@@ -72,7 +67,7 @@ void CNullAudioOutput::AdvanceFrames(std::int64_t frames) {
     std::vector<float> scratch(kChunk * 2);
     while (frames > 0) {
         CFrameRing* ring = m_ring.load();
-        if (!m_running || m_suspended || !ring) break;
+        if (!m_running || !ring || lost) break;
         const std::size_t want = std::size_t(std::min<std::int64_t>(frames, kChunk));
         if (demand) demand(want);
         const std::size_t got = ring->Read(scratch.data(), want);
@@ -90,20 +85,16 @@ void CNullAudioOutput::AdvanceFrames(std::int64_t frames) {
 void CNullAudioOutput::RunThread() {
     std::vector<float> scratch(4096 * 2);
     const bool realtime = m_mode == Mode::Realtime;
-    std::int64_t clockNs = 0; // time that has passed while not suspended
-    std::int64_t last = NowNs();
+    const std::int64_t startNs = NowNs();
     while (m_running) {
-        const std::int64_t now = NowNs();
-        if (!m_suspended) clockNs += now - last;
-        last = now;
+        const std::int64_t clockNs = NowNs() - startNs;
         CFrameRing* ring = m_ring.load();
         std::size_t want = 4096;
         if (realtime) {
             const std::int64_t due = clockNs * m_rate / 1000000000 - m_played.load();
             want = std::size_t(std::clamp<std::int64_t>(due, 0, 4096));
         }
-        const std::size_t got =
-            m_suspended || !ring || want == 0 ? 0 : ring->Read(scratch.data(), want);
+        const std::size_t got = !ring || want == 0 ? 0 : ring->Read(scratch.data(), want);
         if (got > 0) {
             if (m_firstFrameNs == 0) m_firstFrameNs = NowNs();
             m_played += std::int64_t(got);
@@ -114,6 +105,16 @@ void CNullAudioOutput::RunThread() {
         if (got == 0 || realtime)
             std::this_thread::sleep_for(std::chrono::microseconds(realtime ? 2000 : 200));
     }
+}
+
+bool CNullAudioCapture::Start(Sink sink) {
+    if (refuseStart) return false;
+    m_sink = std::move(sink);
+    return true;
+}
+
+void CNullAudioCapture::Feed(const std::uint8_t* bytes, std::size_t size) {
+    if (m_sink) m_sink(bytes, size);
 }
 
 bool NullAudioRequested() {

@@ -120,6 +120,15 @@ CCtrlBar::CCtrlBar(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QW
     m_engine->SetPlayEndHandler([this](CMediaCore::EndKind kind) {
         return OnEngineEnd(kind == CMediaCore::EndKind::StopMark ? 1 : 0);
     });
+    // The engine has paused; the next Play opens the device again.
+    connect(m_engine.get(), &CMediaCore::deviceLost, this, [this] {
+        m_positionTimer->stop();
+        m_clockTimer->stop();
+        m_play->setDown(false);
+        m_pause->setDown(m_engine->IsPaused());
+        UpdateButtons();
+        Q_EMIT paneText(0, QString::fromUtf8("声音设备已断开，按“播放”重新连接"));
+    });
     UpdateButtons();
 }
 

@@ -9,9 +9,12 @@
 #include "support/Fixtures.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+#include <algorithm>
 
 using namespace kestrova;
 using namespace kestrova::test;
@@ -75,7 +78,8 @@ private Q_SLOTS:
         QCOMPARE(core->Tempo(), -40.0f);
         QVERIFY(core->Play());
         Run(*core, 1000);
-        QVERIFY2(qAbs(core->GetPosition() - 600) <= 10,
+        // 600 ms on the straight line; the stretcher's sequences put what is heard ahead.
+        QVERIFY2(qAbs(core->GetPosition() - 600) <= 25,
                  qPrintable(QString::number(core->GetPosition())));
     }
 
@@ -173,13 +177,46 @@ private Q_SLOTS:
         QCOMPARE(NumberOf(heard[0]), 66150 % 32000);
     }
 
+    // The position is the source time of what is heard, also while the time-stretcher plays
+    // its sequences at the source's own speed a step apart.
+    void positionIsWhatIsHeardAtAnyTempo_data() {
+        QTest::addColumn<int>("tempo");
+        QTest::newRow("normal") << 0;
+        QTest::newRow("slowed") << -40;
+        QTest::newRow("faster") << 40;
+    }
+    void positionIsWhatIsHeardAtAnyTempo() {
+        QFETCH(int, tempo);
+        const QString chirp = m_dir.filePath("chirp.wav");
+        if (!QFile::exists(chirp)) WriteChirpWav(chirp, 4);
+        auto core = MakeCore();
+        std::vector<float> heard;
+        core->NullOutput()->capture = &heard;
+        QVERIFY(core->Load(chirp));
+        QVERIFY(core->SetTempo(float(tempo), 0, -100));
+        core->SetPosition(1000);
+        QVERIFY(core->Play());
+        std::vector<double> errors;
+        for (int i = 0; i < 20; ++i) {
+            Run(*core, 50);
+            std::vector<float> mono;
+            for (std::size_t k = 0; k + 1 < heard.size(); k += 2)
+                mono.push_back(heard[k]);
+            const std::int64_t now = std::int64_t(mono.size());
+            errors.push_back(ChirpSourceMs(FrequencyAt(mono, now)) - core->GetPosition());
+        }
+        std::sort(errors.begin(), errors.end());
+        QVERIFY2(std::abs(errors[errors.size() / 2]) <= 10,
+                 qPrintable(QString::number(errors[errors.size() / 2])));
+    }
+
     void positionsAreSourceTimeAtSlowTempo() {
         auto core = MakeCore();
         QVERIFY(core->Load(Media("lesson.mp3")));
         QVERIFY(core->SetTempo(-40, 0, -100));
         QVERIFY(core->Play());
         Run(*core, 1000);
-        QVERIFY2(qAbs(core->GetPosition() - 600) <= 2,
+        QVERIFY2(qAbs(core->GetPosition() - 600) <= 25,
                  qPrintable(QString::number(core->GetPosition())));
         // A change while playing keeps the count in source time.
         QVERIFY(core->SetTempo(0, 0, -100));
@@ -412,6 +449,145 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(done, 2);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // A pass over a sentence starts again from memory: the cached frames are exactly what the
+    // decoder gives, and reading on past them continues the file without a gap.
+    void regionCacheServesRepeatsExactly() {
+        auto plain = OpenDecoder(m_numbered);
+        auto cached = WithRegionCache(OpenDecoder(m_numbered), 4410);
+        QVERIFY(cached->Seek(20000));
+        std::vector<float> a(2 * 3000);
+        std::vector<float> b(2 * 3000);
+        QCOMPARE(cached->Read(a.data(), 3000), 3000); // fills the cache
+        for (int pass = 0; pass < 3; ++pass) {
+            QVERIFY(cached->Seek(20000 + pass * 500));
+            QCOMPARE(cached->Position(), std::int64_t(20000 + pass * 500));
+            QCOMPARE(cached->Read(b.data(), 3000), 3000); // partly beyond what was read
+            for (int i = 0; i < 6000; i += 2)
+                QCOMPARE(NumberOf(b[std::size_t(i)]), (20000 + pass * 500 + i / 2) % 32000);
+        }
+        // Past the bound the inner decoder goes on; a seek elsewhere starts a new cache.
+        QVERIFY(cached->Seek(60000));
+        QCOMPARE(cached->Read(b.data(), 100), 100);
+        QCOMPARE(NumberOf(b[0]), 60000 % 32000);
+        QVERIFY(plain->Seek(60000));
+        QCOMPARE(plain->Read(a.data(), 100), 100);
+        QCOMPARE(a[0], b[0]);
+    }
+
+    // Pause parks the channel where it is heard; Play goes on from exactly there.
+    void pauseAndPlayResumeExactly() {
+        auto core = MakeCore();
+        QVERIFY(core->Load(m_numbered));
+        std::vector<float> heard;
+        core->NullOutput()->capture = &heard;
+        QVERIFY(core->Play());
+        Run(*core, 300);
+        core->Pause();
+        const int at = core->GetPosition();
+        QCOMPARE(at, 300);
+        Run(*core, 200); // nothing is heard while paused
+        QCOMPARE(heard.size(), std::size_t(2 * 13230));
+        QVERIFY(core->Play());
+        Run(*core, 100);
+        QCOMPARE(NumberOf(heard[2 * 13230]), 13230);
+        QCOMPARE(core->GetPosition(), 400);
+    }
+
+    // The device going away pauses where the learner was; each Play tries to open it again.
+    void deviceLostPausesAndPlayReopens() {
+        auto core = MakeCore();
+        QSignalSpy lost(core.get(), &CMediaCore::deviceLost);
+        QVERIFY(core->Load(m_numbered));
+        QVERIFY(core->Play());
+        Run(*core, 500);
+        core->NullOutput()->lost = true;
+        core->NullOutput()->refuseOpen = true;
+        Run(*core, 100);
+        QTRY_COMPARE(lost.size(), 1);
+        QVERIFY(core->IsPaused());
+        QCOMPARE(core->GetPosition(), 500);
+        QVERIFY(!core->Play());
+        QCOMPARE(lost.size(), 2);
+        core->NullOutput()->refuseOpen = false;
+        QVERIFY(core->Play());
+        Run(*core, 100);
+        QCOMPARE(core->GetPosition(), 600);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // The WAV image grows in 200000-byte steps and gets its sizes when recording stops; what
+    // was captured before memory ran out is kept and plays.
+    void recordingImageAndItsFailures() {
+        auto core = MakeCore();
+        QVERIFY(core->InitRecording());
+        CNullAudioCapture* mic = core->NullCapture();
+        QVERIFY(mic);
+        // Nothing recorded yet: stopping, playing and saving do nothing harmful.
+        QVERIFY(!core->StopRecording());
+        QVERIFY(!core->PlayRecording(true));
+        QVERIFY(!core->SaveRecording(m_dir.filePath("none.wav")));
+
+        QVERIFY(core->StartRecording());
+        std::vector<std::uint8_t> second(176400);
+        for (std::size_t i = 0; i < second.size(); i += 2)
+            second[i] = std::uint8_t(i / 2 % 200), second[i + 1] = 0;
+        for (std::size_t at = 0; at < second.size(); at += 4410)
+            mic->Feed(second.data() + at, 4410);
+        QCOMPARE(core->GetRecordedLength(), 1000);
+        QVERIFY(core->StopRecording());
+        QVERIFY(!mic->IsRunning());
+        const QByteArray image = core->RecordingImage();
+        QCOMPARE(image.size(), 176444);
+        QCOMPARE(qFromLittleEndian<quint32>(image.constData() + 4), 176436u);
+        QCOMPARE(qFromLittleEndian<quint32>(image.constData() + 40), 176400u);
+        QCOMPARE(image.mid(8, 8), QByteArray("WAVEfmt "));
+        QCOMPARE(qFromLittleEndian<quint32>(image.constData() + 28), 176400u);
+        QCOMPARE(image.mid(44, 4), QByteArray("\x00\x00\x01\x00", 4));
+
+        const QString saved = m_dir.filePath("voice.wav");
+        QVERIFY(core->SaveRecording(saved));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), image);
+        QVERIFY(!core->SaveRecording(m_dir.filePath("no-such-dir/voice.wav")));
+        QCOMPARE(m_messages, QStringList{"Can't create the file"});
+        m_messages.clear();
+
+        // Half the level halves the samples; memory for 400000 bytes only.
+        core->SetRecordingMemoryLimit(400000);
+        core->SetInputLevel(25);
+        QVERIFY(core->StartRecording());
+        for (int i = 0; i < 3; ++i)
+            mic->Feed(second.data(), second.size());
+        QVERIFY(!core->IsRecording());
+        QCoreApplication::processEvents();
+        QCOMPARE(m_messages, QStringList{"Out of memory!"});
+        QCOMPARE(core->GetRecordedLength(), 2000);
+        QVERIFY(core->StopRecording());
+        const QByteArray kept = core->RecordingImage();
+        QCOMPARE(kept.size(), 44 + 2 * 176400);
+        QCOMPARE(quint8(kept[44 + 2 * 100]), quint8(50));
+
+        // The kept recording plays to its end, once.
+        QSignalSpy ended(core.get(), &CMediaCore::recordingPlayEnded);
+        QVERIFY(core->PlayRecording(true));
+        QVERIFY(core->RecordingNullOutput());
+        core->RecordingNullOutput()->Advance(1000);
+        QCOMPARE(core->GetRecordingPosition(), 1000);
+        core->RecordingNullOutput()->Advance(1100);
+        QCoreApplication::processEvents();
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(!core->IsPlayingRecording());
+
+        // A refused start leaves the engine not recording and says so.
+        m_messages.clear();
+        mic->refuseStart = true;
+        QVERIFY(!core->StartRecording());
+        QVERIFY(!core->IsRecording());
+        QCOMPARE(m_messages, QStringList{"Couldn't start recording"});
+        QVERIFY(!core->StopRecording());
     }
 
     void decoderFromMemoryNeverCrashes() {

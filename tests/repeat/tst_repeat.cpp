@@ -272,6 +272,28 @@ private Q_SLOTS:
         QCOMPARE(loop.bar->RepeatCounter(), 2); // one pass counted, once
     }
 
+    // A lost sound device pauses the bar and says so; Play, once the device opens, goes on.
+    void lostDeviceIsToldAndPlayGoesOn() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        loop.bar->Execute(CCtrlBar::Command::Play);
+        loop.Run(300);
+        QSignalSpy panes(loop.bar.get(), &CCtrlBar::paneText);
+        loop.Engine().NullOutput()->lost = true;
+        loop.Engine().NullOutput()->refuseOpen = true;
+        loop.Engine().NullOutput()->Advance(50);
+        QTRY_VERIFY(loop.Engine().IsPaused());
+        QVERIFY(!panes.isEmpty());
+        QCOMPARE(panes.last()[1].toString(), QString::fromUtf8("声音设备已断开，按“播放”重新连接"));
+        loop.bar->Execute(CCtrlBar::Command::Play);
+        QVERIFY(loop.Engine().IsPaused());
+        loop.Engine().NullOutput()->refuseOpen = false;
+        loop.bar->Execute(CCtrlBar::Command::Play);
+        QVERIFY(loop.Engine().IsPlaying());
+        loop.Run(200);
+        QCOMPARE(loop.Engine().GetPosition(), 500);
+    }
+
     void automaticRepeatHearsEachSentenceTwice() {
         Loop loop({m_long});
         QVERIFY(loop.bar->OpenEntry(0));

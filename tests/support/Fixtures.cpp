@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 
 namespace kestrova::test {
@@ -77,6 +78,44 @@ void WriteNumberedWav(const QString& path, int frames, int rate, int channels) {
 
 int NumberOf(float sample) {
     return int(std::lround(double(sample) * 32768.0));
+}
+
+void WriteChirpWav(const QString& path, int seconds) {
+    constexpr int kRate = 44100;
+    QByteArray data;
+    double phase = 0;
+    for (int i = 0; i < seconds * kRate; ++i) {
+        phase += 2 * M_PI * (200.0 + 1000.0 * i / kRate) / kRate;
+        const auto v = quint32(quint16(qint16(std::lround(0.5 * 32767 * std::sin(phase)))));
+        PutLe(data, v, 2);
+        PutLe(data, v, 2);
+    }
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(PcmWav(data, kRate, 2));
+}
+
+double ChirpSourceMs(double frequency) {
+    return frequency - 200.0;
+}
+
+double FrequencyAt(const std::vector<float>& mono, std::int64_t at, int rate) {
+    const std::int64_t half = rate / 200;
+    const std::int64_t from = std::max<std::int64_t>(at - half, 1);
+    const std::int64_t to = std::min<std::int64_t>(at + half, std::int64_t(mono.size()));
+    double first = -1;
+    double last = -1;
+    int count = 0;
+    for (std::int64_t i = from; i < to; ++i) {
+        const float a = mono[std::size_t(i - 1)];
+        const float b = mono[std::size_t(i)];
+        if (a < 0 && b >= 0) {
+            const double x = double(i - 1) + double(-a) / double(b - a);
+            if (first < 0) first = x;
+            last = x;
+            ++count;
+        }
+    }
+    return count > 1 ? rate * (count - 1) / (last - first) : 0;
 }
 
 } // namespace kestrova::test

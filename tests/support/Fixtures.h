@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 namespace kestrova::test {
 
@@ -18,5 +20,13 @@ void WriteTinyMod(const QString& path);
 void WriteNumberedWav(const QString& path, int frames, int rate = 44100, int channels = 2);
 // The source frame (mod 32000) a heard float sample of such a file came from.
 int NumberOf(float sample);
+
+// A 44.1 kHz stereo sine sweeping up from 200 Hz by 1000 Hz a second: its frequency anywhere,
+// even slowed down without changing pitch, tells the source millisecond it came from.
+void WriteChirpWav(const QString& path, int seconds);
+double ChirpSourceMs(double frequency);
+// The frequency of a sine around frame `at` (±5 ms) of a mono signal, from its rising zero
+// crossings; 0 when there are too few.
+double FrequencyAt(const std::vector<float>& mono, std::int64_t at, int rate = 44100);
 
 } // namespace kestrova::test
