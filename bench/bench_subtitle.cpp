@@ -45,14 +45,16 @@ int main(int argc, char** argv) {
     hooks.loaded = [&](const LrcItems& items) {
         SentenceArray& s = list.GetSentences();
         s.clear();
-        for (const LRC_ITEM& item : items) s.push_back(SEL_ITEM{item.start, item.end});
+        for (const LRC_ITEM& item : items)
+            s.push_back(SEL_ITEM{item.start, item.end});
         list.RebuildRows();
     };
     view.SetHooks(hooks);
     const auto start = Clock::now();
     view.LoadLrc(media);
     const double loadMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    std::printf("10000-line LRC into model, lines and sentence list: %.1f ms (target < 200)\n", loadMs);
+    std::printf("10000-line LRC into model, lines and sentence list: %.1f ms (target < 200)\n",
+                loadMs);
 
     std::vector<double> ticks;
     for (int i = 0; i < 2000; ++i) {
@@ -62,7 +64,8 @@ int main(int argc, char** argv) {
         ticks.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t).count());
     }
     std::sort(ticks.begin(), ticks.end());
-    std::printf("follow tick over 2000 lines: median %.3f ms, 99th %.3f ms, max %.3f ms (target < 2)\n",
-                ticks[ticks.size() / 2], ticks[ticks.size() * 99 / 100], ticks.back());
+    std::printf(
+        "follow tick over 2000 lines: median %.3f ms, 99th %.3f ms, max %.3f ms (target < 2)\n",
+        ticks[ticks.size() / 2], ticks[ticks.size() * 99 / 100], ticks.back());
     return 0;
 }

@@ -47,9 +47,11 @@ int main(int argc, char** argv) {
     const QString temp = CUserData::TempFolder();
     QDir().mkpath(temp);
     QByteArray sentences;
-    for (int i = 0; i < 500; ++i) sentences += QByteArray::number(i * 300) + '!' + QByteArray::number(i * 300 + 300) + "\r\n";
+    for (int i = 0; i < 500; ++i)
+        sentences += QByteArray::number(i * 300) + '!' + QByteArray::number(i * 300 + 300) + "\r\n";
     QByteArray notes = "{\\rtf1\\ansi ";
-    while (notes.size() < 100 * 1024) notes += "Notes about the lesson, with {\\b bold} words.\\par ";
+    while (notes.size() < 100 * 1024)
+        notes += "Notes about the lesson, with {\\b bold} words.\\par ";
     notes += '}';
     Write(temp + "/sellist.ist", sentences);
     Write(temp + "/Note.rtf", notes);
@@ -88,8 +90,9 @@ int main(int argc, char** argv) {
         data.Export(work.filePath("lesson.kcw"));
         exportMs.push_back(Ms(t));
     }
-    std::printf("courseware export of %s: %.1f ms, plain copy %.1f ms, ratio %.2f (target <= 1.5)\n",
-                qPrintable(QFileInfo(media).fileName()), Median(exportMs), Median(copy),
-                Median(exportMs) / Median(copy));
+    std::printf(
+        "courseware export of %s: %.1f ms, plain copy %.1f ms, ratio %.2f (target <= 1.5)\n",
+        qPrintable(QFileInfo(media).fileName()), Median(exportMs), Median(copy),
+        Median(exportMs) / Median(copy));
     return 0;
 }

@@ -17,6 +17,9 @@ if [ ! -f "$media/minute.wav" ]; then
   sox -n -r 44100 -c 2 -b 16 "$media/minute.wav" synth 60 pinknoise vol 0.2
 fi
 ./build-bench/bench/bench_audio "$media/hour.mp3" "$media/minute.wav"
+# The same engine through a private sound server: latencies heard on its monitor, pass
+# restarts against FFmpeg's seek, and the processor time of playing through the device.
+./build-bench/bench/bench_device "$media/hour.mp3" "$media/minute.wav"
 
 # Splitting: the hour in four formats, speech with twenty known gaps, and the list views.
 for ext in ogg m4a wav; do

@@ -148,8 +148,14 @@ public:
     bool Seek(std::int64_t frame) override {
         if (frame < 0) return false;
         const AVStream* st = m_format->streams[m_stream];
-        const std::int64_t ts =
-            av_rescale_q(frame, AVRational{1, m_sampleRate}, st->time_base) + StartPts();
+        // Start decoding a little earlier than asked: a decoder that carries state from one
+        // packet to the next (MP3's bit reservoir) gives silence for the first packets after
+        // a seek, which would be heard at the start of every pass. What lies before `frame`
+        // is dropped.
+        const std::int64_t preroll = m_sampleRate / 10;
+        const std::int64_t ts = av_rescale_q(std::max<std::int64_t>(frame - preroll, 0),
+                                             AVRational{1, m_sampleRate}, st->time_base) +
+                                StartPts();
         if (av_seek_frame(m_format, m_stream, ts, AVSEEK_FLAG_BACKWARD) < 0) {
             // Not seekable by timestamp: start again from the beginning and decode forward.
             if (av_seek_frame(m_format, m_stream, StartPts(), AVSEEK_FLAG_BACKWARD) < 0 &&

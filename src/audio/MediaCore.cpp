@@ -226,7 +226,10 @@ void CMediaCore::CheckEndLocked() {
     const std::int64_t heard = HeardLocked();
     while (m_segments.size() > 1 && m_segments[1].w <= heard)
         m_segments.pop_front();
-    if (!m_producerDone || m_eventPosted || heard < m_endW) return;
+    // The end is told as soon as its last frame went to the device, while the device still
+    // plays what it holds: a pass restarted from the handler then follows the end after at
+    // most the rest of one device buffer, instead of after the whole device latency again.
+    if (!m_producerDone || m_eventPosted || m_ring->ReadCount() < m_endW) return;
     m_eventPosted = true;
     const std::uint64_t generation = m_generation;
     const EndKind kind = m_endKind;
@@ -464,7 +467,12 @@ void CMediaCore::OnReached(std::uint64_t generation, EndKind kind) {
         return;
     }
     if (m_handlerActed) return;
-    const std::int64_t frame = CurrentFrame();
+    // Parked at the end itself, which the device is about to play.
+    std::int64_t frame = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        frame = std::int64_t(std::llround(SourceAtLocked(m_endW)));
+    }
     Park(frame);
     if (kind == EndKind::ChannelEnd) {
         m_state = State::Stopped;

@@ -116,6 +116,7 @@ private Q_SLOTS:
         QTest::newRow("wav") << m_numbered;
         QTest::newRow("flac") << Media("lesson.flac");
         QTest::newRow("aiff") << Media("lesson.aiff");
+        QTest::newRow("mp3") << Media("lesson.mp3"); // decoder state carried across packets
     }
     void decoderSeekIsSampleAccurate() {
         QFETCH(QString, file);
