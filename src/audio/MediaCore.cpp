@@ -269,10 +269,20 @@ void CMediaCore::Restart(std::int64_t frame, bool startOutput) {
     m_atEnd = false;
     if (startOutput) {
         if (!m_output->Start(m_ring.get())) {
-            Report(QStringLiteral("播放失败! Error code: %1").arg(m_output->ErrorCode()));
-            std::lock_guard lock(m_mutex);
-            m_producing = false;
+            {
+                std::lock_guard lock(m_mutex);
+                m_producing = false;
+            }
             m_idleFrame = frame;
+            if (m_output->Lost()) {
+                // Not a playback failure: the device went away. Paused here until Play
+                // opens it again.
+                m_state = State::Paused;
+                m_deviceLost = true;
+                QMetaObject::invokeMethod(this, &CMediaCore::deviceLost, Qt::QueuedConnection);
+                return;
+            }
+            Report(QStringLiteral("播放失败! Error code: %1").arg(m_output->ErrorCode()));
             m_state = State::Stopped;
             return;
         }

@@ -47,6 +47,8 @@ int SdlAudioGeneration(int broken) {
 }
 
 bool SdlDeviceAlive(SDL_AudioDeviceID device, int generation) {
+    // Under the start lock: a restart of the subsystem frees the devices it asks about.
+    std::lock_guard lock(InitMutex());
     return device && generation == g_generation.load() &&
            SDL_GetAudioDeviceStatus(device) != SDL_AUDIO_STOPPED;
 }
@@ -119,10 +121,14 @@ bool CSdlAudioOutput::Start(CFrameRing* ring) {
 }
 
 void CSdlAudioOutput::Stop() {
-    if (!m_device) return;
-    SDL_LockAudioDevice(m_device); // waits for a running callback to finish
+    // A device of an older start of the subsystem is closed: no callback runs, and its
+    // number may belong to another device now.
+    if (m_device && m_generation == g_generation.load()) {
+        SDL_LockAudioDevice(m_device); // waits for a running callback to finish
+        m_ring = nullptr;
+        SDL_UnlockAudioDevice(m_device);
+    }
     m_ring = nullptr;
-    SDL_UnlockAudioDevice(m_device);
 }
 
 void CSdlAudioOutput::Publish(std::int64_t before, std::int64_t after, std::int64_t atNs) {

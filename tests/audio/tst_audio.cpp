@@ -515,6 +515,12 @@ private Q_SLOTS:
         QVERIFY(core->Play());
         Run(*core, 100);
         QCOMPARE(core->GetPosition(), 600);
+        // A seek that meets the lost device before the engine noticed: paused, no failure box.
+        core->NullOutput()->lost = true;
+        core->SetPosition(1000);
+        QVERIFY(core->IsPaused());
+        QTRY_COMPARE(lost.size(), 3);
+        QCOMPARE(core->GetPosition(), 1000);
         QVERIFY(m_messages.isEmpty());
     }
 
