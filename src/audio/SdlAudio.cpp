@@ -25,7 +25,8 @@ std::mutex& InitMutex() {
     static std::mutex mutex;
     return mutex;
 }
-std::atomic<int> g_generation{0};
+std::atomic<int> g_generation{0}; // 0 while not started
+int g_starts = 0;                 // every start counts, so a generation is never reused
 } // namespace
 
 int SdlAudioGeneration(int broken) {
@@ -37,13 +38,13 @@ int SdlAudioGeneration(int broken) {
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Kestrova");
     // After the sound server went away SDL's back end holds a dead connection: start it
     // again. That closes every device of the old generation.
-    if (current != 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (current != 0 || g_starts != 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         g_generation = 0;
         return 0;
     }
-    g_generation = current + 1;
-    return current + 1;
+    g_generation = ++g_starts;
+    return g_starts;
 }
 
 bool SdlDeviceAlive(SDL_AudioDeviceID device, int generation) {
@@ -84,7 +85,11 @@ bool CSdlAudioOutput::Open(int rate) {
     const bool lost = Lost();
     if (m_device && !lost && rate == m_rate) return true;
     Close();
-    m_generation = SdlAudioGeneration(lost ? m_generation : 0);
+    // A lost device, or no device at all at the last try, starts the subsystem again (unless
+    // that happened since): while the sound server was away SDL may have settled on another
+    // back end, which must not stay chosen once the server is back.
+    m_generation = SdlAudioGeneration(lost || m_failed ? m_generation : 0);
+    m_failed = true;
     if (!m_generation) return false;
     SDL_AudioSpec want{};
     want.freq = rate;
@@ -100,6 +105,7 @@ bool CSdlAudioOutput::Open(int rate) {
         m_device = SDL_OpenAudioDevice(SDL_GetAudioDeviceName(i, 0), 0, &want, &have,
                                        SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
     if (!m_device) return false;
+    m_failed = false;
     m_rate = rate;
     // Measured on PulseAudio: a buffer handed over is heard about half a buffer later (the
     // server asks for the next one while it still plays the last).

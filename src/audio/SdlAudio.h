@@ -37,6 +37,7 @@ private:
 
     SDL_AudioDeviceID m_device = 0;
     int m_generation = 0;
+    bool m_failed = false; // the last Open found no device
     int m_rate = 0;
     int m_latencyFrames = 0;
     // Owned by whoever holds SDL's device lock: the callback, or Start and Stop.

@@ -52,6 +52,7 @@ class TestDevice : public QObject {
         std::int64_t atNs;
         double sourceMs;
         const std::vector<float>* source;
+        double limitMs = 100;
     };
 
     std::unique_ptr<CMediaCore> MakeCore() {
@@ -71,7 +72,7 @@ class TestDevice : public QObject {
             const double delay = Ms(m.frame - at);
             qInfo("%s: heard after %.1f ms, correlation %.3f", j.what, delay, m.correlation);
             QVERIFY2(m.correlation >= 0.9, j.what);
-            QVERIFY2(delay <= 100, j.what);
+            QVERIFY2(delay <= j.limitMs, j.what);
         }
     }
 
@@ -286,7 +287,9 @@ private Q_SLOTS:
         CMonitorRecorder rec;
         QVERIFY(rec.Start());
         std::vector<Jump> jumps;
-        jumps.push_back({"play after the server came back", SteadyNs(), double(at), &m_speechMono});
+        // This Play first connects to the server again, which takes a moment more.
+        jumps.push_back(
+            {"play after the server came back", SteadyNs(), double(at), &m_speechMono, 300});
         QVERIFY(core->Play());
         QTest::qWait(600);
         rec.Stop();

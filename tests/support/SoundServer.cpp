@@ -51,7 +51,6 @@ bool CPrivateSoundServer::Start(QString* why) {
         qputenv("PULSE_CLIENTCONFIG", (root + "/client.conf").toUtf8());
         qputenv("PULSE_RUNTIME_PATH", (root + "/run").toUtf8());
         qputenv("PULSE_STATE_PATH", (root + "/state").toUtf8());
-        qputenv("SDL_AUDIODRIVER", "pulseaudio");
         qunsetenv("KESTROVA_AUDIO");
     }
     const QString root = m_dir->path();
@@ -85,6 +84,9 @@ bool CPrivateSoundServer::Start(QString* why) {
                 keeper->waitForStarted(5000);
                 m_keepers.push_back(std::move(keeper));
             }
+            // Ready once the sinks have played out what they rendered ahead while idle.
+            for (int k = 0; k < 150 && MaxSinkLatencyUs() > 50000; ++k)
+                QThread::msleep(20);
             return true;
         }
         if (m_daemon.state() != QProcess::Running) break;
@@ -106,6 +108,20 @@ void CPrivateSoundServer::Kill() {
     if (m_daemon.state() == QProcess::NotRunning) return;
     m_daemon.kill();
     m_daemon.waitForFinished(5000);
+}
+
+// The largest "Latency: N usec" of the sinks (what they have rendered ahead).
+qint64 CPrivateSoundServer::MaxSinkLatencyUs() const {
+    QProcess p;
+    p.start("pactl", {"list", "sinks"});
+    if (!p.waitForFinished(5000)) return -1;
+    qint64 most = -1;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.startsWith("Latency:"))
+            most = std::max(most, t.mid(8).trimmed().split(' ')[0].toLongLong());
+    }
+    return most;
 }
 
 bool CPrivateSoundServer::Running() const {

@@ -35,6 +35,7 @@ public:
     void PlayInto(const QString& sink, const QString& file);
 
 private:
+    qint64 MaxSinkLatencyUs() const;
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_daemon;
     std::vector<std::unique_ptr<QProcess>> m_players;
