@@ -127,6 +127,7 @@ CCtrlBar::CCtrlBar(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QW
         m_play->setDown(false);
         m_pause->setDown(m_engine->IsPaused());
         UpdateButtons();
+        m_deviceLostShown = true;
         Q_EMIT paneText(0, QString::fromUtf8("声音设备已断开，按“播放”重新连接"));
     });
     UpdateButtons();
@@ -319,6 +320,10 @@ bool CCtrlBar::Play() {
     m_play->setDown(true);
     m_pause->setDown(false);
     UpdateButtons();
+    if (m_deviceLostShown) {
+        m_deviceLostShown = false; // the sound is back
+        Q_EMIT paneText(0, QString());
+    }
     Q_EMIT playbackResumed();
     return true;
 }
@@ -330,6 +335,7 @@ void CCtrlBar::Pause() {
         m_pause->setDown(true);
         m_play->setDown(false);
         m_engine->Pause();
+        ShowPosition(m_engine->GetPosition() / 10); // where it was paused, not the last tick
     } else {
         m_pause->setDown(m_engine->IsPaused());
     }
@@ -393,8 +399,11 @@ void CCtrlBar::ShowPosition(int p) {
     // The only place that moves the slider or writes the time beside it, so that the two
     // never disagree (after a stop, the end of the file, or in the pause between passes).
     m_slider->setValue(p);
-    m_time->setText(TimeText(std::uint32_t(m_slider->value())) + " / " +
-                    TimeText(std::uint32_t(m_slider->maximum())));
+    const QString text = TimeText(std::uint32_t(m_slider->value())) + " / " +
+                         TimeText(std::uint32_t(m_slider->maximum()));
+    m_time->setText(text);
+    // The status bar's clock shows the same, except while it counts a pause between passes.
+    if (!m_pauseTimer->isActive()) Q_EMIT paneText(7, text);
 }
 
 void CCtrlBar::ApplyStopMark() {
@@ -550,7 +559,9 @@ void CCtrlBar::SetVolume(int volume) {
 void CCtrlBar::SliderMovedTo(int p) {
     if (!HasFile()) return;
     int shown = p;
-    if (m_regionSet && p > m_end) {
+    // At or past the region's end counts as past it: a seek to the end itself would start
+    // playback on the stop mark and run on beyond the region.
+    if (m_regionSet && p >= m_end) {
         if (m_settings.CancelRepeat) {
             ClearRegion();
             m_engine->SetPosition(p * 10);

@@ -165,6 +165,7 @@ private:
     double m_start = 0;
     double m_end = 0;
     bool m_regionSet = false;
+    bool m_deviceLostShown = false;
     int m_oneKey = 0;
     int m_counter = 0;
     int m_index = -1;

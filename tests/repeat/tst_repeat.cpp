@@ -292,6 +292,29 @@ private Q_SLOTS:
         QVERIFY(loop.Engine().IsPlaying());
         loop.Run(200);
         QCOMPARE(loop.Engine().GetPosition(), 500);
+        // The message goes once the sound is back.
+        QString message = "unset";
+        for (const auto& args : panes)
+            if (args[0].toInt() == 0) message = args[1].toString();
+        QVERIFY(message.isEmpty());
+    }
+
+    // A slider click beyond the region's end (repeat not cancelled by it) leaves playback in
+    // the region: the press goes back to the end, and the release there does not seek.
+    void sliderBeyondTheRegionKeepsTheRegion() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        loop.settings.CancelRepeat = false;
+        loop.bar->SetRegion(100, 150);
+        loop.Run(200);
+        Q_EMIT loop.bar->Slider()->sliderMoved(1300);
+        Q_EMIT loop.bar->Slider()->sliderReleased();
+        QCOMPARE(loop.bar->Slider()->value(), 150);
+        for (int i = 0; i < 8; ++i) {
+            loop.Run(100);
+            QVERIFY2(loop.Engine().GetPosition() <= 1500,
+                     qPrintable(QString::number(loop.Engine().GetPosition())));
+        }
     }
 
     void automaticRepeatHearsEachSentenceTwice() {
@@ -364,9 +387,22 @@ private Q_SLOTS:
         QVERIFY(bar.PauseTimerRunning());
         QCOMPARE(bar.Slider()->value(), 100);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        QSignalSpy panes(&bar, &CCtrlBar::paneText);
         bar.Execute(CCtrlBar::Command::Stop);
         QCOMPARE(bar.Slider()->value(), 0);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        // The status bar's clock says the same.
+        QVERIFY(!panes.isEmpty());
+        QCOMPARE(panes.last()[0].toInt(), 7);
+        QCOMPARE(panes.last()[1].toString(), loop.SliderTime());
+        // Pause shows where playback stopped, not the last tick before it.
+        bar.Execute(CCtrlBar::Command::Play);
+        loop.Run(300);
+        loop.Engine().NullOutput()->Advance(50);
+        bar.Execute(CCtrlBar::Command::Pause);
+        QCOMPARE(bar.Slider()->value(), 35);
+        QCOMPARE(loop.TimeLabel(), loop.SliderTime());
+        bar.Execute(CCtrlBar::Command::Stop);
         // The end of the file rewinds both.
         loop.settings.Order = 3;
         bar.Execute(CCtrlBar::Command::Play);
@@ -493,6 +529,24 @@ private Q_SLOTS:
         QCOMPARE(messages, QStringList{QString::fromUtf8("已存在LRC文件，无法合并！")});
         QCOMPARE(list.Count(), 2);
         SetMessageHandler(nullptr);
+    }
+
+    // An edit made only through Modify is the learner's work: written into Temp and packed.
+    void modifiedSentenceMarksTheWork() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        loop.SetSentences(Three());
+        SetUserDataModified(false);
+        loop.list->ApplyModify(1, 120, 240);
+        QVERIFY(UserDataModified());
+        QCOMPARE(ReadAll(CSellistView::SentenceFilePath()),
+                 QByteArray("0!120\r\n120!240\r\n240!400\r\n"));
+        // A refused change is no change.
+        SetUserDataModified(false);
+        SetMessageHandler([](MessageKind, const QString&) {});
+        loop.list->ApplyModify(1, 300, 200);
+        SetMessageHandler(nullptr);
+        QVERIFY(!UserDataModified());
     }
 };
 
