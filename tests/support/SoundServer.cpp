@@ -37,7 +37,8 @@ CPrivateSoundServer::~CPrivateSoundServer() {
 
 bool CPrivateSoundServer::Start(QString* why) {
     if (!m_dir) {
-        m_dir = std::make_unique<QTemporaryDir>();
+        // A short folder name: the server's socket path must stay within the socket limit.
+        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/pa-XXXXXX");
         const QString root = m_dir->path();
         for (const char* sub : {"run", "state", "home"})
             QDir(root).mkpath(QString::fromLatin1(sub));
