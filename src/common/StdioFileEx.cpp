@@ -1,11 +1,11 @@
 #include "StdioFileEx.h"
 
 #include "common/TextDecode.h"
+#include "common/Util.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kestrova {
 
@@ -50,13 +50,10 @@ bool CStdioFileEx::ReadLinesOrCreate(const QString& path, QStringList& lines) {
 }
 
 bool CStdioFileEx::WriteLines(const QString& path, const QStringList& lines) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
     QString text;
     for (const QString& line : lines)
         text += line + QStringLiteral("\r\n");
-    file.write(EncodeText(text));
-    return file.commit();
+    return WriteWholeFile(path, EncodeText(text));
 }
 
 } // namespace kestrova

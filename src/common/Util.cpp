@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QTemporaryFile>
 #include <QtDebug>
 
@@ -30,6 +33,11 @@ MessageHandler& Handler() {
 }
 
 bool g_userDataModified = false;
+
+QSet<QString>& FailedWrites() {
+    static QSet<QString> failed;
+    return failed;
+}
 
 } // namespace
 
@@ -130,6 +138,40 @@ void ShowMessage(MessageKind kind, const QString& text) {
         return;
     }
     qWarning().noquote() << text;
+}
+
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+                         file.flush() && file.commit();
+    if (!written) {
+        if (error) *error = file.errorString();
+        file.cancelWriting();
+    }
+    return written;
+}
+
+bool CheckWrite(const QString& path, bool ok, const QString& reason) {
+    if (ok) {
+        FailedWrites().remove(path);
+        return true;
+    }
+    if (FailedWrites().contains(path)) return false;
+    FailedWrites().insert(path);
+    QString why = reason;
+    if (why.isEmpty()) {
+        const QString folder = QFileInfo(path).absolutePath();
+        const QStorageInfo storage(folder);
+        if (!FolderWritable(folder))
+            why = QString::fromUtf8("文件夹不能写入");
+        else if (storage.isValid() && storage.bytesAvailable() < 64 * 1024)
+            why = QString::fromUtf8("磁盘已满");
+        else
+            why = QString::fromUtf8("写入失败");
+    }
+    ShowMessage(MessageKind::Error, QString::fromUtf8("无法保存“%1”：%2\n之前保存的内容保持不变。")
+                                        .arg(QDir::toNativeSeparators(path), why));
+    return false;
 }
 
 bool UserDataModified() {

@@ -43,6 +43,16 @@ using MessageHandler = std::function<void(MessageKind, const QString&)>;
 void SetMessageHandler(MessageHandler handler);
 void ShowMessage(MessageKind kind, const QString& text);
 
+// Writes `bytes` as the whole of `path` through QSaveFile: the old file stays until the new
+// one is complete on disk. Every step is checked, the final flush included (a full disk fails
+// there, and a commit after it would put an empty file in place). `error` says why it failed.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// The result of writing a piece of the learner's work to `path`. A failure is told to the learner
+// once (which file, and why: `reason`, or what the folder shows) until a write of that file
+// succeeds again; the writer keeps the previous good copy. Returns `ok`.
+bool CheckWrite(const QString& path, bool ok, const QString& reason = QString());
+
 // Process-wide flag: a piece of the open file's user data was written into Temp.
 bool UserDataModified();
 void SetUserDataModified(bool modified);

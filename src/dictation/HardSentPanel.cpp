@@ -50,10 +50,9 @@ void CHardSentPanel::Load() {
     Rebuild();
 }
 
-void CHardSentPanel::Save() {
-    if (m_items.empty()) return;
-    if (!hardsentences::Save(FilePath(), m_items))
-        ShowMessage(MessageKind::Error, QString::fromUtf8("无法写入难点句库文件：") + FilePath());
+bool CHardSentPanel::Save() {
+    if (m_items.empty()) return true;
+    return CheckWrite(FilePath(), hardsentences::Save(FilePath(), m_items));
 }
 
 void CHardSentPanel::PlayRow(int row) {

@@ -25,7 +25,7 @@ public:
 
     void Add(std::uint32_t start, std::uint32_t end, int errorCount);
     void Load();
-    void Save();
+    bool Save(); // false when the file could not be written (told once)
     const HardItems& GetItems() const { return m_items; }
     void PlayRow(int row);
     QTreeWidget* Table() const { return m_table; }

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDialog>
-#include <QSaveFile>
 #include <QStyle>
 #include <QTextEdit>
 #include <QTextList>
@@ -96,16 +95,17 @@ void CNoteFrm::LoadNotes() {
     m_editor->document()->setModified(false);
 }
 
-void CNoteFrm::SaveNotes() {
+bool CNoteFrm::SaveNotes() {
     m_autosave->stop();
-    if (!m_editor->document()->isModified()) return;
+    if (!m_editor->document()->isModified()) return true;
     QDir().mkpath(DataFolder() + "Temp");
-    QSaveFile out(FilePath());
-    if (!out.open(QIODevice::WriteOnly)) return;
-    out.write(rtf::Write(*m_editor->document()));
-    if (!out.commit()) return;
+    QString error;
+    const bool written = WriteWholeFile(FilePath(), rtf::Write(*m_editor->document()), &error);
+    // The editor stays modified after a failure, so that the next save tries again.
+    if (!CheckWrite(FilePath(), written, error)) return false;
     m_editor->document()->setModified(false);
     SetUserDataModified(true);
+    return true;
 }
 
 void CNoteFrm::ToggleBold() {

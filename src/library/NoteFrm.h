@@ -20,7 +20,7 @@ public:
 
     void LoadNotes();
     // Writes Note.rtf when the text changed since the last load or save.
-    void SaveNotes();
+    bool SaveNotes(); // false when Note.rtf could not be written (told once)
     QTextEdit* Editor() const { return m_editor; }
     QToolBar* ToolBar() const { return m_toolBar; }
     QAction* Command(const QString& name) const;

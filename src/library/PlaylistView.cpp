@@ -48,8 +48,9 @@ bool CPlaylistView::LoadPlaylist() {
     return m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths);
 }
 
-void CPlaylistView::SavePlaylist() {
-    playlist::Write(PlaylistPath(), m_paths);
+bool CPlaylistView::SavePlaylist() {
+    // Written whole at every change, so that a program that is killed keeps the list.
+    return CheckWrite(PlaylistPath(), playlist::Write(PlaylistPath(), m_paths));
 }
 
 bool CPlaylistView::RebuildRows() {
@@ -110,6 +111,7 @@ void CPlaylistView::OpenFiles(const QStringList& files) {
     m_paths << files;
     ResetHeader();
     RebuildRows();
+    SavePlaylist();
     m_settings.PlaylistIndex = 0;
     if (m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths) && m_hooks.play)
         m_hooks.play();
@@ -120,6 +122,7 @@ void CPlaylistView::AddFiles(const QStringList& files) {
     m_paths << files;
     ResetHeader();
     RebuildRows();
+    SavePlaylist();
 }
 
 void CPlaylistView::Remove(int s) {
@@ -127,6 +130,7 @@ void CPlaylistView::Remove(int s) {
     const int p = m_hooks.playingIndex ? m_hooks.playingIndex() : -1;
     m_paths.removeAt(s);
     delete m_list->takeTopLevelItem(s);
+    SavePlaylist();
     if (s != p) {
         if (p > s && m_hooks.setPlayingIndex) m_hooks.setPlayingIndex(p - 1);
         if (m_playingRow > s) --m_playingRow;
@@ -145,6 +149,7 @@ void CPlaylistView::RemoveAll() {
     if (m_hooks.openEntry) m_hooks.openEntry(-1);
     m_list->clear();
     m_paths.clear();
+    SavePlaylist();
     m_playingRow = -1;
     if (m_hooks.released) m_hooks.released();
 }
@@ -153,6 +158,7 @@ void CPlaylistView::PlayFiles(const QStringList& files) {
     if (!files.isEmpty()) {
         RemoveAll();
         m_paths << files;
+        SavePlaylist();
     }
     RebuildRows();
     m_settings.PlaylistIndex = 0;
@@ -165,6 +171,7 @@ void CPlaylistView::SortByHeader() {
     m_sort = playlist::NextSortState(m_sort);
     m_list->headerItem()->setText(0, playlist::HeaderText(m_sort));
     m_paths.SortByName(m_sort == playlist::SortState::Ascending);
+    SavePlaylist();
     RebuildRows();
     // The playing file is marked at its new row; the control bar's index stays as it was,
     // so previous and next still count from where the learner started.

@@ -40,7 +40,7 @@ public:
 
     const CSortStringArray& Paths() const { return m_paths; }
     bool LoadPlaylist();
-    void SavePlaylist();
+    bool SavePlaylist(); // at every change of the list; false when it could not be written
     bool RebuildRows();
     bool MarkPlaying(int index);
     int PlayingRow() const { return m_playingRow; }

@@ -3,8 +3,10 @@
 // courseware it came from (.kcw) when another file opens or the program closes, and unpacked
 // again when the file opens. The archiver is kestrova-pack, run as a child process while a
 // wait window keeps the program painted. Temp is emptied only after its archive was written;
-// work that cannot be packed waits in a pending folder and is packed at the next chance, and
-// work left by a crash is packed at the next start. GUI thread.
+// work that cannot be packed waits in a pending folder and is packed at the next chance (or
+// taken back into Temp when its file opens again, newer than the archive), and work left by a
+// crash is packed at the next start. When the media folder cannot be written the archive goes
+// to the per-user data folder; reading takes the newer of the two. GUI thread.
 #pragma once
 
 #include <QHash>
@@ -25,8 +27,8 @@ public:
     struct Hooks {
         std::function<QString()> currentEntry;    // the playlist entry open ("" for none)
         std::function<void()> releaseChannel;     // the engine lets go of the file
-        std::function<void()> writePieces;        // sentence list, hard sentences into Temp
-        std::function<void()> saveNotes;          // notes into Temp when changed
+        std::function<bool()> writePieces;        // sentence list, hard sentences into Temp
+        std::function<bool()> saveNotes;          // notes into Temp when changed
         std::function<void()> reloadPieces;       // hard sentences and notes from Temp
         std::function<bool(const QString&)> ask;  // a Yes/No question
         std::function<void(const QString&)> tell; // a message to the learner
@@ -39,13 +41,19 @@ public:
     static QString TempFolder();
     // The archiver: KESTROVA_PACK, else kestrova-pack beside the program.
     static QString ArchiverPath();
-    // The archive of a media file's user data: name.kud beside it; name.ext.kud when name.kud
-    // belongs to another file of that folder; in the per-user data folder when the media
-    // folder cannot be written.
+    // The archive a media file's user data is written to: name.kud beside it; name.ext.kud
+    // when name.kud belongs to another file of that folder; in the per-user data folder
+    // (UserData/name-<hash>.kud) while the media folder cannot be written.
     QString ArchiveFor(const QString& media);
+    // The archive its user data is read from: the newer of the one beside it and the one in
+    // the per-user data folder ("" when neither exists).
+    QString NewestArchiveFor(const QString& media);
+    // At start: tells the learner when the data folder (Temp, the profile, the playlist)
+    // cannot be written. False then.
+    bool CheckDataFolder();
 
     // Saves the open file's work (an empty target) or exports a courseware (a target and
-    // the courseware flag). False when nothing was packed.
+    // the courseware flag). False when nothing was packed or a piece could not be written.
     bool SaveUserData(const QString& target = QString(), bool courseware = false);
     // Unpacks the work of the entry about to open (a courseware path, or empty for the
     // current entry's .kud). Returns the media to open for a courseware (Temp/audio.dat).
@@ -53,22 +61,35 @@ public:
     // At start-up: work a crash left in Temp, and work that could not be packed before, is
     // packed into the archives of the files it belongs to.
     void Recover();
-    // The export command with its chosen path.
+    // The export command with its chosen path. An export is a copy: the open file's own work
+    // still counts as unsaved afterwards when it did before.
     bool Export(const QString& target);
 
     // Runs the archiver; 0 done, 2 done with members refused, other values failed.
     int RunArchiver(const QStringList& args, QString* error);
 
+    // The archiver's report of refused members, short enough for a message box: how many,
+    // and the first few.
+    static QString SkippedSummary(const QString& report);
+
 private:
     bool Pack(const QString& archive, const QString& folder, QString* error);
-    void KeepPending(const QString& media);
+    bool KeepPending(const QString& media);
     void PackPending();
+    QString BesideArchive(const QString& media) const;
+    static QString UserArchive(const QString& media);
+    static QString PendingFolder(const QString& media);
+    // Unpacks `archive` into a fresh folder beside Temp; "" when the archiver failed (told).
+    QString Extract(const QString& archive, const QString& media);
+    // Moves the files of `from` into `to` where `to` has no file of that name yet.
+    static bool MoveMissing(const QString& from, const QString& to);
+    void Tell(const QString& text) const;
     static QString ReadOwner(const QString& folder);
-    static void WriteOwner(const QString& folder, const QString& media);
+    static bool WriteOwner(const QString& folder, const QString& media);
 
     CAppSetting& m_settings;
     Hooks m_hooks;
-    QHash<QString, QString> m_archives; // media -> archive chosen for it
+    QSet<QString> m_ownName; // media whose name.kud belongs to another file: name.ext.kud
     QSet<QString> m_toldWhere;
 };
 

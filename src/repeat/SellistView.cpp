@@ -40,7 +40,7 @@ CSellistView::CSellistView(CAppSetting& settings, QWidget* parent)
     m_columnWidth = QFontMetrics(bold).horizontalAdvance(TimeText(0)) + 2 * (margin + 1);
     for (int c = 0; c < m_list->columnCount(); ++c)
         m_columnWidth = std::max(m_columnWidth, m_list->header()->sectionSizeHint(c));
-    setMinimumWidth((m_columnWidth * 100 + 46) / 47);
+    setMinimumWidth(2 * m_columnWidth + 2 + ChromeWidth());
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (Dictating() || !item) return;
         const int row = m_list->indexOfTopLevelItem(item);
@@ -152,9 +152,9 @@ bool CSellistView::LoadSentenceFile() {
     return true;
 }
 
-void CSellistView::SaveSentenceFile() {
-    if (RowCount() == 0) return;
-    sentences::SaveFile(SentenceFilePath(), m_items);
+bool CSellistView::SaveSentenceFile() {
+    if (RowCount() == 0) return true;
+    return CheckWrite(SentenceFilePath(), sentences::SaveFile(SentenceFilePath(), m_items));
 }
 
 void CSellistView::Changed() {
@@ -208,6 +208,7 @@ void CSellistView::ApplyModify(int row, std::uint32_t start, std::uint32_t end) 
     switch (sentences::Modify(m_items, row, start, end)) {
     case sentences::ModifyResult::Changed:
         RebuildRows();
+        Changed();
         break;
     case sentences::ModifyResult::StartNotBeforeEnd:
         ShowMessage(MessageKind::Warning,
@@ -257,12 +258,20 @@ void CSellistView::OnSplitFinished(const SentenceArray& sentences) {
     Changed();
 }
 
+// What the list needs beside its columns: the vertical scroll bar and the frame.
+int CSellistView::ChromeWidth() const {
+    return m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list) +
+           2 * m_list->frameWidth();
+}
+
 void CSellistView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width(), h = height();
     m_caption->setGeometry(0, 0, w, 22);
     m_list->setGeometry(0, 23, std::max(w - 2, 0), std::max(h - 24, 0));
-    const int column = std::max(w * 47 / 100, m_columnWidth);
+    // Both columns fit beside the vertical scroll bar, so no horizontal one is needed.
+    const int room = (w - 2 - ChromeWidth()) / 2;
+    const int column = std::max(std::min(w * 47 / 100, room), m_columnWidth);
     m_list->setColumnWidth(0, column);
     m_list->setColumnWidth(1, column);
     if (w > 0 && h > 0) {

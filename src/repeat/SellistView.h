@@ -47,7 +47,7 @@ public:
     void RebuildRows();
     void ClearSentences();
     bool LoadSentenceFile();
-    void SaveSentenceFile();
+    bool SaveSentenceFile(); // false when Temp/sellist.ist could not be written (told once)
     static QString SentenceFilePath();
 
     int SelectedRow() const;
@@ -73,6 +73,7 @@ Q_SIGNALS:
     void splittingProgress(int percent);
 
 protected:
+    int ChromeWidth() const;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 

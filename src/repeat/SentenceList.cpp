@@ -2,11 +2,11 @@
 
 #include "common/IniFile.h"
 #include "common/StdioFileEx.h"
+#include "common/Util.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace kestrova::sentences {
@@ -79,10 +79,7 @@ bool LoadFile(const QString& path, SentenceArray& items) {
 bool SaveFile(const QString& path, const SentenceArray& items) {
     if (items.empty()) return false;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(FormatFile(items));
-    return file.commit();
+    return WriteWholeFile(path, FormatFile(items));
 }
 
 } // namespace kestrova::sentences

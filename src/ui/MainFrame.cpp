@@ -416,8 +416,9 @@ void CMainFrame::Activate(unsigned showState) {
     if (!m_activated) {
         m_activated = true;
         Q_EMIT activated();
-        m_userData->Recover();      // work a crash left behind goes to its file first
-        Playlist()->LoadPlaylist(); // opens the remembered entry without playing it
+        m_userData->CheckDataFolder(); // a folder that cannot be written is said at once
+        m_userData->Recover();         // work a crash left behind goes to its file first
+        Playlist()->LoadPlaylist();    // opens the remembered entry without playing it
     }
 }
 
@@ -729,14 +730,15 @@ void CMainFrame::WireSubtitlesAndDictation() {
     uh.currentEntry = [this] { return m_ctrlBar->PlaylistEntry(); };
     uh.releaseChannel = [this] { m_ctrlBar->Engine().Free(); };
     uh.writePieces = [this] {
-        Sellist()->SaveSentenceFile();
-        m_hard->Save();
+        const bool sentences = Sellist()->SaveSentenceFile();
+        const bool hard = m_hard->Save();
+        return sentences && hard;
     };
     uh.reloadPieces = [this] {
         m_hard->Load();
         m_notes->LoadNotes();
     };
-    uh.saveNotes = [this] { m_notes->SaveNotes(); };
+    uh.saveNotes = [this] { return m_notes->SaveNotes(); };
     uh.ask = [this](const QString& q) { return Ask(q); };
     uh.tell = [](const QString& text) { ShowMessage(MessageKind::Information, text); };
     uh.busy = [this](bool on) {

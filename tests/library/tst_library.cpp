@@ -18,6 +18,7 @@
 #include <QTextEdit>
 #include <QTextList>
 #include <QTreeWidget>
+#include <functional>
 
 using namespace kestrova;
 
@@ -257,6 +258,45 @@ private Q_SLOTS:
         view.RemoveAll();
         QCOMPARE(opened.last(), -1);
         QVERIFY(view.Paths().isEmpty());
+    }
+
+    // Every change of the list reaches Kestrova.m3u at once, while the view still lives (a
+    // program that is killed keeps it).
+    void playlistIsWrittenAtEveryChange() {
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        CPlaylistView view(settings);
+        CPlaylistView::Hooks hooks;
+        hooks.openEntry = [](int i) { return i >= 0; };
+        hooks.playingIndex = [] { return -1; };
+        view.SetHooks(hooks);
+        const QString a = Touch("w-a.mp3"), b = Touch("w-b.mp3"), c = Touch("w-c.mp3");
+        const struct {
+            const char* change;
+            std::function<void()> make;
+            QStringList saved;
+        } changes[] = {
+            {"open files",
+             [&] {
+                 view.OpenFiles({b, a});
+             },
+             {b, a}},
+            {"add files", [&] { view.AddFiles({c}); }, {b, a, c}},
+            {"sort", [&] { view.SortByHeader(); }, {c, b, a}},
+            {"remove", [&] { view.Remove(1); }, {c, a}},
+            {"remove all", [&] { view.RemoveAll(); }, {}},
+            {"play files",
+             [&] {
+                 view.PlayFiles({a, c});
+             },
+             {a, c}},
+        };
+        for (const auto& change : changes) {
+            change.make();
+            QVERIFY2(static_cast<QStringList>(playlist::Read(CPlaylistView::PlaylistPath())) ==
+                         change.saved,
+                     change.change);
+        }
     }
 };
 

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <archive.h>
 #include <archive_entry.h>
+#include <functional>
+#include <unistd.h>
 
 using namespace kestrova;
 
@@ -28,6 +30,31 @@ QByteArray Read(const QString& path) {
     f.open(QIODevice::ReadOnly);
     return f.readAll();
 }
+// A mount for the length of a test, taken down however the test ends (root only).
+struct Mount {
+    QString where;
+    bool mounted = false;
+    // A read-only view of `folder` over itself.
+    static std::unique_ptr<Mount> ReadOnly(const QString& folder) {
+        auto m = std::make_unique<Mount>();
+        m->where = folder;
+        m->mounted = QProcess::execute("mount", {"--bind", folder, folder}) == 0;
+        if (m->mounted && QProcess::execute("mount", {"-o", "remount,bind,ro", folder}) != 0)
+            return nullptr; // the destructor takes the bind down
+        return m->mounted ? std::move(m) : nullptr;
+    }
+    // A small tmpfs on `folder`.
+    static std::unique_ptr<Mount> Tmpfs(const QString& folder, const QString& size) {
+        auto m = std::make_unique<Mount>();
+        m->where = folder;
+        m->mounted =
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder}) == 0;
+        return m->mounted ? std::move(m) : nullptr;
+    }
+    ~Mount() {
+        if (mounted) QProcess::execute("umount", {where});
+    }
+};
 QStringList Members(const QString& archive) {
     QTemporaryDir out;
     QProcess::execute(CUserData::ArchiverPath(), {"e", "-O+", archive, out.path()});
@@ -43,9 +70,23 @@ class TestUserData : public QObject {
     QTemporaryDir m_media;
     CAppSetting m_settings;
     QString m_entry;
+    QTemporaryDir m_bin;
     QStringList m_told;
     int m_released = 0;
+    std::function<bool(const QString&)> m_ask;
+    std::function<bool()> m_writePieces, m_saveNotes;
     std::unique_ptr<CUserData> m_data;
+
+    // An archiver standing in for kestrova-pack: a shell script with the given body ($1 the
+    // command, $3 the archive, $4 the folder).
+    void FakeArchiver(const QByteArray& body) {
+        static int made = 0;
+        const QString path = m_bin.filePath(QString("pack%1.sh").arg(++made));
+        Write(path, "#!/bin/sh\n" + body + "\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("KESTROVA_PACK", path.toUtf8());
+    }
+    QString TempFile(const QString& name) { return CUserData::TempFolder() + '/' + name; }
 
     // A lesson's work as the pieces' owners would write it.
     void Work(const QByteArray& sentences) {
@@ -61,16 +102,24 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(CUserData::ArchiverPath()));
     }
     void init() {
+        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        m_settings.AutoSaveCourseware = true;
         m_told.clear();
+        m_ask = nullptr;
+        m_writePieces = m_saveNotes = nullptr;
         m_data = std::make_unique<CUserData>(m_settings);
         CUserData::Hooks hooks;
         hooks.currentEntry = [this] { return m_entry; };
         hooks.releaseChannel = [this] { ++m_released; };
         hooks.tell = [this](const QString& t) { m_told << t; };
-        hooks.ask = [](const QString&) { return false; };
+        hooks.ask = [this](const QString& q) { return m_ask && m_ask(q); };
+        hooks.writePieces = [this] { return !m_writePieces || m_writePieces(); };
+        hooks.saveNotes = [this] { return !m_saveNotes || m_saveNotes(); };
         m_data->SetHooks(hooks);
         RemoveFolderContents(CUserData::TempFolder(), false);
+        SetMessageHandler([this](MessageKind, const QString& t) { m_told << t; });
     }
+    void cleanup() { SetMessageHandler(nullptr); }
 
     void saveAndLoadBesideTheFile() {
         m_entry = m_media.filePath(QString::fromUtf8("第 1 课.mp3"));
@@ -173,14 +222,303 @@ private Q_SLOTS:
         // The copies are not left for the file's own user data.
         QVERIFY(!QFile::exists(CUserData::TempFolder() + "/audio.dat"));
         QVERIFY(QFile::exists(CUserData::TempFolder() + "/sellist.ist"));
+        // The export did not save the file's own work: leaving the file packs it beside it.
+        QVERIFY(m_data->SaveUserData());
+        const QString kud = m_media.filePath("course.kud");
+        QCOMPARE(Members(kud), (QStringList{"Info.ini", "sellist.ist"}));
+        const QDateTime packed = QFileInfo(kud).lastModified();
         // Opening the courseware plays its own copy; its work goes back into it.
         m_entry = kcw;
         QCOMPARE(m_data->LoadUserData(kcw), CUserData::TempFolder() + "/audio.dat");
         QCOMPARE(Read(CUserData::TempFolder() + "/audio.dat"), QByteArray("the media"));
         Work("9!9\r\n");
         QVERIFY(m_data->SaveUserData());
-        QVERIFY(!QFile::exists(m_media.filePath("course.kud")));
+        QCOMPARE(QFileInfo(kud).lastModified(), packed); // no course.kud made for the .kcw
         QCOMPARE(Members(kcw).size(), 4);
+    }
+
+    // A save that failed (full disk) leaves its work waiting; when the file opens again the
+    // learner sees that work, and what they make next is what the archive ends up holding.
+    void pendingWorkIsTakenInWhenTheFileOpens() {
+        m_entry = m_media.filePath("pending.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("W0\r\n");
+        QVERIFY(m_data->SaveUserData());
+        m_data->LoadUserData(QString());
+        Work("W1\r\n");
+        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+        QVERIFY(!m_data->SaveUserData());
+        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W1\r\n"));
+        QVERIFY(UserDataModified()); // not in the archive yet
+        Work("W2\r\n");
+        QVERIFY(m_data->SaveUserData());
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W2\r\n"));
+        // Taken in while nothing else changed, it is still packed at the next save.
+        m_data->LoadUserData(QString());
+        Work("W3\r\n");
+        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+        QVERIFY(!m_data->SaveUserData());
+        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        m_data->LoadUserData(QString());
+        QVERIFY(m_data->SaveUserData());
+        QVERIFY(QDir(DataFolder() + "Pending").isEmpty());
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W3\r\n"));
+    }
+
+    // A piece that cannot be written: the save is not a success, the learner hears of it, the
+    // rest is packed, and the previous good copy of the piece is what the archive keeps.
+    void pieceThatFailsToWriteIsNoSuccess_data() {
+        QTest::addColumn<bool>("notesFail");
+        QTest::newRow("sentence list") << false;
+        QTest::newRow("notes") << true;
+    }
+    void pieceThatFailsToWriteIsNoSuccess() {
+        QFETCH(bool, notesFail);
+        m_entry = m_media.filePath(QString("piece-%1.mp3").arg(notesFail));
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("good\r\n");
+        QVERIFY(m_data->SaveUserData());
+        m_data->LoadUserData(QString());
+        SetUserDataModified(!notesFail); // unwritten notes are unsaved work on their own
+        (notesFail ? m_saveNotes : m_writePieces) = [] { return false; };
+        QVERIFY(!m_data->SaveUserData());
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("good\r\n"));
+        QVERIFY(QFileInfo(m_data->ArchiveFor(m_entry)).lastModified().isValid());
+    }
+
+    // A real full data folder (root only): nothing in Temp is truncated, the learner is told
+    // once which file failed, and the work is packed once there is room again.
+    void fullDataFolderLosesNothing() {
+        if (geteuid() != 0) QSKIP("needs root for a tmpfs");
+        QTemporaryDir home;
+        auto disk = Mount::Tmpfs(home.path(), "256k");
+        if (!disk) QSKIP("tmpfs cannot be mounted here");
+        const QByteArray before = qgetenv("KESTROVA_HOME");
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        struct Restore {
+            QByteArray home;
+            ~Restore() { qputenv("KESTROVA_HOME", home); }
+        } restore{before};
+        m_entry = m_media.filePath("full.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("W0\r\n");
+        {
+            QFile filler(home.filePath("filler")); // the disk is full from here on
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) {
+            }
+        }
+        m_writePieces = [this] {
+            const QString path = TempFile("sellist.ist");
+            return CheckWrite(path, WriteWholeFile(path, QByteArray(64 * 1024, 's')));
+        };
+        QVERIFY(!m_data->SaveUserData());
+        QCOMPARE(m_told.filter("sellist.ist").size(), 1);
+        QFile::remove(home.filePath("filler"));
+        m_writePieces = nullptr;
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W0\r\n"));
+        QCOMPARE(Read(TempFile("Info.ini")), m_entry.toUtf8());
+        RemoveFolderContents(home.path(), false);
+    }
+
+    // Work that can be neither packed nor set aside stays in Temp, and goes to its own file
+    // before another file's work is unpacked there (root only: a read-only Pending folder).
+    void workThatCannotBeSetAsideStaysInTemp() {
+        if (geteuid() != 0) QSKIP("needs root for a read-only mount");
+        const QString pending = DataFolder() + "Pending";
+        QDir().mkpath(pending);
+        auto ro = Mount::ReadOnly(pending);
+        if (!ro) QSKIP("cannot mount read-only here");
+        m_entry = m_media.filePath("stuck.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("stuck\r\n");
+        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+        QVERIFY(!m_data->SaveUserData());
+        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("stuck\r\n"));
+        ro.reset();
+        m_entry = m_media.filePath("next.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        QVERIFY(!QFile::exists(TempFile("sellist.ist"))); // not the next file's work
+        QCOMPARE(Members(m_media.filePath("stuck.kud")), (QStringList{"Info.ini", "sellist.ist"}));
+        m_entry = m_media.filePath("stuck.mp3");
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("stuck\r\n"));
+    }
+
+    // A full lesson folder (root only: a small tmpfs): the work goes to the per-user folder
+    // and comes back from there.
+    void fullLessonFolderSavesInTheUserFolder() {
+        if (geteuid() != 0) QSKIP("needs root for a tmpfs");
+        QTemporaryDir lessons;
+        auto disk = Mount::Tmpfs(lessons.path(), "64k");
+        if (!disk) QSKIP("tmpfs cannot be mounted here");
+        m_entry = lessons.filePath("c.mp3");
+        Write(m_entry, "mp3");
+        {
+            QFile filler(lessons.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) {
+            }
+        }
+        m_data->LoadUserData(QString());
+        Work("kept\r\n");
+        QVERIFY(m_data->SaveUserData());
+        QCOMPARE(m_told.size(), 1); // told where it went
+        QVERIFY(!QFile::exists(lessons.filePath("c.kud")));
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("kept\r\n"));
+        RemoveFolderContents(lessons.path(), false);
+    }
+
+    // A piece that keeps failing is told once, with its file; after a good write a new
+    // failure is told again.
+    void failedWriteIsToldOnce() {
+        const QString path = m_media.filePath("piece.dat");
+        const bool results[] = {false, false, true, false, false};
+        const int toldAfter[] = {1, 1, 1, 2, 2};
+        for (size_t i = 0; i < std::size(results); ++i) {
+            QCOMPARE(CheckWrite(path, results[i], "why"), results[i]);
+            QCOMPARE(m_told.size(), toldAfter[i]);
+        }
+        QVERIFY(m_told[0].contains(QDir::toNativeSeparators(path)) && m_told[0].contains("why"));
+        QVERIFY(CheckWrite(path, true));
+    }
+
+    // A data folder that cannot be written is said at start (root only: a read-only mount).
+    void readOnlyDataFolderIsReported() {
+        QVERIFY(m_data->CheckDataFolder());
+        QVERIFY(m_told.isEmpty());
+        if (geteuid() != 0) QSKIP("needs root for a read-only mount");
+        QTemporaryDir home;
+        auto ro = Mount::ReadOnly(home.path());
+        if (!ro) QSKIP("cannot mount read-only here");
+        const QByteArray before = qgetenv("KESTROVA_HOME");
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        const bool writable = m_data->CheckDataFolder();
+        qputenv("KESTROVA_HOME", before);
+        QVERIFY(!writable);
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].contains(QDir::toNativeSeparators(home.path())));
+    }
+
+    // A lesson folder that became read-only: its own .kud is still read, the work goes to the
+    // per-user folder, and when the folder is writable again the newer per-user copy is read.
+    void readOnlyLessonFolderReadsTheNewer() {
+        if (geteuid() != 0) QSKIP("needs root for a read-only mount");
+        QTemporaryDir lessons;
+        m_entry = lessons.filePath("b.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("W0\r\n");
+        QVERIFY(m_data->SaveUserData());
+        {
+            auto ro = Mount::ReadOnly(lessons.path());
+            if (!ro) QSKIP("cannot mount read-only here");
+            m_data->LoadUserData(QString());
+            QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W0\r\n"));
+            Work("W1\r\n");
+            QVERIFY(m_data->SaveUserData());
+            QVERIFY(m_data->ArchiveFor(m_entry).startsWith(DataFolder() + "UserData/b-"));
+        }
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W1\r\n"));
+        Work("W2\r\n");
+        QVERIFY(m_data->SaveUserData());
+        QCOMPARE(m_data->ArchiveFor(m_entry), lessons.filePath("b.kud"));
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W2\r\n"));
+    }
+
+    // An export is a copy: the lesson's own work is still packed beside it afterwards,
+    // whether the export ran or the learner said No to it.
+    void exportLeavesTheOwnWorkUnsaved_data() {
+        QTest::addColumn<bool>("autoSave");
+        QTest::addColumn<QList<bool>>("answers"); // to the save questions, in order
+        QTest::addColumn<bool>("exported");
+        QTest::newRow("saved without asking") << true << QList<bool>{} << true;
+        QTest::newRow("export answered yes") << false << QList<bool>{true, true} << true;
+        QTest::newRow("export answered no") << false << QList<bool>{false, true} << false;
+    }
+    void exportLeavesTheOwnWorkUnsaved() {
+        QFETCH(bool, autoSave);
+        QFETCH(QList<bool>, answers);
+        QFETCH(bool, exported);
+        m_entry = m_media.filePath(QString("export-%1.mp3").arg(QTest::currentDataTag()));
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("mine\r\n");
+        m_settings.AutoSaveCourseware = autoSave;
+        m_ask = [&answers](const QString&) { return !answers.isEmpty() && answers.takeFirst(); };
+        const QString kcw = m_media.filePath(QString("export-%1.kcw").arg(QTest::currentDataTag()));
+        QCOMPARE(m_data->Export(kcw), exported);
+        QCOMPARE(QFile::exists(kcw), exported);
+        QVERIFY(UserDataModified());
+        QVERIFY(m_data->SaveUserData());
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("mine\r\n"));
+    }
+
+    // Unpacking that skips many members tells the learner how many and the first few names,
+    // never the whole list.
+    void manySkippedMembersGiveAShortMessage() {
+        m_entry = m_media.filePath("skipped.mp3");
+        Write(m_entry, "mp3");
+        Write(m_media.filePath("skipped.kud"), "an archive");
+        FakeArchiver("printf '1!2\\r\\n' > \"$4/sellist.ist\"\n"
+                     "seq 1 20000 | sed 's/^/unsafe member name number /' >&2\nexit 2");
+        m_data->LoadUserData(QString());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("1!2\r\n"));
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY2(m_told[0].size() < 1000, qPrintable(QString::number(m_told[0].size())));
+        QVERIFY(m_told[0].contains("20000"));
+        QVERIFY(m_told[0].contains("unsafe member name number 1"));
+    }
+
+    // A failed extraction (any exit but 0 and 2) leaves Temp as it was: nothing half-extracted
+    // in it, and work of this file that was still there stays.
+    void failedExtractionLeavesTempAsItWas_data() {
+        QTest::addColumn<QByteArray>("ending");
+        QTest::addColumn<bool>("leftover");
+        QTest::newRow("exit 1") << QByteArray("exit 1") << false;
+        QTest::newRow("exit 1 over unsaved work") << QByteArray("exit 1") << true;
+        QTest::newRow("exit 3 over unsaved work") << QByteArray("exit 3") << true;
+        QTest::newRow("killed over unsaved work") << QByteArray("kill -9 $$") << true;
+    }
+    void failedExtractionLeavesTempAsItWas() {
+        QFETCH(QByteArray, ending);
+        QFETCH(bool, leftover);
+        m_entry = m_media.filePath("broken.mp3");
+        Write(m_entry, "mp3");
+        Write(m_media.filePath("broken.kud"), "an archive");
+        if (leftover) {
+            Write(TempFile("Info.ini"), m_entry.toUtf8());
+            Write(TempFile("sellist.ist"), "newest\r\n");
+        }
+        FakeArchiver("echo half > \"$4/sellist.ist\"; echo half > \"$4/hardSent.dat\"\n"
+                     "echo 'cannot write a member' >&2\n" +
+                     ending);
+        m_data->LoadUserData(QString());
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told[0].contains("broken.mp3"));
+        QStringList expected{"Info.ini"};
+        if (leftover) expected << "sellist.ist";
+        QCOMPARE(QDir(CUserData::TempFolder()).entryList(QDir::Files), expected);
+        if (leftover) QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("newest\r\n"));
+        QCOMPARE(UserDataModified(), leftover);
     }
 
     void hostileArchiveWritesNothingOutside() {
