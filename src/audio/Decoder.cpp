@@ -418,6 +418,7 @@ private:
 class COpenMptDecoder final : public CDecoder {
 public:
     bool Open(const QByteArray& bytes) {
+        if (bytes.isEmpty()) return false; // no module, and no memcpy from a null buffer
         try {
             std::vector<std::byte> data(size_t(bytes.size()));
             std::memcpy(data.data(), bytes.constData(), data.size());

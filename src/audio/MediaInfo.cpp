@@ -26,10 +26,13 @@ bool CMediaInfo::ReadGeneral(const QString& path, General& out) {
 
 QString CMediaInfo::Report(const QString& path) {
     MediaInfoLib::MediaInfo mi;
-    mi.Option(ToMi("Complete"), ToMi("1"));
-    if (mi.Open(ToMi(path)) == 0) return QString();
+    // An empty value asks for the basic report the learner reads; "1" would give the full
+    // technical one, every internal field included.
+    mi.Option(ToMi("Complete"), ToMi(""));
+    const bool opened = mi.Open(ToMi(path)) != 0;
+    // Whatever the library says, also about a file it could not make sense of.
     const QString report = FromMi(mi.Inform());
-    mi.Close();
+    if (opened) mi.Close();
     return report;
 }
 

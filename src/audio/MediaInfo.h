@@ -1,5 +1,5 @@
 // The media-information library behind one small class: the general fields the playlist
-// shows (title, performer, bit rate) and the full text report. Thread-safe per call.
+// shows (title, performer, bit rate) and the text report. Thread-safe per call.
 #pragma once
 
 #include <QString>
@@ -15,7 +15,9 @@ public:
     };
     // False when the library cannot open the file.
     static bool ReadGeneral(const QString& path, General& out);
-    // The full report with the "Complete" option; empty when the file cannot be opened.
+    // The library's basic report (the "Complete" option empty), as the library gives it
+    // also for a file it cannot make sense of; empty only when it says nothing at all (a
+    // file that cannot be opened).
     static QString Report(const QString& path);
 };
 

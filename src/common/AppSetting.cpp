@@ -17,13 +17,13 @@ const std::vector<S::Key> kLoadOrder = {
     {"UserGUI", "AlwaysTop", T::Flag, &S::AlwaysTop, 0, nullptr},
     {"UserGUI", "MinimizeToTray", T::Flag, &S::MinimizeToTray, 0, nullptr},
     {"UserGUI", "CloseToTray", T::Flag, &S::CloseToTray, 0, nullptr},
-    {"UserGUI", "MUSplitHigh", T::Int, &S::MUSplitHigh, 150, nullptr},
-    {"UserGUI", "MLSplitWidth", T::Int, &S::MLSplitWidth, 150, nullptr},
-    {"UserGUI", "DDSplitHigh", T::Int, &S::DDSplitHigh, 200, nullptr},
-    {"UserGUI", "MiniTop", T::Int, &S::MiniTop, 200, nullptr},
-    {"UserGUI", "MiniLeft", T::Int, &S::MiniLeft, 200, nullptr},
-    {"UserGUI", "NoteHigh", T::Int, &S::NoteHigh, 300, nullptr},
-    {"UserGUI", "NoteWidth", T::Int, &S::NoteWidth, 500, nullptr},
+    {"UserGUI", "MUSplitHigh", T::Int, &S::MUSplitHigh, 150, nullptr, 0, 100000},
+    {"UserGUI", "MLSplitWidth", T::Int, &S::MLSplitWidth, 150, nullptr, 0, 100000},
+    {"UserGUI", "DDSplitHigh", T::Int, &S::DDSplitHigh, 200, nullptr, 0, 100000},
+    {"UserGUI", "MiniTop", T::Int, &S::MiniTop, 200, nullptr, -100000, 100000},
+    {"UserGUI", "MiniLeft", T::Int, &S::MiniLeft, 200, nullptr, -100000, 100000},
+    {"UserGUI", "NoteHigh", T::Int, &S::NoteHigh, 300, nullptr, 0, 100000},
+    {"UserGUI", "NoteWidth", T::Int, &S::NoteWidth, 500, nullptr, 0, 100000},
     {"UserGUI", "ShowTrayIco", T::Flag, &S::ShowTrayIco, 0, nullptr},
 
     {"Dictation", "IgnoreCase", T::IntFlag, &S::IgnoreCase, 0, nullptr},
@@ -33,21 +33,21 @@ const std::vector<S::Key> kLoadOrder = {
     {"Dictation", "FreeSwitchList", T::IntFlag, &S::FreeSwitchList, 0, nullptr},
     {"Dictation", "RightSound", T::IntFlag, &S::RightSound, 0, nullptr},
     {"Dictation", "ErrorSound", T::IntFlag, &S::ErrorSound, 1, nullptr},
-    {"Dictation", "AutoSave", T::Int, &S::AutoSave, 0, nullptr},
+    {"Dictation", "AutoSave", T::Int, &S::AutoSave, 0, nullptr, 0, 1440},
     {"Dictation", "RedoError", T::Flag, &S::RedoError, 1, nullptr},
     {"Dictation", "AutoSaveCourseware", T::Flag, &S::AutoSaveCourseware, 1, nullptr},
-    {"Dictation", "ToHardSent", T::Int, &S::ToHardSent, 10, nullptr},
+    {"Dictation", "ToHardSent", T::Int, &S::ToHardSent, 10, nullptr, 1, 99},
 
-    {"State", "Volume", T::Int, &S::Volume, 50, nullptr},
+    {"State", "Volume", T::Int, &S::Volume, 50, nullptr, 0, 100},
     {"State", "Mute", T::Flag, &S::Mute, 0, nullptr},
-    {"State", "Order", T::Int, &S::Order, 0, nullptr},
-    {"State", "PlaylistIndex", T::Int, &S::PlaylistIndex, 0, nullptr},
-    {"State", "EqPreset", T::Int, &S::EqPreset, 1, nullptr},
-    {"State", "Tempo", T::Int, &S::Tempo, 0, nullptr},
-    {"State", "Pitch", T::Int, &S::Pitch, 0, nullptr},
-    {"State", "Reverb", T::Int, &S::Reverb, 0, nullptr},
-    {"State", "CurrentPanel", T::Int, &S::CurrentPanel, 1, nullptr},
-    {"State", "WhenRecordFinished", T::Int, &S::WhenRecordFinished, 1, nullptr},
+    {"State", "Order", T::Int, &S::Order, 0, nullptr, 0, 3},
+    {"State", "PlaylistIndex", T::Int, &S::PlaylistIndex, 0, nullptr, 0, INT_MAX},
+    {"State", "EqPreset", T::Int, &S::EqPreset, 1, nullptr, 0, 2},
+    {"State", "Tempo", T::Int, &S::Tempo, 0, nullptr, -60, 60},
+    {"State", "Pitch", T::Int, &S::Pitch, 0, nullptr, -15, 15},
+    {"State", "Reverb", T::Int, &S::Reverb, 0, nullptr, 0, 20},
+    {"State", "CurrentPanel", T::Int, &S::CurrentPanel, 1, nullptr, 0, 3},
+    {"State", "WhenRecordFinished", T::Int, &S::WhenRecordFinished, 1, nullptr, 0, 2},
     {"State", "bAlarm1", T::Flag, &S::bAlarm1, 0, nullptr},
     {"State", "bAlarm2", T::Flag, &S::bAlarm2, 0, nullptr},
     {"State", "bAlarm3", T::Flag, &S::bAlarm3, 0, nullptr},
@@ -58,21 +58,21 @@ const std::vector<S::Key> kLoadOrder = {
     {"State", "strAlarmTxt2", T::Text, &S::strAlarmTxt2, 0, "定时器2"},
     {"State", "strAlarmTxt3", T::Text, &S::strAlarmTxt3, 0, "定时器3"},
 
-    {"Repeat", "RepeatAmount", T::Int, &S::RepeatAmount, 2, nullptr},
+    {"Repeat", "RepeatAmount", T::Int, &S::RepeatAmount, 2, nullptr, 1, 20},
     {"Repeat", "AudioPrompt", T::Flag, &S::AudioPrompt, 0, nullptr},
     {"Repeat", "PauseFinish", T::Flag, &S::PauseFinish, 0, nullptr},
-    {"Repeat", "PauseFinishIndex", T::Int, &S::PauseFinishIndex, 0, nullptr},
+    {"Repeat", "PauseFinishIndex", T::Int, &S::PauseFinishIndex, 0, nullptr, 0, 6},
     {"Repeat", "FinishAudio", T::Text, &S::FinishAudio, 0, ""},
-    {"Repeat", "MoveStep", T::Int, &S::MoveStep, 100, nullptr},
+    {"Repeat", "MoveStep", T::Int, &S::MoveStep, 100, nullptr, 1, 6000},
     {"Repeat", "CancelRepeat", T::Flag, &S::CancelRepeat, 0, nullptr},
-    {"Repeat", "SentInterval", T::Int, &S::SentInterval, 5, nullptr},
+    {"Repeat", "SentInterval", T::Int, &S::SentInterval, 5, nullptr, 0, 60},
 
-    {"SplitAudio", "SentenceDist", T::Int, &S::SentenceDist, 28, nullptr},
-    {"SplitAudio", "BackgroundNoise", T::Int, &S::BackgroundNoise, 980, nullptr},
+    {"SplitAudio", "SentenceDist", T::Int, &S::SentenceDist, 28, nullptr, 0, 100},
+    {"SplitAudio", "BackgroundNoise", T::Int, &S::BackgroundNoise, 980, nullptr, 0, 2000},
     {"SplitAudio", "UseSplit", T::Flag, &S::UseSplit, 1, nullptr},
-    {"SplitAudio", "AudioLength", T::Int, &S::AudioLength, 200, nullptr},
+    {"SplitAudio", "AudioLength", T::Int, &S::AudioLength, 200, nullptr, 0, INT_MAX},
     {"SplitAudio", "UseTpan", T::Flag, &S::UseTpan, 0, nullptr},
-    {"SplitAudio", "SplitScheme", T::Int, &S::SplitScheme, 0, nullptr},
+    {"SplitAudio", "SplitScheme", T::Int, &S::SplitScheme, 0, nullptr, 0, 999},
 };
 // clang-format on
 
@@ -122,7 +122,8 @@ void CAppSetting::Load() {
                     this->*member =
                         m_profile.GetString(section, name, QString::fromUtf8(key.textDefault));
                 } else {
-                    const int value = m_profile.GetInt(section, name, key.intDefault);
+                    int value = m_profile.GetInt(section, name, key.intDefault);
+                    if (value < key.low || value > key.high) value = key.intDefault;
                     if constexpr (std::is_same_v<M, bool>)
                         this->*member = value != 0;
                     else

@@ -8,6 +8,7 @@
 #include "IniFile.h"
 
 #include <QString>
+#include <climits>
 #include <variant>
 #include <vector>
 
@@ -24,7 +25,8 @@ public:
     void SetProfile(const QString& path) { m_profilePath = path; }
     const QString& ProfilePath() const { return m_profilePath; }
 
-    // Reads every key with its default (missing file or key: the default).
+    // Reads every key with its default (missing file or key, or a number outside its key's
+    // range: the default).
     void Load();
     // Writes every key, section by section, into the profile, keeping what else it holds.
     // A profile that cannot be written fails silently. Called by the destructor.
@@ -44,6 +46,10 @@ public:
         Field field;
         int intDefault;
         const char* textDefault;
+        // The values a number may take; a profile value outside them reads as the default,
+        // so that no index or count taken from a hand-edited or damaged profile can go wrong.
+        int low = INT_MIN;
+        int high = INT_MAX;
     };
     // Keys in load order, and in the order they are stored.
     static const std::vector<Key>& LoadOrder();

@@ -1,6 +1,7 @@
 #include "Lrc.h"
 
 #include "common/StdioFileEx.h"
+#include "common/TextDecode.h"
 #include "common/Util.h"
 
 #include <QFile>
@@ -56,60 +57,74 @@ bool CLrc::ParseTime(QStringView tag, std::uint32_t& cs) {
     return true;
 }
 
-void CLrc::LoadText(const QString& source) {
-    // Break lines before every tag that follows words: "[a]x[b]y" is two lines.
-    QString text;
-    text.reserve(source.size() + source.size() / 8);
-    for (qsizetype i = 0; i < source.size(); ++i) {
-        const QChar c = source[i];
-        if (c == '[' && i > 0 && source[i - 1] != ']' && source[i - 1] != '\n' &&
-            source[i - 1] != '\r')
-            text += QStringLiteral("\r\n");
-        text += c;
-    }
-    struct Pending {
-        std::uint32_t time;
-        QString text;
-    };
-    std::vector<Pending> lines;
+void CLrc::LoadText(const QString& source, std::uint32_t mediaLengthCs) {
+    // One pass over the text, lines as views into it: nothing is copied but the words of
+    // lines that carry a time, so a file of nothing but brackets costs no more than a real
+    // one of the same size.
+    std::vector<std::unique_ptr<TLrcRecord>> fresh;
     int offsetMs = 0;
-    for (const QString& line : CStdioFileEx::SplitLines(text)) {
-        if (line.isEmpty()) continue;
-        std::vector<std::uint32_t> times;
+    auto scanLine = [&](QStringView line) {
+        if (line.isEmpty()) return;
+        std::uint32_t times[kMaxTagsPerLine];
+        int count = 0;
         qsizetype search = 0, textStart = -1;
-        while (int(times.size()) < kMaxTagsPerLine) {
-            const qsizetype open = line.indexOf('[', search);
+        while (count < kMaxTagsPerLine) {
+            const qsizetype open = line.indexOf(u'[', search);
             if (open < 0) break;
-            const qsizetype close = line.indexOf(']', open + 1);
+            const qsizetype close = line.indexOf(u']', open + 1);
             if (close < 0) break;
             search = close + 1;
-            const QStringView tag = QStringView(line).mid(open + 1, close - open - 1);
+            const QStringView tag = line.mid(open + 1, close - open - 1);
             std::uint32_t cs = 0;
             int ms = 0;
             if (ParseTime(tag, cs)) {
-                times.push_back(cs);
+                times[count++] = cs;
                 textStart = close + 1;
             } else if (ParseOffset(tag, ms)) {
                 offsetMs = ms;
             }
         }
-        if (times.empty()) continue;
-        const QString words = line.mid(textStart);
-        for (std::uint32_t t : times)
-            lines.push_back({t, words});
+        if (count == 0) return;
+        const QString words = line.mid(textStart).toString(); // shared by the line's records
+        for (int i = 0; i < count; ++i) {
+            auto record = std::make_unique<TLrcRecord>();
+            record->time = times[i];
+            record->text = words;
+            fresh.push_back(std::move(record));
+        }
+    };
+    // Lines end at CR and LF, and before every tag that follows words: "[a]x[b]y" is two
+    // lines, "[a][b]x" one line with two tags.
+    const qsizetype n = source.size();
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = source[i];
+        if (c == '\r' || c == '\n') {
+            scanLine(QStringView(source).mid(lineStart, i - lineStart));
+            lineStart = i + 1;
+        } else if (c == '[' && i > lineStart && source[i - 1] != ']') {
+            scanLine(QStringView(source).mid(lineStart, i - lineStart));
+            lineStart = i;
+        }
     }
-    // A positive offset shows every line earlier, as players do; never before 0. The lines
-    // are sorted once (a later line of an equal time first) and merged in front of records
-    // of equal times already held: inserting one by one is quadratic on unsorted files.
-    std::vector<std::unique_ptr<TLrcRecord>> fresh;
-    fresh.reserve(lines.size());
-    for (size_t i = lines.size(); i-- > 0;) {
-        const std::int64_t shifted = std::int64_t(lines[i].time) - offsetMs / 10;
-        auto record = std::make_unique<TLrcRecord>();
+    scanLine(QStringView(source).mid(lineStart));
+
+    // A positive offset shows every line earlier, as players do; never before 0. An offset
+    // beyond a day is a broken tag and counts for nothing; any other moves the lines at most
+    // by the media's length, so that no line lands hours after the end.
+    if (offsetMs > kMaxOffsetMs || offsetMs < -kMaxOffsetMs) offsetMs = 0;
+    if (mediaLengthCs > 0) {
+        const std::int64_t bound = std::int64_t(mediaLengthCs) * 10;
+        offsetMs = int(std::clamp<std::int64_t>(offsetMs, -bound, bound));
+    }
+    for (auto& record : fresh) {
+        const std::int64_t shifted = std::int64_t(record->time) - offsetMs / 10;
         record->time = std::uint32_t(std::clamp<std::int64_t>(shifted, 0, UINT32_MAX));
-        record->text = std::move(lines[i].text);
-        fresh.push_back(std::move(record));
     }
+    // The lines are sorted once (a later line of an equal time first) and merged in front of
+    // records of equal times already held: inserting one by one is quadratic on unsorted
+    // files.
+    std::reverse(fresh.begin(), fresh.end());
     auto byTime = [](const auto& a, const auto& b) { return a->time < b->time; };
     std::stable_sort(fresh.begin(), fresh.end(), byTime);
     std::vector<std::unique_ptr<TLrcRecord>> merged;
@@ -120,12 +135,36 @@ void CLrc::LoadText(const QString& source) {
     m_records = std::move(merged);
 }
 
-bool CLrc::Load(const QString& path) {
+bool CLrc::Load(const QString& path, std::uint32_t mediaLengthCs) {
+    m_error = LoadError::Unreadable;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 1) return false;
-    QString text;
-    if (!CStdioFileEx::ReadText(path, text)) return false;
-    LoadText(text);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    // The size is checked before anything is read, and the read itself stops past the bound
+    // (a file may grow, or report no size at all).
+    if (file.size() > kMaxFileBytes) {
+        m_error = LoadError::TooLarge;
+        return false;
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(file.size()));
+    char chunk[1 << 16];
+    qint64 n = 0;
+    while (bytes.size() <= kMaxFileBytes && (n = file.read(chunk, sizeof chunk)) > 0)
+        bytes.append(chunk, qsizetype(n));
+    if (n < 0) return false;
+    if (bytes.size() > kMaxFileBytes) {
+        m_error = LoadError::TooLarge;
+        return false;
+    }
+    if (bytes.isEmpty()) {
+        m_error = LoadError::Empty;
+        return false;
+    }
+    file.close();
+    const QString text = DecodeText(bytes);
+    bytes = QByteArray();
+    LoadText(text, mediaLengthCs);
+    m_error = LoadError::None;
     return true;
 }
 
@@ -159,8 +198,7 @@ QString LrcPathFor(const QString& mediaPath) {
     if (dot < 0 || dot < slash) return mediaPath + ".lrc";
     const QString ext = mediaPath.mid(dot);
     if (ext.compare(".lrc", Qt::CaseInsensitive) == 0) return mediaPath;
-    QString path = mediaPath;
-    return path.replace(ext, ".lrc");
+    return mediaPath.left(dot) + QStringLiteral(".lrc");
 }
 
 bool WriteLrc(const QString& path, const std::vector<std::pair<std::uint32_t, QString>>& lines) {

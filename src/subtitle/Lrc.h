@@ -26,12 +26,21 @@ using LrcItems = std::vector<LRC_ITEM>;
 class CLrc {
 public:
     static constexpr int kMaxTagsPerLine = 20;
+    // No real subtitle file comes near this; a larger one is refused unread.
+    static constexpr qint64 kMaxFileBytes = qint64(16) << 20;
+    // An offset tag further than this is no offset but a broken file, and is ignored.
+    static constexpr int kMaxOffsetMs = 24 * 60 * 60 * 1000;
 
-    // Reads a file into the records (records held stay). False when the file cannot be read
-    // or is empty; true otherwise, also when no line had a time tag.
-    bool Load(const QString& path);
+    enum class LoadError { None, Unreadable, Empty, TooLarge };
+
+    // Reads a file into the records (records held stay). False when the file cannot be read,
+    // is empty or is larger than kMaxFileBytes (Error() tells which); true otherwise, also
+    // when no line had a time tag. `mediaLengthCs`, when known (not 0), bounds the file's
+    // offset tag. Time and memory are linear in the file's size whatever it holds.
+    bool Load(const QString& path, std::uint32_t mediaLengthCs = 0);
     // The same over text already decoded.
-    void LoadText(const QString& text);
+    void LoadText(const QString& text, std::uint32_t mediaLengthCs = 0);
+    LoadError Error() const { return m_error; }
     void Clear();
     // Text of the last record at or before `time`; moves the current index there. Empty,
     // index unchanged, when no record qualifies.
@@ -49,9 +58,11 @@ public:
 private:
     std::vector<std::unique_ptr<TLrcRecord>> m_records;
     int m_current = 0;
+    LoadError m_error = LoadError::None;
 };
 
-// The media path with every occurrence of its extension replaced by ".lrc".
+// The media path with its file name's extension replaced by ".lrc" (added when it has none);
+// the folders on the way keep their names, dots and all.
 QString LrcPathFor(const QString& mediaPath);
 // One "[time text]text" line per item, CR LF ends, UTF-8. False when it cannot be written.
 bool WriteLrc(const QString& path, const std::vector<std::pair<std::uint32_t, QString>>& lines);

@@ -88,16 +88,20 @@ bool CLrcView::LoadLrc(const QString& path) {
     const QString unpacked = DataFolder() + "Temp/audio.lrc";
     m_path = QFile::exists(unpacked) ? unpacked : LrcPathFor(path);
     m_lrc.Clear();
-    if (m_lrc.Load(m_path)) {
-        const int length = m_hooks.lengthMs ? m_hooks.lengthMs() : 0;
-        m_items = m_lrc.Items(std::uint32_t(std::max(length, 0) / 10));
+    const int length = m_hooks.lengthMs ? m_hooks.lengthMs() : 0;
+    const std::uint32_t lengthCs = std::uint32_t(std::max(length, 0) / 10);
+    if (m_lrc.Load(m_path, lengthCs)) {
+        m_items = m_lrc.Items(lengthCs);
         if (m_hooks.loaded) m_hooks.loaded(m_items);
         StartTimer();
         m_status = QString::fromUtf8("(加载成功)");
         UpdateHeader();
         return true;
     }
-    m_status = QString::fromUtf8("(加载失败)");
+    // A file far larger than any subtitle file is not read at all; the learner is told why.
+    m_status = m_lrc.Error() == CLrc::LoadError::TooLarge
+                   ? QString::fromUtf8("(加载失败：字幕文件超过16MB)")
+                   : QString::fromUtf8("(加载失败)");
     UpdateHeader();
     m_box->clear();
     m_items.clear();

@@ -98,7 +98,8 @@ void CMainSiderPanel::SyncFromSettings() {
     for (int i = 0; i < 7; ++i)
         if (kCounts[i] == m_settings.RepeatAmount) count = i;
     m_count->setCurrentIndex(count);
-    m_pause->setCurrentIndex(m_settings.PauseFinish ? std::clamp(m_settings.PauseFinishIndex + 1, 1, 7) : 0);
+    m_pause->setCurrentIndex(
+        m_settings.PauseFinish ? std::clamp(m_settings.PauseFinishIndex, 0, 6) + 1 : 0);
 }
 
 QUrl CMainSiderPanel::DictionaryUrl(const QString& word) {

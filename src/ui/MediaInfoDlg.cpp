@@ -3,6 +3,7 @@
 #include "audio/MediaInfo.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -25,7 +26,11 @@ CMediaInfoDlg::CMediaInfoDlg(const QString& report, QWidget* parent) : QDialog(p
 }
 
 QString CMediaInfoDlg::ReportFor(const QString& path) {
-    return CMediaInfo::Report(path);
+    // The library's report as it stands; it says nothing at all only about a file it cannot
+    // open, and the learner is told that rather than shown an empty box.
+    const QString report = CMediaInfo::Report(path);
+    if (!report.trimmed().isEmpty()) return report;
+    return QString::fromUtf8("无法读取文件“%1”。").arg(QDir::toNativeSeparators(path));
 }
 
 QString CMediaInfoDlg::Text() const {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# kestrova-cli split: the sentence lines of a lesson, an LRC skeleton, and the error path.
+# kestrova-cli split: the sentence lines of a lesson, an LRC skeleton, and the error path;
+# kestrova-cli lrc: offsets within bounds, and a file too large to be subtitles refused.
 set -u
 cli=$1
 media=$2
@@ -22,6 +23,18 @@ check "a large gap leaves one sentence" "$(printf '%s\n' "$out" | wc -l)" 1
 check "not audio exits 1" "$rc" 1
 err=$("$cli" split "$media/text.mp3" 2>&1 >/dev/null)
 check "one error line" "$(printf '%s\n' "$err" | wc -l)" 1
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+printf '[offset:-999999999]\n[00:01.00]a\n' > "$tmp/far.lrc"
+check "an offset of hours is ignored" "$("$cli" lrc "$tmp/far.lrc")" "$(printf '100\t100\ta')"
+printf '[offset:-600000]\n[00:01.00]a\n' > "$tmp/late.lrc"
+check "an offset stays within the media" "$("$cli" lrc --length 3000 "$tmp/late.lrc")" \
+  "$(printf '3100\t3000\ta')"
+head -c $((16 * 1024 * 1024 + 1)) /dev/zero | tr '\0' '[' > "$tmp/huge.lrc"
+err=$("$cli" lrc "$tmp/huge.lrc" 2>&1 >/dev/null); rc=$?
+check "a file over 16 MB exits 1" "$rc" 1
+check "and says why" "$(printf '%s\n' "$err" | grep -c 'larger than 16 MB')" 1
 
 [ $fail -eq 0 ] && echo "cli: all checks passed"
 exit $fail

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <climits>
 
 using namespace kestrova;
 
@@ -191,6 +192,65 @@ private Q_SLOTS:
         QCOMPARE(s.Profile().GetString("UserGUI", "WindowPos", ""),
                  QString("0,1,-1,-1,-1,-1,10,10,500,400"));
         QCOMPARE(s.Profile().GetString("DockState-Bar0", "Visible", ""), QString("1"));
+    }
+
+    // Every integer key with the values probing found harmful: each loads within its range
+    // (a value outside it as the default), so no index or count taken from it can go wrong.
+    void settingsIntegersStayInRange_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("value");
+        for (const auto& key : CAppSetting::LoadOrder()) {
+            if (key.type != CAppSetting::Type::Int && key.type != CAppSetting::Type::IntFlag)
+                continue;
+            for (int value : {INT_MAX, INT_MIN, -1})
+                QTest::addRow("%s=%d", key.name, value) << key.section << key.name << value;
+        }
+    }
+    void settingsIntegersStayInRange() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(int, value);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kestrova.ini");
+        WriteAll(path, QStringLiteral("[%1]\r\n%2=%3\r\n").arg(section, key).arg(value).toUtf8());
+        CAppSetting s;
+        s.SetProfile(path);
+        s.Load();
+        s.DisableStoreOnExit();
+        for (const auto& k : CAppSetting::LoadOrder()) {
+            if (key != k.name) continue;
+            const int loaded = s.*std::get<int CAppSetting::*>(k.field);
+            QVERIFY2(loaded >= k.low && loaded <= k.high, qPrintable(QString::number(loaded)));
+            QCOMPARE(loaded, value >= k.low && value <= k.high ? value : k.intDefault);
+        }
+    }
+    // The ranges hold every value the program itself stores.
+    void settingsRangesKeepEveryChoiceOfTheProgram() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Kestrova.ini");
+        WriteAll(path, "[State]\r\nVolume=100\r\nOrder=3\r\nTempo=-60\r\nPitch=15\r\n"
+                       "CurrentPanel=0\r\n[Repeat]\r\nRepeatAmount=20\r\nPauseFinishIndex=6\r\n"
+                       "MoveStep=2000\r\nSentInterval=60\r\n[Dictation]\r\nToHardSent=99\r\n"
+                       "[SplitAudio]\r\nBackgroundNoise=2000\r\nSentenceDist=0\r\n"
+                       "AudioLength=36000\r\n");
+        CAppSetting s;
+        s.SetProfile(path);
+        s.Load();
+        s.DisableStoreOnExit();
+        QCOMPARE(s.Volume, 100);
+        QCOMPARE(s.Order, 3);
+        QCOMPARE(s.Tempo, -60);
+        QCOMPARE(s.Pitch, 15);
+        QCOMPARE(s.CurrentPanel, 0);
+        QCOMPARE(s.RepeatAmount, 20);
+        QCOMPARE(s.PauseFinishIndex, 6);
+        QCOMPARE(s.MoveStep, 2000);
+        QCOMPARE(s.SentInterval, 60);
+        QCOMPARE(s.ToHardSent, 99);
+        QCOMPARE(s.BackgroundNoise, 2000);
+        QCOMPARE(s.SentenceDist, 0);
+        QCOMPARE(s.AudioLength, 36000);
     }
 
     void settingsUnwritableProfileFailsSilently() {

@@ -12,6 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList lines = kestrova::CStdioFileEx::SplitLines(text);
     kestrova::CLrc lrc;
     lrc.LoadText(text);
+    // Again, with a media length that bounds any offset tag (records held stay).
+    lrc.LoadText(text, std::uint32_t(size) * 7u);
     const auto items = lrc.Items(360000);
     for (std::uint32_t t : {0u, 100u, 6000u, 360000u})
         lrc.GetLineAt(t);

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <atomic>
 
 using namespace kestrova;
 
@@ -31,6 +32,47 @@ void Write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     f.write(bytes);
+}
+
+// The heap in use while a piece of code runs, highest point over the start, through the
+// address sanitizer's allocation hooks (the test build has it; other builds skip).
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" {
+int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                              void (*)(const volatile void*));
+size_t __sanitizer_get_allocated_size(const volatile void*);
+}
+std::atomic<bool> g_tracking{false};
+std::atomic<long long> g_live{0};
+std::atomic<long long> g_peak{0};
+void OnMalloc(const volatile void*, size_t size) {
+    if (!g_tracking) return;
+    const long long live = g_live += (long long)size;
+    long long peak = g_peak;
+    while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {
+    }
+}
+void OnFree(const volatile void* p) {
+    if (g_tracking) g_live -= (long long)__sanitizer_get_allocated_size(p);
+}
+constexpr bool kCanMeasureHeap = true;
+#else
+constexpr bool kCanMeasureHeap = false;
+#endif
+template <typename F> long long PeakHeap(F&& work) {
+#if defined(__SANITIZE_ADDRESS__)
+    static const int installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree);
+    Q_UNUSED(installed);
+    g_live = 0;
+    g_peak = 0;
+    g_tracking = true;
+    work();
+    g_tracking = false;
+    return g_peak;
+#else
+    work();
+    return 0;
+#endif
 }
 } // namespace
 
@@ -81,6 +123,42 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QString, records);
         QCOMPARE(Records(Read(text)), records);
+    }
+
+    // An offset tag moves the lines at most by the media's length; one beyond a day is a
+    // broken tag and moves nothing.
+    void offsetsAreBounded_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<uint>("lengthCs");
+        QTest::addColumn<QString>("records");
+        QTest::newRow("hours later: ignored")
+            << "[offset:-999999999]\n[00:01.00]a" << 0u << "100 a";
+        QTest::newRow("hours earlier: ignored")
+            << "[offset:+999999999]\n[00:01.00]a" << 3000u << "100 a";
+        QTest::newRow("just over a day: ignored")
+            << "[offset:-86400001]\n[00:01.00]a" << 0u << "100 a";
+        QTest::newRow("later, clamped to the length")
+            << "[offset:-600000]\n[00:01.00]a" << 3000u << "3100 a";
+        QTest::newRow("earlier, clamped to the length")
+            << "[offset:+600000]\n[20:00.00]a" << 3000u << "117000 a";
+        QTest::newRow("within the length: as written")
+            << "[offset:-250]\n[00:01.00]a" << 3000u << "125 a";
+        QTest::newRow("length unknown: a day at most")
+            << "[offset:-600000]\n[00:01.00]a" << 0u << "60100 a";
+    }
+    void offsetsAreBounded() {
+        QFETCH(QString, text);
+        QFETCH(uint, lengthCs);
+        QFETCH(QString, records);
+        CLrc lrc;
+        lrc.LoadText(text, lengthCs);
+        QCOMPARE(Records(lrc), records);
+        // The file reader applies the same bound.
+        const QString path = m_dir.filePath("offset.lrc");
+        Write(path, text.toUtf8());
+        CLrc file;
+        QVERIFY(file.Load(path, lengthCs));
+        QCOMPARE(Records(file), records);
     }
 
     void twentyTagsAtMost() {
@@ -139,9 +217,15 @@ private Q_SLOTS:
     }
 
     void pathsAndWriter() {
-        QCOMPARE(LrcPathFor("/a.mp3/b.mp3"), QString("/a.lrc/b.lrc"));
-        QCOMPARE(LrcPathFor("/x/lesson.LRC"), QString("/x/lesson.LRC"));
-        QCOMPARE(LrcPathFor("/x.d/lesson"), QString("/x.d/lesson.lrc"));
+        // Only the file name's own extension changes: folders named like the file keep
+        // their names, so an LRC is never written into a sibling folder.
+        const std::pair<QString, QString> paths[] = {
+            {"/a.mp3/b.mp3", "/a.mp3/b.lrc"},           {"D:\\a.mp3\\b.mp3", "D:\\a.mp3\\b.lrc"},
+            {"/x/lesson.mp3.mp3", "/x/lesson.mp3.lrc"}, {"/x/lesson.LRC", "/x/lesson.LRC"},
+            {"/x.d/lesson", "/x.d/lesson.lrc"},
+        };
+        for (const auto& [media, lrc] : paths)
+            QCOMPARE(LrcPathFor(media), lrc);
         const QString path = m_dir.filePath(QString::fromUtf8("课文 1.lrc"));
         QVERIFY(
             WriteLrc(path, {{1, "First line"}, {6005, QString::fromUtf8("第二句")}, {720000, ""}}));
@@ -240,6 +324,72 @@ private Q_SLOTS:
         QVERIFY(view.GetText(0, text));
         QCOMPARE(text, QString("from courseware"));
         QFile::remove(DataFolder() + "Temp/audio.lrc");
+    }
+
+    // Whatever a file holds, reading it needs a small multiple of its size: no line list,
+    // no copy of the text per bracket. (The old reader needed about 60 times the size of a
+    // file of brackets.)
+    void readingMemoryIsBoundedByTheFileSize_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records");
+        const int size = 2 << 20;
+        QTest::newRow("opening brackets") << QByteArray(size, '[') << 0;
+        QTest::newRow("closing brackets") << QByteArray(size, ']') << 0;
+        QTest::newRow("empty tags") << QByteArray("[]").repeated(size / 2) << 0;
+        QTest::newRow("bracket pairs reversed") << QByteArray("][").repeated(size / 2) << 0;
+        QTest::newRow("line breaks") << QByteArray(size, '\n') << 0;
+        QTest::newRow("words and brackets") << QByteArray("a[").repeated(size / 2) << 0;
+        QTest::newRow("one line of tags") << QByteArray("[0:00]").repeated(size / 6) << 20;
+        QTest::newRow("a tag per line") << QByteArray("[0:00]\n").repeated(size / 7) << size / 7;
+        QTest::newRow("unclosed tag") << "[" + QByteArray(size, '0') << 0;
+    }
+    void readingMemoryIsBoundedByTheFileSize() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        const QString path = m_dir.filePath("hostile.lrc");
+        Write(path, bytes);
+        CLrc lrc;
+        const long long peak = PeakHeap([&] { QVERIFY(lrc.Load(path)); });
+        QCOMPARE(int(lrc.Records().size()), records);
+        if (!kCanMeasureHeap) QSKIP("heap use is measured in the sanitizer build");
+        QVERIFY(peak >= bytes.size()); // the decoded text at least: the count is live
+        QVERIFY2(
+            peak < 16 * bytes.size(),
+            qPrintable(
+                QStringLiteral("%1 bytes of heap for a file of %2").arg(peak).arg(bytes.size())));
+    }
+
+    // A file larger than any subtitle file is refused unread, and the view says why.
+    void oversizedFileIsRefused() {
+        const QString media = m_dir.filePath("big.mp3");
+        const QString path = m_dir.filePath("big.lrc");
+        QByteArray bytes = "[00:01.00]a\n" + QByteArray(int(CLrc::kMaxFileBytes) - 12, ' ');
+        QCOMPARE(bytes.size(), qsizetype(CLrc::kMaxFileBytes));
+        Write(path, bytes);
+        CLrc lrc;
+        QVERIFY(lrc.Load(path)); // at the bound: read
+        QCOMPARE(lrc.Error(), CLrc::LoadError::None);
+        QCOMPARE(int(lrc.Records().size()), 1);
+        bytes += ' ';
+        Write(path, bytes);
+        lrc.Clear();
+        QVERIFY(!lrc.Load(path));
+        QCOMPARE(lrc.Error(), CLrc::LoadError::TooLarge);
+        QVERIFY(lrc.Records().empty());
+
+        CLrcView view{QString()};
+        bool failed = false;
+        CLrcView::Hooks hooks;
+        hooks.lengthMs = [] { return 5000; };
+        hooks.failed = [&] { failed = true; };
+        view.SetHooks(hooks);
+        QVERIFY(!view.LoadLrc(media));
+        QVERIFY(failed);
+        QVERIFY(!view.HasLines());
+        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败：字幕文件超过16MB)"));
+        QFile::remove(path);
+        QVERIFY(!view.LoadLrc(media));
+        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败)"));
     }
 
     void hugeAndBinaryFilesDoNotHang() {

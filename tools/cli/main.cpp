@@ -1,6 +1,6 @@
 // kestrova-cli: headless access to the program's own code.
 //   kestrova-cli split [--noise N] [--gap N] [--format lrc] FILE
-//   kestrova-cli lrc [--length CS] FILE
+//   kestrova-cli lrc [--length CS] FILE     (CS: the media's length, which bounds the offset)
 //   kestrova-cli check [--case] [--spaces] [--punc] [--abbr] REFERENCE ANSWER
 #include "common/Util.h"
 #include "dictation/AnswerCheck.h"
@@ -42,8 +42,12 @@ int Lrc(const QStringList& args) {
     }
     if (file.isEmpty()) return Usage();
     CLrc lrc;
-    if (!lrc.Load(file)) {
-        std::fprintf(stderr, "kestrova-cli: %s: cannot be read\n", qPrintable(file));
+    if (!lrc.Load(file, length > 0 ? std::uint32_t(length) : 0)) {
+        if (lrc.Error() == CLrc::LoadError::TooLarge)
+            std::fprintf(stderr, "kestrova-cli: %s: larger than %lld MB, not read as subtitles\n",
+                         qPrintable(file), static_cast<long long>(CLrc::kMaxFileBytes >> 20));
+        else
+            std::fprintf(stderr, "kestrova-cli: %s: cannot be read\n", qPrintable(file));
         return 1;
     }
     const auto& records = lrc.Records();
