@@ -9,7 +9,6 @@
 #include "common/Wav.h"
 
 #include <QMetaObject>
-#include <QSaveFile>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -793,11 +792,9 @@ void CMediaCore::OnRecordingEnded(std::uint64_t generation) {
 
 bool CMediaCore::SaveRecording(const QString& path) {
     if (!m_recReady || m_recording) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(m_recBuffer), qint64(m_recBytes.load())) !=
-            qint64(m_recBytes.load()) ||
-        !file.commit()) {
+    const QByteArray image = QByteArray::fromRawData(reinterpret_cast<const char*>(m_recBuffer),
+                                                     qsizetype(m_recBytes.load()));
+    if (!WriteWholeFile(path, image)) {
         Report(QStringLiteral("Can't create the file"));
         return false;
     }

@@ -1,9 +1,9 @@
 #include "IniFile.h"
 
 #include "TextDecode.h"
+#include "Util.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace kestrova {
 
@@ -90,10 +90,7 @@ bool CIniFile::Save(const QString& path) const {
         out += '[' + section.name + QStringLiteral("]\r\n");
         writeLines(section.lines);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(EncodeText(out));
-    return file.commit();
+    return WriteWholeFile(path, EncodeText(out));
 }
 
 CIniFile::Section* CIniFile::Find(const QString& section) {

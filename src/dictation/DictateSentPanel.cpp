@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QSaveFile>
 #include <QSlider>
 #include <QTreeWidget>
 #include <QtEndian>
@@ -239,11 +238,8 @@ QString CDictateSentPanel::SoundPath(const char* name) const {
     const QString made = DataFolder() + "Sound/" + name;
     if (!QFile::exists(made)) {
         QDir().mkpath(DataFolder() + "Sound");
-        QSaveFile out(made);
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(qstrcmp(name, "right.wav") == 0 ? ToneWav(880, 120) : ToneWav(220, 250));
-            out.commit();
-        }
+        WriteWholeFile(made,
+                       qstrcmp(name, "right.wav") == 0 ? ToneWav(880, 120) : ToneWav(220, 250));
     }
     return made;
 }

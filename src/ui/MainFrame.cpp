@@ -37,7 +37,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
