@@ -82,6 +82,7 @@ bool CKestrovaApp::Startup() {
         m_splash = std::make_unique<CAboutDlg>();
         m_splash->show();
         m_splash->raise();
+        m_splash->activateWindow();
         m_splash->repaint();
         processEvents();
     }

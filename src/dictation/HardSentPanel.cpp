@@ -40,12 +40,15 @@ void CHardSentPanel::Rebuild() {
 
 void CHardSentPanel::Add(std::uint32_t start, std::uint32_t end, int errorCount) {
     SetUserDataModified(true);
+    const size_t before = m_items.size();
     hardsentences::Add(m_items, start, end, errorCount, hardsentences::NowText());
+    if (m_items.size() > before) m_last = {start, end}; // a new row, not a lowered one
     Rebuild();
     Save(); // at once, so that a crash keeps it
 }
 
 void CHardSentPanel::Load() {
+    m_last.reset(); // another file's library
     hardsentences::Load(FilePath(), m_items);
     Rebuild();
 }
@@ -57,6 +60,7 @@ bool CHardSentPanel::Save() {
 
 void CHardSentPanel::PlayRow(int row) {
     if (SentenceDictationRunning() || row < 0 || row >= int(m_items.size())) return;
+    m_last = {m_items[size_t(row)].start, m_items[size_t(row)].end};
     if (!m_hooks.sentenceCount) return;
     for (int i = 0; i < m_hooks.sentenceCount(); ++i)
         if (m_hooks.sentenceStart(i) == m_items[size_t(row)].start) m_hooks.selectSentence(i);

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class QTreeWidget;
 
@@ -28,6 +30,9 @@ public:
     bool Save(); // false when the file could not be written (told once)
     const HardItems& GetItems() const { return m_items; }
     void PlayRow(int row);
+    // Start and end of the item last added or last double-clicked (played); none since the
+    // library was loaded.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> LastItem() const { return m_last; }
     QTreeWidget* Table() const { return m_table; }
 
 Q_SIGNALS:
@@ -37,6 +42,7 @@ private:
     void Rebuild();
     Hooks m_hooks;
     HardItems m_items;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> m_last;
     QTreeWidget* m_table;
 };
 

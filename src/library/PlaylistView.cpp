@@ -206,22 +206,22 @@ void CPlaylistView::resizeEvent(QResizeEvent* event) {
 }
 
 void CPlaylistView::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu opens over the rows, and only while a row is selected.
     const QPoint inList = m_list->viewport()->mapFrom(this, event->pos());
-    if (!m_list->viewport()->rect().contains(inList)) return;
     const int s = SelectedRow();
+    if (!m_list->viewport()->rect().contains(inList) || s < 0) return;
     QMenu menu(this);
     auto add = [&](const char* text, bool enabled, auto&& action) {
         menu.addAction(QString::fromUtf8(text), this, action)->setEnabled(enabled);
     };
-    add("播放", s >= 0, [this, s] {
+    add("播放", true, [this, s] {
         if (m_hooks.openEntry) m_hooks.openEntry(s);
     });
     add("添加文件到列表...", true, [this] { Q_EMIT addFilesRequested(); });
-    add("从列表中移除", s >= 0, [this, s] { Remove(s); });
-    add("移除所有", !m_paths.isEmpty(), [this] { RemoveAll(); });
-    add("添加到收藏夹", s >= 0 && bool(m_hooks.addBookmark), [this, s] { m_hooks.addBookmark(s); });
-    add("音频信息...", s >= 0 && bool(m_hooks.showMediaInfo),
-        [this, s] { m_hooks.showMediaInfo(s); });
+    add("从列表中移除", true, [this, s] { Remove(s); });
+    add("移除所有", true, [this] { RemoveAll(); });
+    add("添加到收藏夹", bool(m_hooks.addBookmark), [this, s] { m_hooks.addBookmark(s); });
+    add("音频信息...", bool(m_hooks.showMediaInfo), [this, s] { m_hooks.showMediaInfo(s); });
     menu.exec(event->globalPos());
 }
 

@@ -90,6 +90,9 @@ public:
                                                                     : QString();
     }
     void ResetPauseCounter() { m_pauseSeconds = 0; }
+    // Clears the region whatever the command's enabled rule says: a list rebuilt while
+    // dictation runs must not keep the region of a sentence that is gone.
+    void ClearRegion();
 
     bool RegionSet() const { return m_regionSet; }
     double RegionStart() const { return m_start; }
@@ -131,7 +134,6 @@ private:
     void Pause();
     void Stop();
     void Reset();
-    void ClearRegion();
     void SetStartPoint();
     void SetEndPoint();
     void StepFile(int step);

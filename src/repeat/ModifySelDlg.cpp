@@ -29,11 +29,14 @@ CModifySelDlg::CModifySelDlg(std::uint32_t start, std::uint32_t end, QWidget* pa
     };
     group("开始点", start, m_startSpin, m_startText);
     group("结束点", end, m_endSpin, m_endText);
+    // The ends of the range (0 and 1000) keep the value shown before the move.
     connect(m_startSpin, &QSpinBox::valueChanged, this, [this](int p) {
+        if (p <= 0 || p >= 1000) return;
         m_newStart = sentences::Nudged(m_oldStart, p);
         m_startText->setText(TimeText(m_newStart));
     });
     connect(m_endSpin, &QSpinBox::valueChanged, this, [this](int p) {
+        if (p <= 0 || p >= 1000) return;
         m_newEnd = sentences::Nudged(m_oldEnd, p);
         m_endText->setText(TimeText(m_newEnd));
     });

@@ -120,7 +120,7 @@ void CSellistView::Next() {
 void CSellistView::RebuildRows() {
     m_list->setUpdatesEnabled(false);
     m_list->clear();
-    if (m_bar && m_bar->RegionSet()) m_bar->Execute(CCtrlBar::Command::ClearRegion);
+    if (m_bar) m_bar->ClearRegion();
     QList<QTreeWidgetItem*> rows;
     rows.reserve(qsizetype(m_items.size()));
     for (const SEL_ITEM& s : m_items)

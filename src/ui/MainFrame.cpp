@@ -34,9 +34,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -131,11 +134,39 @@ const char* const kMenus[][40] = {
      nullptr},
 };
 
+// The program's icon: the colours and the letter of the about picture on a rounded square,
+// drawn at the sizes a desktop asks for.
+QIcon ProductIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient sky(0, 0, size, size);
+        sky.setColorAt(0, QColor(0x1d, 0x4e, 0x89));
+        sky.setColorAt(1, QColor(0x2a, 0x9d, 0x8f));
+        p.setPen(Qt::NoPen);
+        p.setBrush(sky);
+        p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.18, size * 0.18);
+        QFont letter;
+        letter.setPixelSize(std::max(10, size * 3 / 4));
+        letter.setBold(true);
+        p.setFont(letter);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("K"));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     : QMainWindow(parent), m_settings(settings) {
     setObjectName(QStringLiteral("MainFrame"));
+    setWindowIcon(ProductIcon());
     resize(900, 640);
     // 1. The tab view is the client area.
     m_tabView = new CTabView(this);
@@ -225,6 +256,23 @@ void CMainFrame::CreateMenus() {
             }
         }
         m_menuItems.append({title, items});
+    }
+
+    // A menu shows the tooltip of an item that has one of its own (the splitting commands).
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        menu->setToolTipsVisible(true);
+    Action("自动断句")
+        ->setToolTip(QString::fromUtf8("分析当前音频文件中的句子，并将句子加到选择列表中"));
+    Action("取消自动断句")->setToolTip(QString::fromUtf8("如果自动断句占用太多时间，取消断句"));
+    // The classic editing keys work beside the ones the menu shows.
+    const std::pair<const char*, QKeySequence> editKeys[] = {
+        {"复制", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {"剪切", QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+        {"粘贴", QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+        {"撤消", QKeySequence(Qt::ALT | Qt::Key_Backspace)}};
+    for (const auto& [text, key] : editKeys) {
+        QAction* a = Action(QString::fromUtf8(text));
+        a->setShortcuts({a->shortcut(), key});
     }
 
     connect(Action("打开文件..."), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
@@ -482,6 +530,12 @@ void CMainFrame::ShowOptions() {
     m_mainPanel->SyncFromSettings();
 }
 
+void CMainFrame::CancelSplit() {
+    Sellist()->StopSplit();
+    m_dictation->StopDictation(false);
+    UpdateCommandStates();
+}
+
 void CMainFrame::ImportLrc(const QString& path) {
     if (path.isEmpty()) return;
     if (!m_lrcView->LoadLrc(path))
@@ -544,6 +598,9 @@ void CMainFrame::WireStudyLoop() {
     // The panes the bar writes keep their width whatever they show.
     for (int pane : {4, 5, 7})
         m_statusBar->FitPaneTo(pane, CCtrlBar::PaneTexts(pane));
+    // The bit rate of the playing file: room for three digits of kilobits, every compressed
+    // file; an uncompressed one (four digits) widens it while it plays.
+    m_statusBar->FitPaneTo(6, {playlist::BitRateText(QStringLiteral("000000"))});
     connect(m_ctrlBar, &CCtrlBar::paneText, this,
             [this](int pane, const QString& text) { m_statusBar->SetPaneText(pane, text); });
     connect(m_ctrlBar, &CCtrlBar::commandStatesChanged, this, [this] { UpdateCommandStates(); });
@@ -551,7 +608,7 @@ void CMainFrame::WireStudyLoop() {
         SetSplittingProgress(percent);
         UpdateCommandStates();
     });
-    connect(m_statusBar, &CStatusBar::cancelSplitting, list, &CSellistView::StopSplit);
+    connect(m_statusBar, &CStatusBar::cancelSplitting, this, &CMainFrame::CancelSplit);
 
     for (const auto& [text, command] : kBarCommands) {
         const CCtrlBar::Command c = command;
@@ -559,7 +616,7 @@ void CMainFrame::WireStudyLoop() {
             connect(a, &QAction::triggered, this, [this, c] { m_ctrlBar->Execute(c); });
     }
     connect(Action("自动断句"), &QAction::triggered, list, &CSellistView::StartSplit);
-    connect(Action("取消自动断句"), &QAction::triggered, list, &CSellistView::StopSplit);
+    connect(Action("取消自动断句"), &QAction::triggered, this, &CMainFrame::CancelSplit);
     connect(Action("当前复读区向上合并"), &QAction::triggered, list, &CSellistView::MergeUp);
     connect(Action("当前复读区向下合并"), &QAction::triggered, list, &CSellistView::MergeDown);
     connect(Action("设置..."), &QAction::triggered, this, &CMainFrame::ShowOptions);

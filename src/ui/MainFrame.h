@@ -78,6 +78,9 @@ public:
     // The options dialog with the pages that exist so far.
     void ShowOptions();
     void ImportLrc(const QString& path);
+    // "取消自动断句": stops the splitting worker, then ends dictation through the dictation
+    // view (the menu command and the status bar's cancel button).
+    void CancelSplit();
     void ShowHint();
 
     // Steps that run when the window closes, before the placement is saved (user data of

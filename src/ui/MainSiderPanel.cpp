@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMovie>
 #include <QToolButton>
 #include <QUrl>
@@ -36,6 +37,7 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
         m_logo->setMovie(movie);
         movie->start();
     }
+    m_logo->installEventFilter(this); // a click on the picture opens the product's page
     layout->addWidget(m_logo);
 
     auto* common = new QGroupBox(QString::fromUtf8("常用操作"), this);
@@ -100,6 +102,16 @@ void CMainSiderPanel::SyncFromSettings() {
     m_count->setCurrentIndex(count);
     m_pause->setCurrentIndex(
         m_settings.PauseFinish ? std::clamp(m_settings.PauseFinishIndex, 0, 6) + 1 : 0);
+}
+
+bool CMainSiderPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_logo && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            m_logo->rect().contains(mouse->position().toPoint()))
+            Q_EMIT command(QString::fromUtf8("访问网站..."));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QUrl CMainSiderPanel::DictionaryUrl(const QString& word) {

@@ -25,12 +25,16 @@ public:
     QComboBox* PauseList() const { return m_pause; }
     QLineEdit* WordBox() const { return m_word; }
     static QUrl DictionaryUrl(const QString& word);
+    QLabel* Logo() const { return m_logo; }
 
 Q_SIGNALS:
     // A link: the command text of the main menu it stands for.
     void command(const QString& commandText);
     // The pause choice changed; the control bar resets its pause counter.
     void pauseChoiceChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CAppSetting& m_settings;

@@ -301,6 +301,32 @@ private Q_SLOTS:
         again.Load();
         QCOMPARE(again.GetItems(), panel.GetItems());
     }
+
+    // The panel keeps the span of the item last added as a new row or last double-clicked.
+    void libraryRemembersTheLastItem() {
+        using Span = std::pair<std::uint32_t, std::uint32_t>;
+        CHardSentPanel panel;
+        CHardSentPanel::Hooks hooks;
+        hooks.sentenceCount = [] { return 0; };
+        panel.SetHooks(hooks);
+        QVERIFY(!panel.LastItem());
+        panel.Add(100, 200, 99);
+        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        panel.Add(300, 450, 99);
+        QCOMPARE(panel.LastItem(), std::optional(Span{300, 450}));
+        panel.Add(100, 200, 5); // only lowers the first row's difficulty
+        QCOMPARE(panel.LastItem(), std::optional(Span{300, 450}));
+        panel.PlayRow(0);
+        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        SetSentenceDictationRunning(true); // a double-click ignored is not remembered
+        panel.PlayRow(1);
+        SetSentenceDictationRunning(false);
+        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        panel.PlayRow(2); // no such row
+        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        panel.Load(); // the library of another file
+        QVERIFY(!panel.LastItem());
+    }
 };
 
 QTEST_MAIN(TestDictation)

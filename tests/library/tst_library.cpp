@@ -9,7 +9,10 @@
 #include "support/Fixtures.h"
 
 #include "common/Util.h"
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -17,6 +20,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextList>
+#include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 
@@ -258,6 +262,49 @@ private Q_SLOTS:
         view.RemoveAll();
         QCOMPARE(opened.last(), -1);
         QVERIFY(view.Paths().isEmpty());
+    }
+
+    // A right click over the rows opens the list's menu only while a row is selected, and then
+    // with its commands on.
+    void contextMenuNeedsASelectedRow_data() {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("no row selected") << -1 << QStringList();
+        QTest::newRow("row selected")
+            << 1 << QStringList{"播放",     "添加文件到列表...", "从列表中移除",
+                                "移除所有", "添加到收藏夹",      "音频信息..."};
+    }
+    void contextMenuNeedsASelectedRow() {
+        QFETCH(int, selected);
+        QFETCH(QStringList, shown);
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        CPlaylistView view(settings);
+        CPlaylistView::Hooks hooks;
+        hooks.addBookmark = [](int) {};
+        hooks.showMediaInfo = [](int) {};
+        view.SetHooks(hooks);
+        view.AddFiles({Touch("menu-a.mp3"), Touch("menu-b.mp3")});
+        view.resize(320, 200);
+        view.show();
+        view.SetSelectedRow(selected);
+        QStringList opened;
+        bool allOn = true;
+        QTimer::singleShot(0, &view, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions()) {
+                    opened << a->text();
+                    allOn = allOn && a->isEnabled();
+                }
+                menu->close();
+            }
+        });
+        const QPoint at = view.List()->viewport()->mapTo(&view, QPoint(10, 5));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.mapToGlobal(at));
+        QApplication::sendEvent(&view, &event);
+        QCoreApplication::processEvents();
+        QCOMPARE(opened, shown);
+        QVERIFY(allOn);
     }
 
     // Every change of the list reaches Kestrova.m3u at once, while the view still lives (a

@@ -7,6 +7,7 @@
 #include "common/Wav.h"
 #include "controls/TimeSlider.h"
 #include "repeat/CtrlBar.h"
+#include "repeat/ModifySelDlg.h"
 #include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
 #include "repeat/SentenceList.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,6 +131,57 @@ private Q_SLOTS:
         QCOMPARE(sentences::Modify(s, 2, 260, 390), sentences::ModifyResult::Changed);
         QCOMPARE(s[1], (SEL_ITEM{120, 260}));
         QCOMPARE(sentences::Modify(s, 1, 300, 300), sentences::ModifyResult::StartNotBeforeEnd);
+    }
+
+    // The up-down controls of "修改复读区": each move sets the value from the old one; the
+    // ends of the range leave the value shown before the move.
+    void modifyDialogControls_data() {
+        QTest::addColumn<bool>("startControl");
+        QTest::addColumn<QList<int>>("moves");
+        QTest::addColumn<std::uint32_t>("start");
+        QTest::addColumn<std::uint32_t>("end");
+        QTest::newRow("start moved") << true << QList<int>{480} << 80u << 250u;
+        QTest::newRow("start moved, then 0") << true << QList<int>{480, 0} << 80u << 250u;
+        QTest::newRow("start moved, then 1000") << true << QList<int>{530, 1000} << 130u << 250u;
+        QTest::newRow("start at 0 first") << true << QList<int>{0} << 100u << 250u;
+        QTest::newRow("end moved, then 1000") << false << QList<int>{530, 1000} << 100u << 280u;
+        QTest::newRow("end moved, then 0, then moved")
+            << false << QList<int>{530, 0, 499} << 100u << 249u;
+    }
+    void modifyDialogControls() {
+        QFETCH(bool, startControl);
+        QFETCH(QList<int>, moves);
+        QFETCH(std::uint32_t, start);
+        QFETCH(std::uint32_t, end);
+        CModifySelDlg dialog(100, 250);
+        QSpinBox* control = startControl ? dialog.StartControl() : dialog.EndControl();
+        for (int p : moves)
+            control->setValue(p);
+        QCOMPARE(dialog.NewStart(), start);
+        QCOMPARE(dialog.NewEnd(), end);
+        QCOMPARE(dialog.StartText()->text(), TimeText(start));
+        QCOMPARE(dialog.EndText()->text(), TimeText(end));
+    }
+
+    // A list rebuilt while sentence dictation runs drops the region of the old list, although
+    // the learner's clear-region command is off then.
+    void rebuildDuringDictationClearsTheRegion() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        loop.SetSentences(Three());
+        QVERIFY(loop.list->SelectSentence(1));
+        QVERIFY(loop.bar->RegionSet());
+        bool dictating = true;
+        CCtrlBar::Hooks hooks;
+        hooks.dictationRunning = [&] { return dictating; };
+        loop.bar->SetHooks(hooks);
+        CSellistView::Hooks listHooks;
+        listHooks.dictationRunning = [&] { return dictating; };
+        loop.list->SetHooks(listHooks);
+        QVERIFY(!loop.bar->IsEnabled(CCtrlBar::Command::ClearRegion));
+        loop.SetSentences({{0, 300}, {300, 400}});
+        QVERIFY(!loop.bar->RegionSet());
+        QVERIFY(!loop.bar->Slider()->HasSelection());
     }
 
     void sentenceFile() {

@@ -11,6 +11,7 @@
 #include "dictation/DictationSession.h"
 #include "dictation/DictationView.h"
 #include "dictation/HardSentPanel.h"
+#include "library/NoteFrm.h"
 #include "library/PlaylistView.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/SellistView.h"
@@ -25,7 +26,9 @@
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -38,9 +41,11 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <unistd.h>
@@ -53,7 +58,26 @@ QString ProfileText(const QString& path) {
     f.open(QIODevice::ReadOnly);
     return QString::fromUtf8(f.readAll());
 }
+
+// A lesson with a three-line subtitle file beside it, in `folder`; its path.
+QString LessonWithSubtitles(const QString& folder) {
+    const QString lesson = folder + "/lesson.wav";
+    QFile::copy(test::Media("lesson.wav"), lesson);
+    QFile lrcFile(folder + "/lesson.lrc");
+    lrcFile.open(QIODevice::WriteOnly);
+    lrcFile.write("[00:00.00]Hello.\r\n[00:01.00]A short lesson.\r\n[00:02.00]Repeat.\r\n");
+    return lesson;
+}
 } // namespace
+
+// Takes the addresses the program hands to the desktop, instead of a browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
 
 class TestUi : public QObject {
     Q_OBJECT
@@ -178,6 +202,124 @@ private Q_SLOTS:
         bar->SetPaneText(4, "01:05.07");
         bar->SetPaneText(5, "58:48.88");
         QCOMPARE(places(), before);
+        // The bit rate of whatever compressed file plays.
+        for (const char* text : {"128Kbps", "", "64Kbps", "320Kbps", "999Kbps"}) {
+            bar->SetPaneText(6, QString::fromLatin1(text));
+            QCOMPARE(places(), before);
+        }
+    }
+
+    void splittingCommandTooltips_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("split") << "自动断句"
+                               << "分析当前音频文件中的句子，并将句子加到选择列表中";
+        QTest::newRow("cancel") << "取消自动断句"
+                                << "如果自动断句占用太多时间，取消断句";
+    }
+    void splittingCommandTooltips() {
+        QFETCH(QString, command);
+        QFETCH(QString, tip);
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        QAction* action = frame.Action(command);
+        QCOMPARE(action->toolTip(), tip);
+        int menus = 0;
+        for (QObject* holder : action->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(holder)) {
+                ++menus;
+                QVERIFY(menu->toolTipsVisible());
+            }
+        QVERIFY(menus > 0);
+    }
+
+    // "取消自动断句", from the menu or the status bar's button, ends dictation as well.
+    void cancelSplittingEndsDictation_data() {
+        QTest::addColumn<bool>("fromMenu");
+        QTest::newRow("menu command") << true;
+        QTest::newRow("status bar button") << false;
+    }
+    void cancelSplittingEndsDictation() {
+        QFETCH(bool, fromMenu);
+        QTemporaryDir home;
+        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
+        CAppSetting settings;
+        settings.UseSplit = false;
+        CMainFrame frame(settings);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        QCOMPARE(frame.Sellist()->Count(), 3);
+        frame.Action("智能模式")->trigger();
+        QVERIFY(frame.DictationView()->SentenceMode() && SentenceDictationRunning());
+        if (fromMenu) {
+            // Enabled while a split runs; whether one still runs is not this test's concern.
+            frame.Action("取消自动断句")->setEnabled(true);
+            frame.Action("取消自动断句")->trigger();
+        } else {
+            frame.StatusBarPanes()->CancelButton()->click();
+        }
+        QVERIFY(!frame.DictationView()->Running());
+        QVERIFY(!SentenceDictationRunning());
+        QVERIFY(!frame.Sellist()->IsSplitting());
+        QVERIFY(frame.close());
+    }
+
+    // The classic editing keys beside the menu's own, on the notes page.
+    void editingKeysBesideTheMenu_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::newRow("copy") << "复制" << QKeySequence(Qt::CTRL | Qt::Key_Insert);
+        QTest::newRow("cut") << "剪切" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("paste") << "粘贴" << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
+        QTest::newRow("undo") << "撤消" << QKeySequence(Qt::ALT | Qt::Key_Backspace);
+    }
+    void editingKeysBesideTheMenu() {
+        QFETCH(QString, command);
+        QFETCH(QKeySequence, key);
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        frame.show();
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        frame.SelectPage(CTabView::Notes);
+        QGuiApplication::clipboard()->setText("pasted");
+        QTextEdit* editor = frame.Notes()->Editor();
+        editor->insertPlainText("hello");
+        editor->selectAll();
+        QAction* action = frame.Action(command);
+        QVERIFY(action->isEnabled());
+        QSignalSpy fired(action, &QAction::triggered);
+        // Keys reach the window while the editor does not hold the focus (it has them too).
+        QTabBar* tabs = frame.TabView()->tabBar();
+        tabs->setFocus();
+        QTest::keySequence(tabs, key);
+        QCOMPARE(fired.size(), 1);
+    }
+
+    void windowHasTheProductIcon() {
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        QVERIFY(!frame.windowIcon().isNull());
+        QVERIFY(!frame.windowIcon().availableSizes().isEmpty());
+    }
+
+    // The picture of the main panel opens the product's page, as "访问网站..." does.
+    void logoOpensTheProductPage() {
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("https"); });
+        frame.Action("访问网站...")->trigger();
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(kProductSite))});
+        catcher.urls.clear();
+        QLabel* logo = frame.MainPanel()->Logo();
+        logo->resize(40, 40);
+        QTest::mouseClick(logo, Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(kProductSite))});
+        QTest::mouseClick(logo, Qt::RightButton, {}, QPoint(20, 20));
+        QCOMPARE(catcher.urls.size(), 1);
     }
 
     void panelCommands() {
