@@ -88,7 +88,7 @@ bool CKestrovaApp::Startup() {
     }
     m_frame = std::make_unique<CMainFrame>(*m_settings);
     connect(m_frame.get(), &CMainFrame::activated, this, [this] { m_splash.reset(); });
-    connect(m_frame->Action("关于 Kestrova..."), &QAction::triggered, this,
+    connect(m_frame->Action(CommandId::About), &QAction::triggered, this,
             &CKestrovaApp::ShowAbout);
     m_frame->Activate();
     return true;

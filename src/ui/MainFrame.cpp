@@ -1,5 +1,7 @@
 #include "MainFrame.h"
 
+#include "CommandRegistry.h"
+
 #include "MainSiderPanel.h"
 #include "MediaFilter.h"
 #include "MediaInfoDlg.h"
@@ -55,84 +57,114 @@ constexpr const char* kTitle = "Kestrova Professional";
 constexpr const char* kDockSection = "DockState";
 constexpr const char* kDockKey = "MainWindow";
 
-QString KeyOf(const QString& text) {
-    return text.section('\t', 0, 0);
-}
-
 using Cmd = CCtrlBar::Command;
-// Menu commands that the control bar carries out.
-const std::vector<std::pair<const char*, Cmd>> kBarCommands = {
-    {"播放/暂停", Cmd::PlayPause},
-    {"停止", Cmd::Stop},
-    {"后退", Cmd::Back},
-    {"前进", Cmd::Forward},
-    {"上一首", Cmd::PrevFile},
-    {"下一首", Cmd::NextFile},
-    {"一键式选择复读区", Cmd::OneKey},
-    {"设置开始点", Cmd::SetStart},
-    {"设置结束点", Cmd::SetEnd},
-    {"左移开始点", Cmd::MoveStartLeft},
-    {"右移结束点", Cmd::MoveEndRight},
-    {"清除复读区", Cmd::ClearRegion},
-    {"返回开始点", Cmd::BackToStart},
-    {"自动逐句复读", Cmd::AutoRepeat},
-    {"复读上一句", Cmd::PrevSentence},
-    {"复读下一句", Cmd::NextSentence},
-    {"增加音量", Cmd::VolumeUp},
-    {"减小音量", Cmd::VolumeDown},
+// Commands that the control bar carries out.
+const std::vector<std::pair<CommandId, Cmd>> kBarCommands = {
+    {CommandId::PlayPause, Cmd::PlayPause},
+    {CommandId::Stop, Cmd::Stop},
+    {CommandId::Back, Cmd::Back},
+    {CommandId::Forward, Cmd::Forward},
+    {CommandId::PrevFile, Cmd::PrevFile},
+    {CommandId::NextFile, Cmd::NextFile},
+    {CommandId::OneKey, Cmd::OneKey},
+    {CommandId::SetStart, Cmd::SetStart},
+    {CommandId::SetEnd, Cmd::SetEnd},
+    {CommandId::MoveStartLeft, Cmd::MoveStartLeft},
+    {CommandId::MoveEndRight, Cmd::MoveEndRight},
+    {CommandId::ClearRegion, Cmd::ClearRegion},
+    {CommandId::BackToStart, Cmd::BackToStart},
+    {CommandId::AutoRepeat, Cmd::AutoRepeat},
+    {CommandId::PrevSentence, Cmd::PrevSentence},
+    {CommandId::NextSentence, Cmd::NextSentence},
+    {CommandId::VolumeUp, Cmd::VolumeUp},
+    {CommandId::VolumeDown, Cmd::VolumeDown},
 };
 
-// The menu bar. An item of the form ">Title" opens a submenu up to the next "<"; "-" is a
-// separator. Items marked with '*' have their handler in this window already.
-const char* const kMenus[][40] = {
-    {"文件(&F)", "*打开文件...\tCtrl+O", "打开URL...", "*收藏夹...", "*导入LRC文件...\tCtrl+I",
-     "*听写另存为LRC文件...\tCtrl+L", "*导出课件...", "听写另存为RTF文件...\tCtrl+S", "-",
-     "打印...\tCtrl+P", "打印预览", "打印设置...", "-", "*音频信息...", "-", "*退出", nullptr},
-    {"编辑(&E)", "*撤消\tCtrl+Z", "-", "*剪切\tCtrl+X", "*复制\tCtrl+C", "*粘贴\tCtrl+V",
-     "*删除\tCtrl+D", "-", "*选择全部\tCtrl+A", "-", "*格式字体", nullptr},
-    {"视图(&V)", "*主窗口工具栏", "听写工具栏", "格式化工具栏", "*播放控制栏", "*状态栏", "-",
-     ">任务窗格", "*主面板", "*音效控制", "*跟读对比", "<", "-", "切换到迷你窗口", nullptr},
-    {"播放(&P)",
-     "*播放/暂停",
-     "*停止",
-     "*后退",
-     "*前进",
-     "-",
-     "*上一首",
-     "*下一首",
-     "-",
-     ">播放顺序",
-     "*默认",
-     "*重复单项",
-     "*重复（播放列表）",
-     "*播放单项（不重复）",
-     "<",
-     "-",
-     "*一键式选择复读区",
-     "*设置开始点",
-     "*设置结束点",
-     "*左移开始点",
-     "*右移结束点",
-     "*清除复读区",
-     "*返回开始点",
-     "-",
-     "*自动逐句复读",
-     "*复读上一句",
-     "*复读下一句",
-     "-",
-     ">音量(&L)",
-     "*增加音量",
-     "*减小音量",
-     "<",
-     nullptr},
-    {"操作(&O)", ">开始听写", "自由模式", "*智能模式", "*听写难点句库", "<", "-", "*自动断句",
-     "*取消自动断句", "断句设置...", "-", "*当前复读区向上合并", "*当前复读区向下合并", "-",
-     "*听写提示...", nullptr},
-    {"工具(&T)", "添加电台...", "-", "*学习笔记...", "全文浏览与翻译...", "定时器...", "-",
-     "*设置...", nullptr},
-    {"帮助(&H)", "帮助...", "*访问网站...", "*发送邮件给作者...", "-", "*关于 Kestrova...",
-     nullptr},
+// The menu bar: each menu's items by command id, with separators and submenus.
+struct MenuEntry {
+    enum Kind { Item, Separator, Submenu, EndSubmenu } kind;
+    CommandId id = CommandId::OpenFile;
+    const char* title = nullptr; // a submenu's
 };
+constexpr MenuEntry Item(CommandId id) {
+    return {MenuEntry::Item, id, nullptr};
+}
+constexpr MenuEntry kSeparator{MenuEntry::Separator};
+constexpr MenuEntry Submenu(const char* title) {
+    return {MenuEntry::Submenu, CommandId::OpenFile, title};
+}
+constexpr MenuEntry kEndSubmenu{MenuEntry::EndSubmenu};
+struct MenuDef {
+    const char* title;
+    std::vector<MenuEntry> entries;
+};
+using C = CommandId;
+const CommandId kPanelCommands[] = {C::PanelMain, C::PanelEffects, C::PanelRecord};
+const std::vector<MenuDef> kMenus = {
+    {"文件(&F)",
+     {Item(C::OpenFile), Item(C::OpenUrl), Item(C::Favorites), Item(C::ImportLrc),
+      Item(C::SaveDictationLrc), Item(C::ExportCourseware), Item(C::SaveDictationRtf), kSeparator,
+      Item(C::Print), Item(C::PrintPreview), Item(C::PrintSetup), kSeparator, Item(C::MediaInfo),
+      kSeparator, Item(C::Exit)}},
+    {"编辑(&E)",
+     {Item(C::Undo), kSeparator, Item(C::Cut), Item(C::Copy), Item(C::Paste), Item(C::Delete),
+      kSeparator, Item(C::SelectAll), kSeparator, Item(C::FormatFont)}},
+    {"视图(&V)",
+     {Item(C::ViewToolBar), Item(C::ViewDictationBar), Item(C::ViewFormatBar),
+      Item(C::ViewControlBar), Item(C::ViewStatusBar), kSeparator, Submenu("任务窗格"),
+      Item(C::PanelMain), Item(C::PanelEffects), Item(C::PanelRecord), kEndSubmenu, kSeparator,
+      Item(C::MiniWindow)}},
+    {"播放(&P)",
+     {Item(C::PlayPause),
+      Item(C::Stop),
+      Item(C::Back),
+      Item(C::Forward),
+      kSeparator,
+      Item(C::PrevFile),
+      Item(C::NextFile),
+      kSeparator,
+      Submenu("播放顺序"),
+      Item(C::OrderDefault),
+      Item(C::OrderRepeatOne),
+      Item(C::OrderRepeatList),
+      Item(C::OrderPlayOnce),
+      kEndSubmenu,
+      kSeparator,
+      Item(C::OneKey),
+      Item(C::SetStart),
+      Item(C::SetEnd),
+      Item(C::MoveStartLeft),
+      Item(C::MoveEndRight),
+      Item(C::ClearRegion),
+      Item(C::BackToStart),
+      kSeparator,
+      Item(C::AutoRepeat),
+      Item(C::PrevSentence),
+      Item(C::NextSentence),
+      kSeparator,
+      Submenu("音量(&L)"),
+      Item(C::VolumeUp),
+      Item(C::VolumeDown),
+      kEndSubmenu}},
+    {"操作(&O)",
+     {Submenu("开始听写"), Item(C::FreeDictation), Item(C::SentenceDictation),
+      Item(C::HardSentenceDictation), kEndSubmenu, kSeparator, Item(C::Split), Item(C::CancelSplit),
+      Item(C::SplitSettings), kSeparator, Item(C::MergeUp), Item(C::MergeDown), kSeparator,
+      Item(C::DictationHint)}},
+    {"工具(&T)",
+     {Item(C::AddRadio), kSeparator, Item(C::Notes), Item(C::FullText), Item(C::Alarms), kSeparator,
+      Item(C::Options)}},
+    {"帮助(&H)", {Item(C::Help), Item(C::Website), Item(C::Mail), kSeparator, Item(C::About)}},
+};
+
+// Commands shown in the menus that have no handler yet: they stay disabled.
+const CommandId kNotYet[] = {
+    C::OpenUrl,          C::SaveDictationRtf, C::Print,      C::PrintPreview,  C::PrintSetup,
+    C::ViewDictationBar, C::ViewFormatBar,    C::MiniWindow, C::FreeDictation, C::SplitSettings,
+    C::AddRadio,         C::FullText,         C::Alarms,     C::Help};
+bool NotYet(CommandId id) {
+    return std::find(std::begin(kNotYet), std::end(kNotYet), id) != std::end(kNotYet);
+}
 
 // The program's icon: the colours and the letter of the about picture on a rounded square,
 // drawn at the sizes a desktop asks for.
@@ -223,94 +255,82 @@ CMainFrame::~CMainFrame() {
         bar->disconnect(this);
 }
 
-QAction* CMainFrame::AddAction(QMenu* menu, const QString& text, bool enabled) {
-    auto* action = new QAction(text, this);
-    action->setEnabled(enabled);
-    const QString shortcut = text.section('\t', 1);
-    if (!shortcut.isEmpty()) action->setShortcut(QKeySequence(shortcut));
-    m_actions.insert(KeyOf(text), action);
-    menu->addAction(action);
-    return action;
-}
-
 void CMainFrame::CreateMenus() {
-    for (const auto& menuDef : kMenus) {
-        const QString title = QString::fromUtf8(menuDef[0]);
+    m_commands = new CCommandRegistry(this);
+    for (const MenuDef& def : kMenus) {
+        const QString title = QString::fromUtf8(def.title);
         QMenu* top = menuBar()->addMenu(title);
+        top->setToolTipsVisible(true); // the splitting commands have tooltips of their own
         QMenu* menu = top;
         QStringList items;
-        for (int i = 1; menuDef[i]; ++i) {
-            QString text = QString::fromUtf8(menuDef[i]);
-            if (text == "-") {
+        for (const MenuEntry& e : def.entries) {
+            switch (e.kind) {
+            case MenuEntry::Separator:
                 menu->addSeparator();
-            } else if (text.startsWith('>')) {
-                menu = top->addMenu(text.mid(1));
-                items << text.mid(1);
-            } else if (text == "<") {
+                break;
+            case MenuEntry::Submenu:
+                menu = top->addMenu(QString::fromUtf8(e.title));
+                menu->setToolTipsVisible(true);
+                items << QString::fromUtf8(e.title);
+                break;
+            case MenuEntry::EndSubmenu:
                 menu = top;
-            } else {
-                const bool handled = text.startsWith('*');
-                if (handled) text = text.mid(1);
-                AddAction(menu, text, handled);
-                items << KeyOf(text);
+                break;
+            case MenuEntry::Item:
+                QAction* a = Action(e.id);
+                a->setEnabled(!NotYet(e.id));
+                menu->addAction(a);
+                items << CommandLabel(e.id);
+                break;
             }
         }
         m_menuItems.append({title, items});
     }
-
-    // A menu shows the tooltip of an item that has one of its own (the splitting commands).
-    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
-        menu->setToolTipsVisible(true);
-    Action("自动断句")
-        ->setToolTip(QString::fromUtf8("分析当前音频文件中的句子，并将句子加到选择列表中"));
-    Action("取消自动断句")->setToolTip(QString::fromUtf8("如果自动断句占用太多时间，取消断句"));
     // The classic editing keys work beside the ones the menu shows.
-    const std::pair<const char*, QKeySequence> editKeys[] = {
-        {"复制", QKeySequence(Qt::CTRL | Qt::Key_Insert)},
-        {"剪切", QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
-        {"粘贴", QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-        {"撤消", QKeySequence(Qt::ALT | Qt::Key_Backspace)}};
-    for (const auto& [text, key] : editKeys) {
-        QAction* a = Action(QString::fromUtf8(text));
+    const std::pair<CommandId, QKeySequence> editKeys[] = {
+        {CommandId::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {CommandId::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+        {CommandId::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+        {CommandId::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)}};
+    for (const auto& [id, key] : editKeys) {
+        QAction* a = Action(id);
         a->setShortcuts({a->shortcut(), key});
     }
 
-    connect(Action("打开文件..."), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
-    connect(Action("退出"), &QAction::triggered, this, &QWidget::close);
-    connect(Action("访问网站..."), &QAction::triggered, this,
+    connect(Action(CommandId::OpenFile), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
+    connect(Action(CommandId::Exit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(CommandId::Website), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductSite))); });
-    connect(Action("发送邮件给作者..."), &QAction::triggered, this,
+    connect(Action(CommandId::Mail), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
-    connect(Action("学习笔记..."), &QAction::triggered, this,
+    connect(Action(CommandId::Notes), &QAction::triggered, this,
             [this] { SelectPage(CTabView::Notes); });
 
     // Not in a menu: the main panel offers it beside the product picture.
-    auto* download = new QAction(QString::fromUtf8(kDownloadCommand), this);
-    download->setToolTip(QString::fromUtf8("与本软件相关的软件或资源下载"));
-    connect(download, &QAction::triggered, this,
+    connect(Action(CommandId::Download), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDownloadSite))); });
-    m_actions.insert(download->text(), download);
 
-    for (QAction* a : {Action("主窗口工具栏"), Action("播放控制栏"), Action("状态栏"),
-                       Action("主面板"), Action("音效控制"), Action("跟读对比")})
+    for (QAction* a : {Action(CommandId::ViewToolBar), Action(CommandId::ViewControlBar),
+                       Action(CommandId::ViewStatusBar), Action(CommandId::PanelMain),
+                       Action(CommandId::PanelEffects), Action(CommandId::PanelRecord)})
         a->setCheckable(true);
-    connect(Action("主窗口工具栏"), &QAction::triggered, this,
+    connect(Action(CommandId::ViewToolBar), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
-    connect(Action("播放控制栏"), &QAction::triggered, this, [this](bool on) {
+    connect(Action(CommandId::ViewControlBar), &QAction::triggered, this, [this](bool on) {
         m_ctrlBar->setVisible(on);
         UpdateCommandStates();
     });
-    connect(Action("状态栏"), &QAction::triggered, this,
+    connect(Action(CommandId::ViewStatusBar), &QAction::triggered, this,
             [this](bool on) { m_statusBar->setVisible(on); });
-    const char* panels[] = {"主面板", "音效控制", "跟读对比"};
     for (int p = 0; p < 3; ++p)
-        connect(Action(QString::fromUtf8(panels[p])), &QAction::triggered, this,
+        connect(Action(kPanelCommands[p]), &QAction::triggered, this,
                 [this, p] { PanelCommand(p + 1); });
 
     m_orderGroup = new QActionGroup(this);
-    const char* orders[] = {"默认", "重复单项", "重复（播放列表）", "播放单项（不重复）"};
+    const CommandId orders[] = {CommandId::OrderDefault, CommandId::OrderRepeatOne,
+                                CommandId::OrderRepeatList, CommandId::OrderPlayOnce};
     for (int o = 0; o < 4; ++o) {
-        QAction* a = Action(QString::fromUtf8(orders[o]));
+        QAction* a = Action(orders[o]);
         a->setCheckable(true);
         a->setChecked(m_settings.Order == o);
         m_orderGroup->addAction(a);
@@ -324,39 +344,39 @@ void CMainFrame::CreateToolBar() {
     m_toolBar->setIconSize(QSize(22, 22));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     struct Button {
-        const char* action;
+        std::optional<CommandId> action; // none: a separator
         QStyle::StandardPixmap icon;
     };
     const Button buttons[] = {
-        {"打开文件...", QStyle::SP_DialogOpenButton},
-        {"听写另存为LRC文件...", QStyle::SP_DialogSaveButton},
-        {"听写另存为RTF文件...", QStyle::SP_DriveFDIcon},
-        {"导入LRC文件...", QStyle::SP_FileDialogContentsView},
-        {nullptr, {}},
-        {"自由模式", QStyle::SP_FileDialogDetailedView},
-        {"智能模式", QStyle::SP_FileDialogListView},
-        {"学习笔记...", QStyle::SP_FileIcon},
-        {nullptr, {}},
-        {"打印...", QStyle::SP_ComputerIcon},
-        {"设置...", QStyle::SP_FileDialogInfoView},
-        {nullptr, {}},
-        {"关于 Kestrova...", QStyle::SP_MessageBoxInformation},
+        {CommandId::OpenFile, QStyle::SP_DialogOpenButton},
+        {CommandId::SaveDictationLrc, QStyle::SP_DialogSaveButton},
+        {CommandId::SaveDictationRtf, QStyle::SP_DriveFDIcon},
+        {CommandId::ImportLrc, QStyle::SP_FileDialogContentsView},
+        {std::nullopt, {}},
+        {CommandId::FreeDictation, QStyle::SP_FileDialogDetailedView},
+        {CommandId::SentenceDictation, QStyle::SP_FileDialogListView},
+        {CommandId::Notes, QStyle::SP_FileIcon},
+        {std::nullopt, {}},
+        {CommandId::Print, QStyle::SP_ComputerIcon},
+        {CommandId::Options, QStyle::SP_FileDialogInfoView},
+        {std::nullopt, {}},
+        {CommandId::About, QStyle::SP_MessageBoxInformation},
     };
     for (const Button& b : buttons) {
         if (!b.action) {
             m_toolBar->addSeparator();
             continue;
         }
-        QAction* a = Action(QString::fromUtf8(b.action));
+        QAction* a = Action(*b.action);
         a->setIcon(style()->standardIcon(b.icon));
-        a->setToolTip(KeyOf(a->text()).remove("..."));
+        a->setToolTip(CommandLabel(*b.action).remove("..."));
         m_toolBar->addAction(a);
     }
     connect(m_toolBar, &QToolBar::visibilityChanged, this, [this] { UpdateCommandStates(); });
 }
 
-QAction* CMainFrame::Action(const QString& text) const {
-    return m_actions.value(KeyOf(text));
+QAction* CMainFrame::Action(CommandId id) const {
+    return m_commands->Action(id);
 }
 
 QStringList CMainFrame::MenuTitles() const {
@@ -375,46 +395,44 @@ QStringList CMainFrame::MenuItems(const QString& menuTitle) const {
 void CMainFrame::UpdateCommandStates() {
     if (!m_ctrlBar || !m_notes) return;
     const bool fileOpen = m_ctrlBar->Engine().HasChannel();
-    for (auto it = kBarCommands.begin(); it != kBarCommands.end(); ++it)
-        if (QAction* a = Action(QString::fromUtf8(it->first)))
-            a->setEnabled(m_ctrlBar->IsEnabled(it->second));
-    Action("自动逐句复读")->setCheckable(true);
-    Action("自动逐句复读")->setChecked(m_ctrlBar->AutoRepeatOn());
+    for (const auto& [id, command] : kBarCommands)
+        Action(id)->setEnabled(m_ctrlBar->IsEnabled(command));
+    Action(CommandId::AutoRepeat)->setCheckable(true);
+    Action(CommandId::AutoRepeat)->setChecked(m_ctrlBar->AutoRepeatOn());
     CSellistView* list = Sellist();
     const bool lrc = m_lrcView->HasLines();
     const int row = list->SelectedRow();
-    Action("当前复读区向上合并")->setEnabled(!lrc && list->Count() > 0 && row > 0);
-    Action("当前复读区向下合并")
+    Action(CommandId::MergeUp)->setEnabled(!lrc && list->Count() > 0 && row > 0);
+    Action(CommandId::MergeDown)
         ->setEnabled(!lrc && list->Count() > 0 && row >= 0 && row + 1 < list->Count());
-    Action("自动断句")->setEnabled(fileOpen);
-    Action("取消自动断句")->setEnabled(list->IsSplitting());
-    Action("导入LRC文件...")->setEnabled(fileOpen);
-    Action("导出课件...")->setEnabled(fileOpen);
+    Action(CommandId::Split)->setEnabled(fileOpen);
+    Action(CommandId::CancelSplit)->setEnabled(list->IsSplitting());
+    Action(CommandId::ImportLrc)->setEnabled(fileOpen);
+    Action(CommandId::ExportCourseware)->setEnabled(fileOpen);
     // The edit commands act on the notes while their page is in front.
     const bool notes = m_tabView->currentIndex() == CTabView::Notes;
     QTextEdit* editor = m_notes->Editor();
     const bool selection = notes && editor->textCursor().hasSelection();
-    Action("撤消")->setEnabled(notes && editor->document()->isUndoAvailable());
-    Action("剪切")->setEnabled(selection);
-    Action("复制")->setEnabled(selection);
-    Action("删除")->setEnabled(selection);
-    Action("粘贴")->setEnabled(notes && editor->canPaste());
-    Action("选择全部")->setEnabled(notes);
-    Action("格式字体")->setEnabled(notes);
-    Action("音频信息...")->setEnabled(m_ctrlBar->PlaylistIndex() >= 0);
-    Action("智能模式")->setEnabled(fileOpen);
-    Action("智能模式")->setCheckable(true);
-    Action("智能模式")->setChecked(m_dictation->SentenceMode());
-    Action("听写难点句库")->setEnabled(!m_hard->GetItems().empty());
-    Action("听写另存为LRC文件...")->setEnabled(m_dictation->SentenceMode());
-    Action("听写提示...")->setEnabled(lrc && m_dictation->Running());
-    Action("学习笔记...")->setEnabled(fileOpen);
-    if (m_toolBar) Action("主窗口工具栏")->setChecked(m_toolBar->isVisibleTo(this));
-    Action("播放控制栏")->setChecked(m_ctrlBar->isVisibleTo(this));
-    if (m_statusBar) Action("状态栏")->setChecked(m_statusBar->isVisibleTo(this));
-    const char* panels[] = {"主面板", "音效控制", "跟读对比"};
+    Action(CommandId::Undo)->setEnabled(notes && editor->document()->isUndoAvailable());
+    Action(CommandId::Cut)->setEnabled(selection);
+    Action(CommandId::Copy)->setEnabled(selection);
+    Action(CommandId::Delete)->setEnabled(selection);
+    Action(CommandId::Paste)->setEnabled(notes && editor->canPaste());
+    Action(CommandId::SelectAll)->setEnabled(notes);
+    Action(CommandId::FormatFont)->setEnabled(notes);
+    Action(CommandId::MediaInfo)->setEnabled(m_ctrlBar->PlaylistIndex() >= 0);
+    Action(CommandId::SentenceDictation)->setEnabled(fileOpen);
+    Action(CommandId::SentenceDictation)->setCheckable(true);
+    Action(CommandId::SentenceDictation)->setChecked(m_dictation->SentenceMode());
+    Action(CommandId::HardSentenceDictation)->setEnabled(!m_hard->GetItems().empty());
+    Action(CommandId::SaveDictationLrc)->setEnabled(m_dictation->SentenceMode());
+    Action(CommandId::DictationHint)->setEnabled(lrc && m_dictation->Running());
+    Action(CommandId::Notes)->setEnabled(fileOpen);
+    if (m_toolBar) Action(CommandId::ViewToolBar)->setChecked(m_toolBar->isVisibleTo(this));
+    Action(CommandId::ViewControlBar)->setChecked(m_ctrlBar->isVisibleTo(this));
+    if (m_statusBar) Action(CommandId::ViewStatusBar)->setChecked(m_statusBar->isVisibleTo(this));
     for (int p = 0; p < 3; ++p)
-        Action(QString::fromUtf8(panels[p]))
+        Action(kPanelCommands[p])
             ->setChecked(m_sideBar && m_sideBar->isVisibleTo(this) &&
                          m_sideBar->CurrentPanel() == p + 1);
 }
@@ -610,18 +628,17 @@ void CMainFrame::WireStudyLoop() {
     });
     connect(m_statusBar, &CStatusBar::cancelSplitting, this, &CMainFrame::CancelSplit);
 
-    for (const auto& [text, command] : kBarCommands) {
+    for (const auto& [id, command] : kBarCommands) {
         const CCtrlBar::Command c = command;
-        if (QAction* a = Action(QString::fromUtf8(text)))
-            connect(a, &QAction::triggered, this, [this, c] { m_ctrlBar->Execute(c); });
+        connect(Action(id), &QAction::triggered, this, [this, c] { m_ctrlBar->Execute(c); });
     }
-    connect(Action("自动断句"), &QAction::triggered, list, &CSellistView::StartSplit);
-    connect(Action("取消自动断句"), &QAction::triggered, this, &CMainFrame::CancelSplit);
-    connect(Action("当前复读区向上合并"), &QAction::triggered, list, &CSellistView::MergeUp);
-    connect(Action("当前复读区向下合并"), &QAction::triggered, list, &CSellistView::MergeDown);
-    connect(Action("设置..."), &QAction::triggered, this, &CMainFrame::ShowOptions);
-    connect(m_mainPanel, &CMainSiderPanel::command, this, [this](const QString& text) {
-        if (QAction* a = Action(text); a && a->isEnabled()) a->trigger();
+    connect(Action(CommandId::Split), &QAction::triggered, list, &CSellistView::StartSplit);
+    connect(Action(CommandId::CancelSplit), &QAction::triggered, this, &CMainFrame::CancelSplit);
+    connect(Action(CommandId::MergeUp), &QAction::triggered, list, &CSellistView::MergeUp);
+    connect(Action(CommandId::MergeDown), &QAction::triggered, list, &CSellistView::MergeDown);
+    connect(Action(CommandId::Options), &QAction::triggered, this, &CMainFrame::ShowOptions);
+    connect(m_mainPanel, &CMainSiderPanel::command, this, [this](CommandId id) {
+        if (QAction* a = Action(id); a->isEnabled()) a->trigger();
     });
     connect(m_mainPanel, &CMainSiderPanel::pauseChoiceChanged, m_ctrlBar,
             &CCtrlBar::ResetPauseCounter);
@@ -731,22 +748,22 @@ void CMainFrame::WireSubtitlesAndDictation() {
     // sentence chosen, the region cleared, automatic repeat on) starts it again.
     connect(m_ctrlBar, &CCtrlBar::playbackResumed, lrc, &CLrcView::StartTimer);
     connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
-    connect(Action("导入LRC文件..."), &QAction::triggered, this, [this] {
+    connect(Action(CommandId::ImportLrc), &QAction::triggered, this, [this] {
         ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
                                                QStringLiteral("LRC File (*.lrc)")));
     });
-    connect(Action("智能模式"), &QAction::triggered, this, [this] {
+    connect(Action(CommandId::SentenceDictation), &QAction::triggered, this, [this] {
         m_dictation->SmartCommand();
         UpdateCommandStates();
     });
-    connect(Action("听写难点句库"), &QAction::triggered, this, [this] {
+    connect(Action(CommandId::HardSentenceDictation), &QAction::triggered, this, [this] {
         m_dictation->HardCommand();
         UpdateCommandStates();
     });
-    connect(Action("听写另存为LRC文件..."), &QAction::triggered, panel,
+    connect(Action(CommandId::SaveDictationLrc), &QAction::triggered, panel,
             &CDictateSentPanel::SaveAsLrc);
-    connect(Action("听写提示..."), &QAction::triggered, this, &CMainFrame::ShowHint);
-    connect(Action("导出课件..."), &QAction::triggered, this, [this] {
+    connect(Action(CommandId::DictationHint), &QAction::triggered, this, &CMainFrame::ShowHint);
+    connect(Action(CommandId::ExportCourseware), &QAction::triggered, this, [this] {
         const QString path = QFileDialog::getSaveFileName(
             this, QString(), QString(), QStringLiteral("Kcw File (*.kcw)"), nullptr,
             QFileDialog::DontConfirmOverwrite);
@@ -758,9 +775,9 @@ void CMainFrame::WireSubtitlesAndDictation() {
         CMediaInfoDlg dialog(CMediaInfoDlg::ReportFor(path), this);
         dialog.exec();
     };
-    connect(Action("音频信息..."), &QAction::triggered, this,
+    connect(Action(CommandId::MediaInfo), &QAction::triggered, this,
             [this, showInfo] { showInfo(m_ctrlBar->PlaylistEntry()); });
-    connect(Action("收藏夹..."), &QAction::triggered, this, [this] {
+    connect(Action(CommandId::Favorites), &QAction::triggered, this, [this] {
         CBookmarksDlg dialog([this](const QStringList& files) { Playlist()->PlayFiles(files); },
                              this);
         dialog.exec();
@@ -771,14 +788,14 @@ void CMainFrame::WireSubtitlesAndDictation() {
     Playlist()->SetHooks(plh);
 
     QTextEdit* editor = m_notes->Editor();
-    connect(Action("撤消"), &QAction::triggered, editor, &QTextEdit::undo);
-    connect(Action("剪切"), &QAction::triggered, editor, &QTextEdit::cut);
-    connect(Action("复制"), &QAction::triggered, editor, &QTextEdit::copy);
-    connect(Action("粘贴"), &QAction::triggered, editor, &QTextEdit::paste);
-    connect(Action("删除"), &QAction::triggered, editor,
+    connect(Action(CommandId::Undo), &QAction::triggered, editor, &QTextEdit::undo);
+    connect(Action(CommandId::Cut), &QAction::triggered, editor, &QTextEdit::cut);
+    connect(Action(CommandId::Copy), &QAction::triggered, editor, &QTextEdit::copy);
+    connect(Action(CommandId::Paste), &QAction::triggered, editor, &QTextEdit::paste);
+    connect(Action(CommandId::Delete), &QAction::triggered, editor,
             [editor] { editor->textCursor().removeSelectedText(); });
-    connect(Action("选择全部"), &QAction::triggered, editor, &QTextEdit::selectAll);
-    connect(Action("格式字体"), &QAction::triggered, m_notes, &CNoteFrm::ChooseFont);
+    connect(Action(CommandId::SelectAll), &QAction::triggered, editor, &QTextEdit::selectAll);
+    connect(Action(CommandId::FormatFont), &QAction::triggered, m_notes, &CNoteFrm::ChooseFont);
     connect(m_tabView, &QTabWidget::currentChanged, this, [this] { UpdateCommandStates(); });
     connect(editor, &QTextEdit::selectionChanged, this, [this] { UpdateCommandStates(); });
 

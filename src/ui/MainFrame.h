@@ -4,6 +4,8 @@
 // thread.
 #pragma once
 
+#include "player/Commands.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
@@ -28,13 +30,12 @@ class CSellistView;
 class CSideBar;
 class CStatusBar;
 class CTabView;
+class CCommandRegistry;
 
 // Neutral placeholder addresses of the product's own pages.
 inline constexpr const char* kProductSite = "https://www.kestrova.example/";
 inline constexpr const char* kDownloadSite = "https://www.kestrova.example/download/";
 inline constexpr const char* kSupportMail = "mailto:support@kestrova.example";
-// The command behind the resource-download link (it has no menu item).
-inline constexpr const char* kDownloadCommand = "资源下载";
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -49,8 +50,8 @@ public:
     // it. A second start of the program asks for this.
     void BringToFront();
 
-    // The command whose menu text (without its shortcut part) is `text`; null when none.
-    QAction* Action(const QString& text) const;
+    // The one action of a command.
+    QAction* Action(CommandId id) const;
     QStringList MenuTitles() const;
     QStringList MenuItems(const QString& menuTitle) const;
 
@@ -103,7 +104,6 @@ private:
     // closes.
     void SaveUserData();
     void CreateToolBar();
-    QAction* AddAction(QMenu* menu, const QString& text, bool enabled);
     void UpdateCommandStates();
     void SavePlacement();
     void RestoreDockState();
@@ -124,7 +124,7 @@ private:
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;
-    QHash<QString, QAction*> m_actions;
+    CCommandRegistry* m_commands = nullptr;
     QList<QPair<QString, QStringList>> m_menuItems;
     std::vector<std::function<void()>> m_closingSteps;
     std::function<bool(const QString&)> m_ask;

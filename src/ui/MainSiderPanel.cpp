@@ -42,16 +42,17 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
 
     auto* common = new QGroupBox(QString::fromUtf8("常用操作"), this);
     auto* links = new QVBoxLayout(common);
-    // Link text, and the menu command it sends.
-    const char* items[][2] = {{"打开音频文件", "打开文件..."},   {"切换到迷你窗口", "切换到迷你窗口"},
-                              {"断句当前音频", "自动断句"},       {"音效控制", "音效控制"},
-                              {"跟读对比", "跟读对比"},           {"全文浏览与翻译", "全文浏览与翻译..."}};
-    for (const auto& item : items) {
-        auto* link = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(QString::fromUtf8(item[0])), common);
-        link->setObjectName(QString::fromUtf8(item[1]));
+    // Link text, and the command it sends.
+    const std::pair<const char*, CommandId> items[] = {
+        {"打开音频文件", CommandId::OpenFile}, {"切换到迷你窗口", CommandId::MiniWindow},
+        {"断句当前音频", CommandId::Split},    {"音效控制", CommandId::PanelEffects},
+        {"跟读对比", CommandId::PanelRecord},  {"全文浏览与翻译", CommandId::FullText}};
+    for (const auto& [text, id] : items) {
+        auto* link =
+            new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(QString::fromUtf8(text)), common);
+        link->setObjectName(QString::fromLatin1(Command(id).name));
         link->setCursor(Qt::PointingHandCursor);
-        const QString commandText = QString::fromUtf8(item[1]);
-        connect(link, &QLabel::linkActivated, this, [this, commandText] { Q_EMIT command(commandText); });
+        connect(link, &QLabel::linkActivated, this, [this, id = id] { Q_EMIT command(id); });
         links->addWidget(link);
     }
     layout->addWidget(common);
@@ -77,7 +78,8 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
     for (const char* t : {"一次", "二次", "三次", "五次", "十次", "十五次", "二十次"})
         m_count->addItem(QString::fromUtf8(t));
     m_pause = new QComboBox(repeat);
-    for (const char* t : {"不使用", "一秒", "三秒", "五秒", "十秒", "句子时长", "双倍句子时长", "暂停"})
+    for (const char* t :
+         {"不使用", "一秒", "三秒", "五秒", "十秒", "句子时长", "双倍句子时长", "暂停"})
         m_pause->addItem(QString::fromUtf8(t));
     form->addRow(QString::fromUtf8("复读次数"), m_count);
     form->addRow(QString::fromUtf8("句间暂停时长"), m_pause);
@@ -109,7 +111,7 @@ bool CMainSiderPanel::eventFilter(QObject* watched, QEvent* event) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             m_logo->rect().contains(mouse->position().toPoint()))
-            Q_EMIT command(QString::fromUtf8("访问网站..."));
+            Q_EMIT command(CommandId::Website);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -3,6 +3,8 @@
 // GUI thread.
 #pragma once
 
+#include "player/Commands.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -28,8 +30,8 @@ public:
     QLabel* Logo() const { return m_logo; }
 
 Q_SIGNALS:
-    // A link: the command text of the main menu it stands for.
-    void command(const QString& commandText);
+    // A link (or the logo) stands for this command.
+    void command(CommandId id);
     // The pause choice changed; the control bar resets its pause counter.
     void pauseChoiceChanged();
 

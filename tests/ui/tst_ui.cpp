@@ -147,14 +147,14 @@ private Q_SLOTS:
         const QStringList file = frame.MenuItems("文件(&F)");
         QCOMPARE(file.first(), QString("打开文件..."));
         QCOMPARE(file.last(), QString("退出"));
-        QCOMPARE(frame.Action("打开文件...")->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(frame.Action(CommandId::OpenFile)->shortcut(), QKeySequence("Ctrl+O"));
         // Commands of later parts are shown, greyed.
-        QVERIFY(!frame.Action("导出课件...")->isEnabled());
-        QVERIFY(!frame.Action("学习笔记...")->isEnabled()); // no file open yet
-        QVERIFY(frame.Action("默认")->isChecked());
-        frame.Action("重复（播放列表）")->trigger();
+        QVERIFY(!frame.Action(CommandId::ExportCourseware)->isEnabled());
+        QVERIFY(!frame.Action(CommandId::Notes)->isEnabled()); // no file open yet
+        QVERIFY(frame.Action(CommandId::OrderDefault)->isChecked());
+        frame.Action(CommandId::OrderRepeatList)->trigger();
         QCOMPARE(settings.Order, 2);
-        QVERIFY(!frame.Action("默认")->isChecked());
+        QVERIFY(!frame.Action(CommandId::OrderDefault)->isChecked());
     }
 
     void statusBarAndSplittingProgress() {
@@ -209,12 +209,32 @@ private Q_SLOTS:
         }
     }
 
+    // One action per command id, found by id and by its stable name; the table's order is
+    // the ids' order, so a command never answers for another.
+    void commandsByIdAndName() {
+        CAppSetting settings;
+        CMainFrame frame(settings);
+        QSet<QString> names;
+        for (std::size_t i = 0; i < AllCommands().size(); ++i) {
+            const CommandInfo& c = AllCommands()[i];
+            QCOMPARE(std::size_t(c.id), i);
+            const QString name = QString::fromLatin1(c.name);
+            QVERIFY2(!names.contains(name), c.name);
+            names.insert(name);
+            QCOMPARE(CommandByName(name), std::optional<CommandId>(c.id));
+            QCOMPARE(frame.Action(c.id)->text(), QString::fromUtf8(c.label));
+        }
+        QVERIFY(!CommandByName("no.such.command"));
+        // The menus list their commands by label.
+        QVERIFY(frame.MenuItems("播放(&P)").contains(CommandLabel(CommandId::AutoRepeat)));
+    }
+
     void splittingCommandTooltips_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("split") << "自动断句"
+        QTest::newRow("split") << "split.start"
                                << "分析当前音频文件中的句子，并将句子加到选择列表中";
-        QTest::newRow("cancel") << "取消自动断句"
+        QTest::newRow("cancel") << "split.cancel"
                                 << "如果自动断句占用太多时间，取消断句";
     }
     void splittingCommandTooltips() {
@@ -222,7 +242,7 @@ private Q_SLOTS:
         QFETCH(QString, tip);
         CAppSetting settings;
         CMainFrame frame(settings);
-        QAction* action = frame.Action(command);
+        QAction* action = frame.Action(*CommandByName(command));
         QCOMPARE(action->toolTip(), tip);
         int menus = 0;
         for (QObject* holder : action->associatedObjects())
@@ -250,12 +270,12 @@ private Q_SLOTS:
         frame.Activate();
         frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
         QCOMPARE(frame.Sellist()->Count(), 3);
-        frame.Action("智能模式")->trigger();
+        frame.Action(CommandId::SentenceDictation)->trigger();
         QVERIFY(frame.DictationView()->SentenceMode() && SentenceDictationRunning());
         if (fromMenu) {
             // Enabled while a split runs; whether one still runs is not this test's concern.
-            frame.Action("取消自动断句")->setEnabled(true);
-            frame.Action("取消自动断句")->trigger();
+            frame.Action(CommandId::CancelSplit)->setEnabled(true);
+            frame.Action(CommandId::CancelSplit)->trigger();
         } else {
             frame.StatusBarPanes()->CancelButton()->click();
         }
@@ -269,10 +289,10 @@ private Q_SLOTS:
     void editingKeysBesideTheMenu_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QKeySequence>("key");
-        QTest::newRow("copy") << "复制" << QKeySequence(Qt::CTRL | Qt::Key_Insert);
-        QTest::newRow("cut") << "剪切" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
-        QTest::newRow("paste") << "粘贴" << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
-        QTest::newRow("undo") << "撤消" << QKeySequence(Qt::ALT | Qt::Key_Backspace);
+        QTest::newRow("copy") << "edit.copy" << QKeySequence(Qt::CTRL | Qt::Key_Insert);
+        QTest::newRow("cut") << "edit.cut" << QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        QTest::newRow("paste") << "edit.paste" << QKeySequence(Qt::SHIFT | Qt::Key_Insert);
+        QTest::newRow("undo") << "edit.undo" << QKeySequence(Qt::ALT | Qt::Key_Backspace);
     }
     void editingKeysBesideTheMenu() {
         QFETCH(QString, command);
@@ -287,7 +307,7 @@ private Q_SLOTS:
         QTextEdit* editor = frame.Notes()->Editor();
         editor->insertPlainText("hello");
         editor->selectAll();
-        QAction* action = frame.Action(command);
+        QAction* action = frame.Action(*CommandByName(command));
         QVERIFY(action->isEnabled());
         QSignalSpy fired(action, &QAction::triggered);
         // Keys reach the window while the editor does not hold the focus (it has them too).
@@ -311,7 +331,7 @@ private Q_SLOTS:
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("https", &catcher, "open");
         auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("https"); });
-        frame.Action("访问网站...")->trigger();
+        frame.Action(CommandId::Website)->trigger();
         QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(kProductSite))});
         catcher.urls.clear();
         QLabel* logo = frame.MainPanel()->Logo();
@@ -329,14 +349,15 @@ private Q_SLOTS:
         frame.show();
         QVERIFY(frame.SideBar()->isVisible());
         QCOMPARE(frame.SideBar()->CurrentPanel(), 2);
-        QVERIFY(frame.Action("音效控制")->isChecked());
-        frame.Action("音效控制")->trigger();
+        QVERIFY(frame.Action(CommandId::PanelEffects)->isChecked());
+        frame.Action(CommandId::PanelEffects)->trigger();
         QVERIFY(!frame.SideBar()->isVisible());
         QCOMPARE(settings.CurrentPanel, 0);
-        frame.Action("跟读对比")->trigger();
+        frame.Action(CommandId::PanelRecord)->trigger();
         QVERIFY(frame.SideBar()->isVisible());
         QCOMPARE(settings.CurrentPanel, 3);
-        QVERIFY(frame.Action("跟读对比")->isChecked() && !frame.Action("主面板")->isChecked());
+        QVERIFY(frame.Action(CommandId::PanelRecord)->isChecked() &&
+                !frame.Action(CommandId::PanelMain)->isChecked());
 
         CAppSetting none;
         none.CurrentPanel = 0;
@@ -448,16 +469,16 @@ private Q_SLOTS:
             int volume = 0;
             core.GetAttributes(nullptr, &volume, nullptr);
             QCOMPARE(volume, 80);
-            QVERIFY(frame.Action("学习笔记...")->isEnabled());
+            QVERIFY(frame.Action(CommandId::Notes)->isEnabled());
             core.NullOutput()->Advance(1500);
             frame.CtrlBar()->ClockTick();
             QVERIFY(frame.StatusBarPanes()->PaneText(7).startsWith("00:01.50 / 00:03.0"));
-            frame.Action("下一首")->trigger();
+            frame.Action(CommandId::NextFile)->trigger();
             QCOMPARE(frame.CtrlBar()->PlaylistIndex(), 1);
             QVERIFY(core.IsPlaying());
-            frame.Action("播放/暂停")->trigger();
+            frame.Action(CommandId::PlayPause)->trigger();
             QVERIFY(core.IsPaused());
-            frame.Action("停止")->trigger();
+            frame.Action(CommandId::Stop)->trigger();
             QVERIFY(core.IsStopped());
             QCOMPARE(core.GetPosition(), 0);
             QVERIFY(frame.close());
@@ -636,7 +657,7 @@ private Q_SLOTS:
         frame.Activate();
         frame.Playlist()->OpenFiles({lesson});
         QTRY_COMPARE(frame.Sellist()->Count(), 3); // the splitting worker's list arrived
-        frame.Action("智能模式")->trigger();
+        frame.Action(CommandId::SentenceDictation)->trigger();
         CDictateSentPanel* panel = frame.DictationView()->Panel();
         QVERIFY(frame.DictationView()->SentenceMode());
         QVERIFY(SentenceDictationRunning());
@@ -656,14 +677,15 @@ private Q_SLOTS:
         QCOMPARE(saved.Records()[1]->text, QString("learning"));
 
         // With subtitles: wrong answers fill the hard-sentence library at the threshold.
-        frame.Action("智能模式")->trigger();
+        frame.Action(CommandId::SentenceDictation)->trigger();
         QVERIFY(SentenceDictationRunning());
         panel->Answer()->setPlainText("wrong");
         panel->Submit();
         panel->Submit();
         QCOMPARE(int(frame.HardSentences()->GetItems().size()), 1);
-        QVERIFY(frame.Action("听写难点句库")->isEnabled());
-        frame.Action("智能模式")->trigger(); // again: stops dictation and playback
+        QVERIFY(frame.Action(CommandId::HardSentenceDictation)->isEnabled());
+        frame.Action(CommandId::SentenceDictation)
+            ->trigger(); // again: stops dictation and playback
         QVERIFY(!frame.DictationView()->SentenceMode());
         QVERIFY(frame.CtrlBar()->Engine().IsStopped());
         QVERIFY(frame.close());
