@@ -33,7 +33,7 @@ void WaitFirstFrame(CMediaCore& core) {
 }
 
 double EngineOpen(const QString& path) {
-    CMediaCore core(nullptr, std::make_unique<CNullAudioOutput>(true));
+    CMediaCore core(std::make_unique<CNullAudioOutput>(true));
     const std::int64_t start = NowNs();
     core.Load(path);
     core.Play(false);
@@ -43,7 +43,7 @@ double EngineOpen(const QString& path) {
 
 // A freshly opened, playing file seeks to `ms`: seconds to the first frame heard there.
 double EngineSeek(const QString& path, int ms) {
-    CMediaCore core(nullptr, std::make_unique<CNullAudioOutput>(true));
+    CMediaCore core(std::make_unique<CNullAudioOutput>(true));
     core.Load(path);
     core.Play(false);
     WaitFirstFrame(core);
@@ -59,7 +59,7 @@ struct Cost {
 };
 
 Cost ProcessMinute(const QString& path, bool effects) {
-    CMediaCore core(nullptr, std::make_unique<CNullAudioOutput>(true));
+    CMediaCore core(std::make_unique<CNullAudioOutput>(true));
     core.Load(path);
     core.SetTempo(-40, 0, -100);
     if (effects) {
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
 
     ff.clear();
     engine.clear();
-    CMediaCore probe(nullptr, std::make_unique<CNullAudioOutput>(true));
+    CMediaCore probe(std::make_unique<CNullAudioOutput>(true));
     probe.Load(longFile);
     const int middle = probe.GetLength() / 2;
     for (int i = 0; i < kRuns; ++i) {

@@ -34,7 +34,7 @@ void Wait(int ms) {
 }
 
 std::unique_ptr<CMediaCore> DeviceCore() {
-    return std::make_unique<CMediaCore>(nullptr, std::make_unique<CSdlAudioOutput>());
+    return std::make_unique<CMediaCore>(std::make_unique<CSdlAudioOutput>());
 }
 
 double Ms(std::int64_t frames) {
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
         const double deviceShare = (CpuSeconds() - cpu0) / (double(NowNs() - t0) / 1e9);
         core->Stop();
 
-        CMediaCore null(nullptr, std::make_unique<CNullAudioOutput>(true));
+        CMediaCore null(std::make_unique<CNullAudioOutput>(true));
         null.Load(minute);
         null.SetTempo(-40, 0, -100);
         SpeechBands(null);

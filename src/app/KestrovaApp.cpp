@@ -1,6 +1,7 @@
 #include "KestrovaApp.h"
 
 #include "AboutDlg.h"
+#include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "ui/MainFrame.h"
@@ -78,6 +79,13 @@ bool CKestrovaApp::Startup() {
     SetMessageHandler(ShowMessageBox);
     m_settings->SetProfile(ProfilePath());
     m_settings->Load();
+    // Without a sound device there is nothing to study with: say so and end.
+    std::unique_ptr<CMediaCore> engine = CMediaCore::Create();
+    if (!engine) {
+        ShowMessage(MessageKind::Error, QStringLiteral("Can't initialize device"));
+        m_settings->DisableStoreOnExit();
+        std::exit(-1);
+    }
     if (m_settings->ShowSplash) {
         m_splash = std::make_unique<CAboutDlg>();
         m_splash->show();
@@ -86,10 +94,9 @@ bool CKestrovaApp::Startup() {
         m_splash->repaint();
         processEvents();
     }
-    m_frame = std::make_unique<CMainFrame>(*m_settings);
+    m_frame = std::make_unique<CMainFrame>(*m_settings, std::move(engine));
     connect(m_frame.get(), &CMainFrame::activated, this, [this] { m_splash.reset(); });
-    connect(m_frame->Action(CommandId::About), &QAction::triggered, this,
-            &CKestrovaApp::ShowAbout);
+    connect(m_frame->Action(CommandId::About), &QAction::triggered, this, &CKestrovaApp::ShowAbout);
     m_frame->Activate();
     return true;
 }

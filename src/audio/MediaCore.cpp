@@ -38,16 +38,17 @@ std::int64_t FrameOf(std::uint32_t ms, int rate) {
 }
 } // namespace
 
-CMediaCore::CMediaCore(const CAppSetting* settings, std::unique_ptr<CAudioOutput> output,
-                       QObject* parent)
-    : QObject(parent), m_settings(settings), m_output(std::move(output)),
+std::unique_ptr<CMediaCore> CMediaCore::Create(QObject* parent) {
+    std::unique_ptr<CAudioOutput> output = CreateAudioOutput();
+    if (!output) return nullptr;
+    return std::make_unique<CMediaCore>(std::move(output), parent);
+}
+
+CMediaCore::CMediaCore(std::unique_ptr<CAudioOutput> output, QObject* parent)
+    : QObject(parent), m_output(std::move(output)),
       m_ring(std::make_unique<CFrameRing>(kRingFrames)),
       m_effects(std::make_unique<CEffectChain>()), m_buffer(kChunk * 2), m_stretchOut(kChunk * 2) {
-    if (!m_output) m_output = CreateAudioOutput();
-    if (!m_output) {
-        ShowMessage(MessageKind::Error, QStringLiteral("Can't initialize device"));
-        std::exit(-1);
-    }
+    Q_ASSERT(m_output);
     HookNullOutput(m_output.get(), m_ring.get());
     m_thread = std::thread([this] { ThreadMain(); });
 }
@@ -325,8 +326,9 @@ bool CMediaCore::Load(const QString& path) {
         if (!m_output->Open(deviceRate)) deviceRate = 44100;
     }
     m_deviceLost = m_output->Lost();
-    m_tempo = m_settings ? float(m_settings->Tempo) : 0.0f;
-    m_pitch = m_settings ? float(m_settings->Pitch) : 0.0f;
+    // A new channel starts at its own speed and pitch; the caller applies the learner's.
+    m_tempo = 0.0f;
+    m_pitch = 0.0f;
     m_rateHz = 0;
     {
         std::lock_guard lock(m_mutex);

@@ -27,7 +27,6 @@ class SoundTouch;
 
 namespace kestrova {
 
-class CAppSetting;
 class CDecoder;
 class CEffectChain;
 class CFrameRing;
@@ -37,10 +36,11 @@ class CMediaCore : public QObject {
 public:
     enum class EndKind { ChannelEnd, StopMark };
 
-    // Without an output the backend is chosen by KESTROVA_AUDIO; when no audio device can be
-    // opened the learner is told "Can't initialize device" and the process ends with -1.
-    explicit CMediaCore(const CAppSetting* settings = nullptr,
-                        std::unique_ptr<CAudioOutput> output = nullptr, QObject* parent = nullptr);
+    // The engine over the output KESTROVA_AUDIO chooses; null when no audio device can be
+    // opened (the program then decides what to tell and whether to end).
+    static std::unique_ptr<CMediaCore> Create(QObject* parent = nullptr);
+    // The engine over `output` (not null).
+    explicit CMediaCore(std::unique_ptr<CAudioOutput> output, QObject* parent = nullptr);
     ~CMediaCore() override;
 
     bool Load(const QString& path);
@@ -167,7 +167,6 @@ private:
     void ApplyGains();
     void Report(const QString& text) const;
 
-    const CAppSetting* m_settings;
     std::unique_ptr<CAudioOutput> m_output;
     std::unique_ptr<CFrameRing> m_ring;
 

@@ -20,14 +20,16 @@ void CSoundPlayer::PlayThen(const QString& path, std::function<void()> done) {
     m_done = std::move(done);
     if (!NullAudioRequested()) {
         if (!m_core) {
-            m_core = std::make_unique<CMediaCore>(nullptr, CreateAudioOutput());
-            m_core->SetReportErrors(false);
-            m_core->SetPlayEndHandler([this](CMediaCore::EndKind) {
-                QTimer::singleShot(0, this, [this] { Finish(); });
-                return true;
-            });
+            m_core = CMediaCore::Create(); // none without a device: the sound is skipped
+            if (m_core) {
+                m_core->SetReportErrors(false);
+                m_core->SetPlayEndHandler([this](CMediaCore::EndKind) {
+                    QTimer::singleShot(0, this, [this] { Finish(); });
+                    return true;
+                });
+            }
         }
-        if (m_core->Load(path) && m_core->Play(false)) return;
+        if (m_core && m_core->Load(path) && m_core->Play(false)) return;
     }
     QTimer::singleShot(0, this, [this] { Finish(); });
 }

@@ -25,9 +25,19 @@ constexpr int kJumpMs = 2000;
 constexpr const char* kPauseText = "句间暂停:";
 } // namespace
 
+namespace {
+// The program makes the engine and ends when there is no device; a bar made without one
+// (its tests, a frame on its own) gets the engine of KESTROVA_AUDIO, or a silent one.
+std::unique_ptr<CMediaCore> MakeEngine() {
+    if (auto engine = CMediaCore::Create()) return engine;
+    return std::make_unique<CMediaCore>(
+        std::make_unique<CNullAudioOutput>(CNullAudioOutput::Mode::Realtime));
+}
+} // namespace
+
 CCtrlBar::CCtrlBar(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QWidget* parent)
     : QDockWidget(QString::fromUtf8("播放控制栏"), parent), m_settings(settings),
-      m_engine(engine ? std::move(engine) : std::make_unique<CMediaCore>(&settings)),
+      m_engine(engine ? std::move(engine) : MakeEngine()),
       m_prompt(std::make_unique<CSoundPlayer>()) {
     setObjectName(QStringLiteral("ControlBar"));
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetClosable);
@@ -497,6 +507,8 @@ bool CCtrlBar::OpenCurrentEntry() {
         ShowPosition(0);
         return false;
     }
+    // The learner's tempo and pitch apply to every file opened.
+    m_engine->SetTempo(float(m_settings.Tempo), 0, float(m_settings.Pitch));
     if (m_hooks.effectsFileChanged) m_hooks.effectsFileChanged(true);
     m_start = 0;
     m_end = m_engine->GetLength() / 10;

@@ -195,7 +195,7 @@ QIcon ProductIcon() {
 
 } // namespace
 
-CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
+CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QWidget* parent)
     : QMainWindow(parent), m_settings(settings) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(ProductIcon());
@@ -206,7 +206,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, QWidget* parent)
     // 2-4. Toolbar, control bar, side bar, status bar.
     CreateMenus();
     CreateToolBar();
-    m_ctrlBar = new CCtrlBar(m_settings, nullptr, this);
+    m_ctrlBar = new CCtrlBar(m_settings, std::move(engine), this);
     m_sideBar = new CSideBar(this);
     m_nowPlaying = new CNowPlayingFrm(m_settings, m_tabView->PageWidget(CTabView::NowPlaying));
     m_tabView->PageWidget(CTabView::NowPlaying)->layout()->addWidget(m_nowPlaying);

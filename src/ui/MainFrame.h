@@ -4,6 +4,7 @@
 // thread.
 #pragma once
 
+#include "audio/MediaCore.h"
 #include "player/Commands.h"
 
 #include <QHash>
@@ -40,7 +41,9 @@ inline constexpr const char* kSupportMail = "mailto:support@kestrova.example";
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(CAppSetting& settings, QWidget* parent = nullptr);
+    // `engine`: the program's audio engine (a frame made without one makes its own).
+    explicit CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine = nullptr,
+                        QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // The end of start-up: places the window as saved (the stored show state unless another

@@ -21,8 +21,8 @@ using namespace kestrova;
 using namespace kestrova::test;
 
 namespace {
-std::unique_ptr<CMediaCore> MakeCore(const CAppSetting* settings = nullptr) {
-    return std::make_unique<CMediaCore>(settings, std::make_unique<CNullAudioOutput>(false));
+std::unique_ptr<CMediaCore> MakeCore() {
+    return std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>(false));
 }
 // Lets `ms` of playback pass and delivers the engine's events.
 void Run(CMediaCore& core, int ms) {
@@ -71,11 +71,10 @@ private Q_SLOTS:
     }
 
     void moduleMusicPlaysWithTempo() {
-        CAppSetting settings;
-        settings.Tempo = -40;
-        auto core = MakeCore(&settings);
+        auto core = MakeCore();
         QVERIFY(core->Load(m_mod));
         QVERIFY(core->GetLength() > 5000);
+        QVERIFY(core->SetTempo(-40, 0, -100));
         QCOMPARE(core->Tempo(), -40.0f);
         QVERIFY(core->Play());
         Run(*core, 1000);
@@ -425,16 +424,19 @@ private Q_SLOTS:
         QCOMPARE(core->ReverbMixDb(), -96.0f);
     }
 
-    void loadAppliesTempoAndPitchSettings() {
-        CAppSetting settings;
-        settings.Tempo = 20;
-        settings.Pitch = -3;
-        auto core = MakeCore(&settings);
+    // A new channel starts at its own speed; the sentinels keep a value; a tempo holds for
+    // the rest of the file.
+    void tempoAndPitchOfANewChannel() {
+        auto core = MakeCore();
         QVERIFY(core->Load(Media("lesson.ogg")));
-        QCOMPARE(core->Tempo(), 20.0f);
-        QCOMPARE(core->Pitch(), -3.0f);
+        QVERIFY(core->SetTempo(20, 0, -3));
+        QVERIFY(core->Load(Media("lesson.ogg")));
+        QCOMPARE(core->Tempo(), 0.0f);
+        QCOMPARE(core->Pitch(), 0.0f);
+        QVERIFY(core->SetTempo(20, 0, -3));
         QVERIFY(core->SetTempo(-100, 0, -100)); // all unchanged
         QCOMPARE(core->Tempo(), 20.0f);
+        QCOMPARE(core->Pitch(), -3.0f);
         QVERIFY(core->Play());
         Run(*core, 1000);
         QVERIFY(qAbs(core->GetPosition() - 1200) <= 10);

@@ -56,7 +56,7 @@ class TestDevice : public QObject {
     };
 
     std::unique_ptr<CMediaCore> MakeCore() {
-        return std::make_unique<CMediaCore>(nullptr, std::make_unique<CSdlAudioOutput>());
+        return std::make_unique<CMediaCore>(std::make_unique<CSdlAudioOutput>());
     }
 
     // Each jump is heard within 100 ms, as the source from the place it went to.

@@ -64,8 +64,7 @@ struct Loop {
         settings.Volume = 100;
         settings.UseSplit = false;
         bar = std::make_unique<CCtrlBar>(
-            settings,
-            std::make_unique<CMediaCore>(&settings, std::make_unique<CNullAudioOutput>()));
+            settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
         list = std::make_unique<CSellistView>(settings);
         bar->SetSentenceList(list.get());
         list->SetCtrlBar(bar.get());
@@ -495,6 +494,20 @@ private Q_SLOTS:
         QCOMPARE(loop.Engine().IsPlaying(), playing);
         QVERIFY(loop.Engine().GetPosition() < 500); // from the file's start, or rewound
         if (!playing) QCOMPARE(loop.bar->Slider()->value(), 0);
+    }
+
+    // Every file opened plays at the learner's tempo and pitch.
+    void openedFileTakesTheTempoAndPitchSettings() {
+        Loop loop({m_long, m_long});
+        loop.settings.Tempo = 20;
+        loop.settings.Pitch = -3;
+        QVERIFY(loop.bar->OpenEntry(0));
+        QCOMPARE(loop.Engine().Tempo(), 20.0f);
+        QCOMPARE(loop.Engine().Pitch(), -3.0f);
+        loop.Engine().SetTempo(0, 0, 0);
+        QVERIFY(loop.bar->OpenEntry(1));
+        QCOMPARE(loop.Engine().Tempo(), 20.0f);
+        QCOMPARE(loop.Engine().Pitch(), -3.0f);
     }
 
     void volumeAndMuteFollowTheSettings() {
