@@ -5,6 +5,8 @@
 #include "common/TextDecode.h"
 #include "common/Util.h"
 
+#include "support/Fixtures.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 #include <climits>
 
 using namespace kestrova;
+using namespace kestrova::test;
 
 namespace {
 QByteArray ReadAll(const QString& path) {
@@ -196,17 +199,7 @@ private Q_SLOTS:
 
     // Every integer key with the values probing found harmful: each loads within its range
     // (a value outside it as the default), so no index or count taken from it can go wrong.
-    void settingsIntegersStayInRange_data() {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("value");
-        for (const auto& key : CAppSetting::LoadOrder()) {
-            if (key.type != CAppSetting::Type::Int && key.type != CAppSetting::Type::IntFlag)
-                continue;
-            for (int value : {INT_MAX, INT_MIN, -1})
-                QTest::addRow("%s=%d", key.name, value) << key.section << key.name << value;
-        }
-    }
+    void settingsIntegersStayInRange_data() { AddDamagedIntegerRows(); }
     void settingsIntegersStayInRange() {
         QFETCH(QString, section);
         QFETCH(QString, key);

@@ -18,22 +18,13 @@
 #include <climits>
 
 using namespace kestrova;
+using namespace kestrova::test;
 
 class TestProfile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void damagedIntegersAreHarmless_data() {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("value");
-        for (const auto& key : CAppSetting::LoadOrder()) {
-            if (key.type != CAppSetting::Type::Int && key.type != CAppSetting::Type::IntFlag)
-                continue;
-            for (int value : {INT_MAX, INT_MIN, -1})
-                QTest::addRow("%s=%d", key.name, value) << key.section << key.name << value;
-        }
-    }
+    void damagedIntegersAreHarmless_data() { AddDamagedIntegerRows(); }
     void damagedIntegersAreHarmless() {
         QFETCH(QString, section);
         QFETCH(QString, key);

@@ -1,8 +1,10 @@
 #include "Fixtures.h"
 
+#include "common/AppSetting.h"
 #include "common/Wav.h"
 
 #include <QFile>
+#include <QTest>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -116,6 +118,17 @@ double FrequencyAt(const std::vector<float>& mono, std::int64_t at, int rate) {
         }
     }
     return count > 1 ? rate * (count - 1) / (last - first) : 0;
+}
+
+void AddDamagedIntegerRows() {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("value");
+    for (const auto& key : CAppSetting::LoadOrder()) {
+        if (key.type != CAppSetting::Type::Int && key.type != CAppSetting::Type::IntFlag) continue;
+        for (int value : {INT_MAX, INT_MIN, -1})
+            QTest::addRow("%s=%d", key.name, value) << key.section << key.name << value;
+    }
 }
 
 } // namespace kestrova::test

@@ -21,6 +21,10 @@ void WriteNumberedWav(const QString& path, int frames, int rate = 44100, int cha
 // The source frame (mod 32000) a heard float sample of such a file came from.
 int NumberOf(float sample);
 
+// Test data rows (section, key, value) of every integer key of the profile with the values
+// that probing found harmful: INT_MAX, INT_MIN and -1.
+void AddDamagedIntegerRows();
+
 // A 44.1 kHz stereo sine sweeping up from 200 Hz by 1000 Hz a second: its frequency anywhere,
 // even slowed down without changing pitch, tells the source millisecond it came from.
 void WriteChirpWav(const QString& path, int seconds);
