@@ -253,13 +253,26 @@ void CUserData::Recover() {
 }
 
 bool CUserData::SaveUserData(const QString& target, bool courseware) {
-    bool written = !m_hooks.saveNotes || m_hooks.saveNotes();
-    if (!written) SetUserDataModified(true); // notes that could not be written are unsaved work
     const QString media = m_hooks.currentEntry ? m_hooks.currentEntry() : QString();
     const QString temp = TempFolder();
+    const QString owner = ReadOwner(temp);
+    if (!media.isEmpty() && !owner.isEmpty() && owner != media && HasWork(temp)) {
+        // Temp still holds another file's work that nothing could take: this file's pieces
+        // would overwrite it.
+        m_atRisk = true;
+        Tell(QString::fromUtf8("“%1”的学习数据仍在 %2 中，尚未保存；“%3”的学习数据这次没有保存。")
+                 .arg(QDir::toNativeSeparators(owner), QDir::toNativeSeparators(temp),
+                      QDir::toNativeSeparators(media)));
+        return false;
+    }
+    if (!courseware) m_atRisk = false;
+    bool written = !m_hooks.saveNotes || m_hooks.saveNotes();
+    if (!written) SetUserDataModified(true); // notes that could not be written are unsaved work
     if (media.isEmpty() || !UserDataModified()) {
         if (m_hooks.releaseChannel) m_hooks.releaseChannel();
-        if (!courseware) RemoveFolderContents(temp, false);
+        // Work of another file that nothing could take yet stays for the next opening.
+        if (!courseware && (owner.isEmpty() || owner == media || !HasWork(temp)))
+            RemoveFolderContents(temp, false);
         SetUserDataModified(false);
         return false;
     }
@@ -318,10 +331,11 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
             // next opening or start-up to pack.
             const bool kept = KeepPending(media);
             if (kept) RemoveFolderContents(temp, false);
+            m_atRisk = !kept;
             Tell(QString::fromUtf8("“%1”的学习数据未能保存：%2\n%3")
                      .arg(QDir::toNativeSeparators(media), ShortReport(error),
                           kept ? QString::fromUtf8("数据已保留，稍后会再次保存。")
-                               : QString::fromUtf8("数据仍在 %1 中。")
+                               : QString::fromUtf8("数据仍在 %1 中；在能保存之前不会打开其他文件。")
                                      .arg(QDir::toNativeSeparators(temp))));
         } else {
             Tell(QString::fromUtf8("课件“%1”未能保存：%2")
@@ -370,8 +384,17 @@ QString CUserData::LoadUserData(const QString& courseware) {
     if (!unsaved) {
         if (!left.isEmpty() && HasWork(temp)) {
             QString error;
-            if (!Pack(ArchiveFor(left), temp, &error)) KeepPending(left);
+            if (!Pack(ArchiveFor(left), temp, &error) && !KeepPending(left)) {
+                // Neither packed nor set aside: it stays in Temp, and this file opens without
+                // its own work rather than over it.
+                m_atRisk = true;
+                Tell(QString::fromUtf8("“%1”的学习数据仍无法保存：%2\n数据仍在 %3 中。")
+                         .arg(QDir::toNativeSeparators(left), ShortReport(error),
+                              QDir::toNativeSeparators(temp)));
+                return QString();
+            }
         }
+        m_atRisk = false;
         RemoveFolderContents(temp, false);
     }
     if (media.isEmpty()) return QString();

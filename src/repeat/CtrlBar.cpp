@@ -472,7 +472,10 @@ void CCtrlBar::ShowPassMessage() {
 
 bool CCtrlBar::OpenEntry(int index) {
     Stop();
-    if (m_hooks.saveUserData) m_hooks.saveUserData();
+    if (m_hooks.saveUserData && !m_hooks.saveUserData()) {
+        UpdateButtons();
+        return false;
+    }
     m_index = index;
     if (index < 0) {
         m_engine->Free();

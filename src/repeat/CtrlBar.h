@@ -53,7 +53,8 @@ public:
 
     // What the bar asks of parts that live elsewhere; every hook may be left empty.
     struct Hooks {
-        std::function<void()> saveUserData;                        // before another file opens
+        // Before another file opens; false: the open file's work is not safe, it stays open.
+        std::function<bool()> saveUserData;
         std::function<QString(const QString& entry)> loadUserData; // gives the media path
         std::function<void(const QString& media)> loadSubtitles;   // after the engine opened it
         std::function<bool()> dictationRunning;                    // sentence dictation in progress

@@ -584,7 +584,10 @@ void CMainFrame::WireStudyLoop() {
     list->SetCtrlBar(m_ctrlBar);
 
     CCtrlBar::Hooks bar;
-    bar.saveUserData = [this] { SaveUserData(); };
+    bar.saveUserData = [this] {
+        SaveUserData();
+        return !m_userData->WorkAtRisk();
+    };
     bar.loadUserData = [this](const QString& entry) { return m_userData->LoadUserData(entry); };
     m_ctrlBar->SetHooks(bar);
 

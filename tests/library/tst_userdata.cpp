@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <archive.h>
@@ -356,6 +357,43 @@ private Q_SLOTS:
         m_entry = m_media.filePath("stuck.mp3");
         m_data->LoadUserData(QString());
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("stuck\r\n"));
+    }
+
+    // Work that can neither be packed nor set aside (the archiver fails, and a file stands
+    // where the pending folder would go) stays in Temp: the next file does not open over it,
+    // and its own save does not write over it, until the work is safe.
+    void workAtRiskIsNeverOverwritten() {
+        m_entry = m_media.filePath("risk.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        Work("at risk\r\n");
+        const QString pending = DataFolder() + "Pending";
+        QDir(pending).removeRecursively();
+        Write(pending, "in the way");
+        auto restore = qScopeGuard([&] {
+            QFile::remove(pending);
+            qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        });
+        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+        QVERIFY(!m_data->SaveUserData());
+        QVERIFY(m_data->WorkAtRisk());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("at risk\r\n"));
+        // Another file opens all the same (the program keeps the first one open; see the
+        // control bar): its work is not loaded over Temp, and its save writes nothing there.
+        m_entry = m_media.filePath("other.mp3");
+        Write(m_entry, "mp3");
+        m_data->LoadUserData(QString());
+        QVERIFY(m_data->WorkAtRisk());
+        SetUserDataModified(true);
+        QVERIFY(!m_data->SaveUserData());
+        QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("at risk\r\n"));
+        // Once the archiver works again the work goes to its own file.
+        restore.dismiss();
+        QFile::remove(pending);
+        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        m_data->LoadUserData(QString());
+        QVERIFY(!m_data->WorkAtRisk());
+        QCOMPARE(Members(m_media.filePath("risk.kud")), (QStringList{"Info.ini", "sellist.ist"}));
     }
 
     // A full lesson folder (root only: a small tmpfs): the work goes to the per-user folder

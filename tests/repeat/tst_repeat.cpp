@@ -510,6 +510,23 @@ private Q_SLOTS:
         QCOMPARE(loop.Engine().Pitch(), -3.0f);
     }
 
+    // While the open file's work is not safe, no other file opens.
+    void fileWithWorkAtRiskStaysOpen() {
+        Loop loop({m_long, m_long});
+        bool safe = true;
+        CCtrlBar::Hooks hooks;
+        hooks.saveUserData = [&] { return safe; };
+        loop.bar->SetHooks(hooks);
+        QVERIFY(loop.bar->OpenEntry(0));
+        safe = false;
+        QVERIFY(!loop.bar->OpenEntry(1));
+        QCOMPARE(loop.bar->PlaylistIndex(), 0);
+        QVERIFY(loop.Engine().HasChannel());
+        safe = true;
+        QVERIFY(loop.bar->OpenEntry(1));
+        QCOMPARE(loop.bar->PlaylistIndex(), 1);
+    }
+
     void volumeAndMuteFollowTheSettings() {
         Loop loop({m_long});
         QVERIFY(loop.bar->OpenEntry(0));
