@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
@@ -101,6 +102,21 @@ bool CUserData::WriteOwner(const QString& folder, const QString& media) {
 }
 
 QString CUserData::SkippedSummary(const QString& report) {
+    // kestrova-pack's own report: "skipped N members:", the first few, "and M more".
+    static const QRegularExpression header(QStringLiteral("skipped (\\d+) members?:"));
+    static const QRegularExpression more(QStringLiteral("^and (\\d+) more$"));
+    if (const auto counted = header.match(report); counted.hasMatch()) {
+        QStringList lines = report.mid(counted.capturedEnd()).split('\n', Qt::SkipEmptyParts);
+        QString tail;
+        if (!lines.isEmpty())
+            if (const auto m = more.match(lines.last().trimmed()); m.hasMatch()) {
+                tail = QString::fromUtf8("\n……另有 %1 项").arg(m.captured(1));
+                lines.removeLast();
+            }
+        return QString::fromUtf8("%1 项已跳过：\n").arg(counted.captured(1)) +
+               FirstLines(lines.join('\n'), 5, nullptr).join('\n') + tail;
+    }
+    // Any other report: its lines count the members.
     qsizetype total = 0;
     const QStringList first = FirstLines(report, 5, &total);
     QString text = QString::fromUtf8("%1 项已跳过：\n").arg(total) + first.join('\n');

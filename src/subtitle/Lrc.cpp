@@ -117,9 +117,13 @@ void CLrc::LoadText(const QString& source, std::uint32_t mediaLengthCs) {
         const std::int64_t bound = std::int64_t(mediaLengthCs) * 10;
         offsetMs = int(std::clamp<std::int64_t>(offsetMs, -bound, bound));
     }
+    // A shifted line never lands past the media's end either (nor a sentence end before its
+    // start).
+    const std::int64_t last =
+        mediaLengthCs > 0 && offsetMs != 0 ? std::int64_t(mediaLengthCs) : std::int64_t(UINT32_MAX);
     for (auto& record : fresh) {
         const std::int64_t shifted = std::int64_t(record->time) - offsetMs / 10;
-        record->time = std::uint32_t(std::clamp<std::int64_t>(shifted, 0, UINT32_MAX));
+        record->time = std::uint32_t(std::clamp<std::int64_t>(shifted, 0, last));
     }
     // The lines are sorted once (a later line of an equal time first) and merged in front of
     // records of equal times already held: inserting one by one is quadratic on unsorted
@@ -163,7 +167,16 @@ bool CLrc::Load(const QString& path, std::uint32_t mediaLengthCs) {
     file.close();
     const QString text = DecodeText(bytes);
     bytes = QByteArray();
-    LoadText(text, mediaLengthCs);
+    CLrc fresh;
+    fresh.LoadText(text, mediaLengthCs);
+    if (fresh.m_records.size() > kMaxLines) {
+        m_error = LoadError::TooManyLines;
+        return false;
+    }
+    if (m_records.empty())
+        m_records = std::move(fresh.m_records);
+    else
+        LoadText(text, mediaLengthCs);
     m_error = LoadError::None;
     return true;
 }

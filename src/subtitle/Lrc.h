@@ -31,10 +31,15 @@ public:
     // An offset tag further than this is no offset but a broken file, and is ignored.
     static constexpr int kMaxOffsetMs = 24 * 60 * 60 * 1000;
 
-    enum class LoadError { None, Unreadable, Empty, TooLarge };
+    // Nor near this many timed lines (one every two seconds for eleven hours); a file with
+    // more is refused, since the views hold every line.
+    static constexpr std::size_t kMaxLines = 20000;
+
+    enum class LoadError { None, Unreadable, Empty, TooLarge, TooManyLines };
 
     // Reads a file into the records (records held stay). False when the file cannot be read,
-    // is empty or is larger than kMaxFileBytes (Error() tells which); true otherwise, also
+    // is empty, is larger than kMaxFileBytes or has more than kMaxLines timed lines (Error()
+    // tells which; no record is added then); true otherwise, also
     // when no line had a time tag. `mediaLengthCs`, when known (not 0), bounds the file's
     // offset tag. Time and memory are linear in the file's size whatever it holds.
     bool Load(const QString& path, std::uint32_t mediaLengthCs = 0);

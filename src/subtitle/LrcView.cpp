@@ -21,6 +21,7 @@ CLrcView::CLrcView(const QString& globalFont, QWidget* parent) : QWidget(parent)
     headerFont.setPointSize(9);
     m_header->setFont(headerFont);
     m_box = new QTextBrowser(this);
+    m_box->document()->setUndoRedoEnabled(false); // shown text, never edited
     m_box->setOpenLinks(false);
     m_box->setOpenExternalLinks(false);
     m_box->setReadOnly(true);
@@ -99,9 +100,16 @@ bool CLrcView::LoadLrc(const QString& path) {
         return true;
     }
     // A file far larger than any subtitle file is not read at all; the learner is told why.
-    m_status = m_lrc.Error() == CLrc::LoadError::TooLarge
-                   ? QString::fromUtf8("(加载失败：字幕文件超过16MB)")
-                   : QString::fromUtf8("(加载失败)");
+    switch (m_lrc.Error()) {
+    case CLrc::LoadError::TooLarge:
+        m_status = QString::fromUtf8("(加载失败：字幕文件超过16MB)");
+        break;
+    case CLrc::LoadError::TooManyLines:
+        m_status = QString::fromUtf8("(加载失败：字幕超过%1行)").arg(CLrc::kMaxLines);
+        break;
+    default:
+        m_status = QString::fromUtf8("(加载失败)");
+    }
     UpdateHeader();
     m_box->clear();
     m_items.clear();
@@ -132,8 +140,7 @@ void CLrcView::Tick() {
     if (m_hooks.miniLine && !m_shown.isEmpty()) m_hooks.miniLine(m_shown);
 }
 
-void CLrcView::AppendLine(int index) {
-    QTextCursor cursor(m_box->document());
+void CLrcView::AppendLine(QTextCursor& cursor, int index) {
     cursor.movePosition(QTextCursor::End);
     if (!m_lineStart.empty()) cursor.insertBlock();
     QTextBlockFormat block;
@@ -169,8 +176,12 @@ void CLrcView::Render(int index) {
         m_renderedIndex = -1;
     }
     SetBold(m_renderedIndex, false);
+    // One edit block: the document is laid out once for all the new lines, not once a line.
+    QTextCursor cursor(m_box->document());
+    cursor.beginEditBlock();
     for (int i = m_renderedIndex + 1; i <= index; ++i)
-        AppendLine(i);
+        AppendLine(cursor, i);
+    cursor.endEditBlock();
     m_renderedIndex = index;
     SetBold(index, true);
     m_box->verticalScrollBar()->setValue(m_box->verticalScrollBar()->maximum());

@@ -13,6 +13,7 @@
 
 class QLabel;
 class QTextBrowser;
+class QTextCursor;
 
 namespace kestrova {
 
@@ -58,7 +59,7 @@ protected:
 
 private:
     void Render(int index);
-    void AppendLine(int index);
+    void AppendLine(QTextCursor& cursor, int index);
     void SetBold(int index, bool bold);
     void UpdateHeader();
     CLrc m_lrc;

@@ -526,6 +526,20 @@ private Q_SLOTS:
         QVERIFY(m_told[0].contains("unsafe member name number 1"));
     }
 
+    // The archiver's own short report counts every skipped member, not its lines.
+    void skippedCountIsTheArchiversCount() {
+        const QString report = "kestrova-pack: skipped 4000 members:\n"
+                               "  \"../a\": not a plain file name\n"
+                               "  \"../b\": not a plain file name\n"
+                               "  and 3998 more\n";
+        const QString text = CUserData::SkippedSummary(report);
+        QVERIFY2(text.startsWith(QString::fromUtf8("4000 项已跳过")), qPrintable(text));
+        QVERIFY(text.contains("\"../b\""));
+        QVERIFY(text.endsWith(QString::fromUtf8("另有 3998 项")));
+        QVERIFY(CUserData::SkippedSummary("kestrova-pack: skipped 1 member:\n  \"x\": too long\n")
+                    .startsWith(QString::fromUtf8("1 项已跳过")));
+    }
+
     // A failed extraction (any exit but 0 and 2) leaves Temp as it was: nothing half-extracted
     // in it, and work of this file that was still there stays.
     void failedExtractionLeavesTempAsItWas_data() {

@@ -137,10 +137,12 @@ private Q_SLOTS:
             << "[offset:+999999999]\n[00:01.00]a" << 3000u << "100 a";
         QTest::newRow("just over a day: ignored")
             << "[offset:-86400001]\n[00:01.00]a" << 0u << "100 a";
-        QTest::newRow("later, clamped to the length")
-            << "[offset:-600000]\n[00:01.00]a" << 3000u << "3100 a";
+        QTest::newRow("later, clamped to the length: at most the end")
+            << "[offset:-600000]\n[00:01.00]a" << 3000u << "3000 a";
+        QTest::newRow("later, two lines past the end: both at the end")
+            << "[offset:-86400000]\n[00:01.00]a\n[00:03.00]b" << 720u << "720 b|720 a";
         QTest::newRow("earlier, clamped to the length")
-            << "[offset:+600000]\n[20:00.00]a" << 3000u << "117000 a";
+            << "[offset:+600000]\n[20:00.00]a" << 3000u << "3000 a";
         QTest::newRow("within the length: as written")
             << "[offset:-250]\n[00:01.00]a" << 3000u << "125 a";
         QTest::newRow("length unknown: a day at most")
@@ -331,7 +333,7 @@ private Q_SLOTS:
     // file of brackets.)
     void readingMemoryIsBoundedByTheFileSize_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("records"); // -1: refused for its many lines
         const int size = 2 << 20;
         QTest::newRow("opening brackets") << QByteArray(size, '[') << 0;
         QTest::newRow("closing brackets") << QByteArray(size, ']') << 0;
@@ -340,7 +342,9 @@ private Q_SLOTS:
         QTest::newRow("line breaks") << QByteArray(size, '\n') << 0;
         QTest::newRow("words and brackets") << QByteArray("a[").repeated(size / 2) << 0;
         QTest::newRow("one line of tags") << QByteArray("[0:00]").repeated(size / 6) << 20;
-        QTest::newRow("a tag per line") << QByteArray("[0:00]\n").repeated(size / 7) << size / 7;
+        QTest::newRow("a tag per line") << QByteArray("[0:00]\n").repeated(size / 7) << -1;
+        QTest::newRow("a tag per line, as many as allowed")
+            << QByteArray("[0:00]\n").repeated(int(CLrc::kMaxLines)) << int(CLrc::kMaxLines);
         QTest::newRow("unclosed tag") << "[" + QByteArray(size, '0') << 0;
     }
     void readingMemoryIsBoundedByTheFileSize() {
@@ -349,8 +353,8 @@ private Q_SLOTS:
         const QString path = m_dir.filePath("hostile.lrc");
         Write(path, bytes);
         CLrc lrc;
-        const long long peak = PeakHeap([&] { QVERIFY(lrc.Load(path)); });
-        QCOMPARE(int(lrc.Records().size()), records);
+        const long long peak = PeakHeap([&] { QCOMPARE(lrc.Load(path), records >= 0); });
+        QCOMPARE(int(lrc.Records().size()), std::max(records, 0));
         if (!kCanMeasureHeap) QSKIP("heap use is measured in the sanitizer build");
         QVERIFY(peak >= bytes.size()); // the decoded text at least: the count is live
         QVERIFY2(
@@ -390,6 +394,27 @@ private Q_SLOTS:
         QFile::remove(path);
         QVERIFY(!view.LoadLrc(media));
         QCOMPARE(view.Status(), QString::fromUtf8("(加载失败)"));
+    }
+
+    // More timed lines than any real subtitle file has: refused, nothing held, the learner told.
+    void tooManyLinesAreRefused() {
+        const QString media = m_dir.filePath("many.mp3");
+        const QString path = m_dir.filePath("many.lrc");
+        QByteArray bytes;
+        for (std::size_t i = 0; i < CLrc::kMaxLines; ++i)
+            bytes += "[00:01.00]x\n";
+        Write(path, bytes);
+        CLrc lrc;
+        QVERIFY(lrc.Load(path)); // at the bound: read
+        QCOMPARE(lrc.Records().size(), CLrc::kMaxLines);
+        Write(path, bytes + "[00:02.00]y\n");
+        lrc.Clear();
+        QVERIFY(!lrc.Load(path));
+        QCOMPARE(lrc.Error(), CLrc::LoadError::TooManyLines);
+        QVERIFY(lrc.Records().empty());
+        CLrcView view{QString()};
+        QVERIFY(!view.LoadLrc(media));
+        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败：字幕超过20000行)"));
     }
 
     void hugeAndBinaryFilesDoNotHang() {

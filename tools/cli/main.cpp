@@ -46,6 +46,9 @@ int Lrc(const QStringList& args) {
         if (lrc.Error() == CLrc::LoadError::TooLarge)
             std::fprintf(stderr, "kestrova-cli: %s: larger than %lld MB, not read as subtitles\n",
                          qPrintable(file), static_cast<long long>(CLrc::kMaxFileBytes >> 20));
+        else if (lrc.Error() == CLrc::LoadError::TooManyLines)
+            std::fprintf(stderr, "kestrova-cli: %s: more than %zu lines, not read as subtitles\n",
+                         qPrintable(file), CLrc::kMaxLines);
         else
             std::fprintf(stderr, "kestrova-cli: %s: cannot be read\n", qPrintable(file));
         return 1;
