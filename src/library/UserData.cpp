@@ -342,11 +342,13 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
     }
     if (!packed) {
         if (!courseware) {
-            if (m_hooks.releaseChannel) m_hooks.releaseChannel();
             // Temp is emptied only when its work is safe elsewhere; otherwise it stays for the
-            // next opening or start-up to pack.
+            // next opening or start-up to pack, and the file stays open (its channel too).
             const bool kept = KeepPending(media);
-            if (kept) RemoveFolderContents(temp, false);
+            if (kept) {
+                if (m_hooks.releaseChannel) m_hooks.releaseChannel();
+                RemoveFolderContents(temp, false);
+            }
             m_atRisk = !kept;
             Tell(QString::fromUtf8("“%1”的学习数据未能保存：%2\n%3")
                      .arg(QDir::toNativeSeparators(media), ShortReport(error),

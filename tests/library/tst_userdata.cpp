@@ -375,8 +375,10 @@ private Q_SLOTS:
             qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
         });
         qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+        const int released = m_released;
         QVERIFY(!m_data->SaveUserData());
         QVERIFY(m_data->WorkAtRisk());
+        QCOMPARE(m_released, released); // the file stays open, its channel with it
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("at risk\r\n"));
         // Another file opens all the same (the program keeps the first one open; see the
         // control bar): its work is not loaded over Temp, and its save writes nothing there.
