@@ -136,6 +136,7 @@ CCtrlBar::CCtrlBar(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QW
         m_clockTimer->stop();
         m_play->setDown(false);
         m_pause->setDown(m_engine->IsPaused());
+        StopPauseTimer(); // a pause between passes would only try again without sound
         UpdateButtons();
         m_deviceLostShown = true;
         Q_EMIT paneText(0, QString::fromUtf8("声音设备已断开，按“播放”重新连接"));
@@ -333,6 +334,7 @@ bool CCtrlBar::Play() {
     if (m_deviceLostShown) {
         m_deviceLostShown = false; // the sound is back
         Q_EMIT paneText(0, QString());
+        ShowPassMessage();
     }
     Q_EMIT playbackResumed();
     return true;
@@ -464,7 +466,8 @@ void CCtrlBar::SetRegion(std::uint32_t start, std::uint32_t end) {
 }
 
 void CCtrlBar::ShowPassMessage() {
-    if (!AutoRepeatOn() || m_settings.RepeatAmount <= 0) return;
+    // The lost device's note stays until the sound is back.
+    if (m_deviceLostShown || !AutoRepeatOn() || m_settings.RepeatAmount <= 0) return;
     const int pass =
         std::clamp(m_settings.RepeatAmount - m_counter + 1, 1, m_settings.RepeatAmount);
     Q_EMIT paneText(0, QString::fromUtf8("第 %1/%2 遍").arg(pass).arg(m_settings.RepeatAmount));

@@ -420,6 +420,38 @@ private Q_SLOTS:
         QCOMPARE(loop.bar->PauseSeconds(), 0);
     }
 
+    // The device lost in the pause between passes: the next pass does not start silently over
+    // the note, the pause stops, and Play brings the sound and the pass count back.
+    void lostDeviceInAPauseBetweenPasses() {
+        Loop loop({m_long});
+        QVERIFY(loop.bar->OpenEntry(0));
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = 0; // one second
+        loop.SetSentences({{100, 150}, {150, 200}});
+        loop.bar->Execute(CCtrlBar::Command::AutoRepeat);
+        loop.Run(520);
+        QVERIFY(loop.bar->PauseTimerRunning());
+        QSignalSpy panes(loop.bar.get(), &CCtrlBar::paneText);
+        loop.Engine().NullOutput()->lost = true;
+        loop.Engine().NullOutput()->refuseOpen = true;
+        loop.bar->PauseTick();
+        loop.bar->PauseTick(); // the pause ends: the next pass cannot start
+        QCoreApplication::processEvents();
+        QVERIFY(!loop.Engine().IsPlaying());
+        QVERIFY(!loop.bar->PauseTimerRunning());
+        auto lastMessage = [&] {
+            QString message;
+            for (const auto& args : panes)
+                if (args[0].toInt() == 0) message = args[1].toString();
+            return message;
+        };
+        QCOMPARE(lastMessage(), QString::fromUtf8("声音设备已断开，按“播放”重新连接"));
+        loop.Engine().NullOutput()->refuseOpen = false;
+        loop.bar->Execute(CCtrlBar::Command::Play);
+        QVERIFY(loop.Engine().IsPlaying());
+        QVERIFY(lastMessage().startsWith(QString::fromUtf8("第 ")));
+    }
+
     void timeLabelShowsTheSliderPosition() {
         Loop loop({m_long});
         QVERIFY(loop.bar->OpenEntry(0));
