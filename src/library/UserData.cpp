@@ -281,7 +281,7 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
                       QDir::toNativeSeparators(media)));
         return false;
     }
-    if (!courseware) m_atRisk = false;
+    if (!courseware) m_atRisk = m_stays = false;
     bool written = !m_hooks.saveNotes || m_hooks.saveNotes();
     if (!written) SetUserDataModified(true); // notes that could not be written are unsaved work
     if (media.isEmpty() || !UserDataModified()) {
@@ -362,6 +362,17 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
         return false;
     }
     if (!courseware) {
+        // A piece that failed to write (told already) lives only in the program: leaving the
+        // file drops it, so the learner decides; staying keeps the file open, its work unsaved.
+        if (!written &&
+            !(m_hooks.ask &&
+              m_hooks.ask(QString::fromUtf8("“%1”的部分学习数据未能写入。仍要离开这个文件吗？"
+                                            "选“否”则留在这个文件，腾出空间后再保存。")
+                              .arg(QDir::toNativeSeparators(media))))) {
+            m_atRisk = m_stays = true;
+            SetUserDataModified(true);
+            return false;
+        }
         if (m_hooks.releaseChannel) m_hooks.releaseChannel();
         RemoveFolderContents(temp, false);
         PackPending();

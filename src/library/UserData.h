@@ -55,9 +55,13 @@ public:
     // Saves the open file's work (an empty target) or exports a courseware (a target and
     // the courseware flag). False when nothing was packed or a piece could not be written.
     bool SaveUserData(const QString& target = QString(), bool courseware = false);
-    // The last save could neither pack the open file's work nor set it aside: it is only in
-    // Temp, and no other file may open until it is safe.
+    // The last save could neither pack the open file's work nor set it aside, or a piece of
+    // it failed to write and the learner chose to stay: no other file may open until it is
+    // safe.
     bool WorkAtRisk() const { return m_atRisk; }
+    // The learner chose to stay with a file whose piece failed to write (closing waits too;
+    // work only in Temp, by contrast, survives a restart).
+    bool LearnerStays() const { return m_stays; }
     // Unpacks the work of the entry about to open (a courseware path, or empty for the
     // current entry's .kud). Returns the media to open for a courseware (Temp/audio.dat).
     QString LoadUserData(const QString& courseware);
@@ -95,6 +99,7 @@ private:
     QSet<QString> m_ownName; // media whose name.kud belongs to another file: name.ext.kud
     QSet<QString> m_toldWhere;
     bool m_atRisk = false;
+    bool m_stays = false;
 };
 
 // A small window saying "用户数据处理中，请稍候..." while the archiver runs.

@@ -507,6 +507,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     for (const auto& step : m_closingSteps)
         step();
+    if (m_userData->LearnerStays()) {
+        // The learner chose to stay with work that is not saved yet.
+        event->ignore();
+        return;
+    }
     SavePlacement();
     m_ctrlBar->Engine().Stop();
     event->accept();

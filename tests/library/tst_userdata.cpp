@@ -288,7 +288,18 @@ private Q_SLOTS:
         m_data->LoadUserData(QString());
         SetUserDataModified(!notesFail); // unwritten notes are unsaved work on their own
         (notesFail ? m_saveNotes : m_writePieces) = [] { return false; };
+        const int released = m_released;
+        QVERIFY(!m_data->SaveUserData()); // "leave the file anyway?" No
+        // What failed lives only in the program: the file stays open and its work unsaved.
+        QVERIFY(m_data->WorkAtRisk() && m_data->LearnerStays());
+        QVERIFY(UserDataModified());
+        QCOMPARE(m_released, released);
+        // Leaving all the same packs what could be written.
+        m_ask = [](const QString& q) { return q.contains(QString::fromUtf8("仍要离开")); };
         QVERIFY(!m_data->SaveUserData());
+        QVERIFY(!m_data->WorkAtRisk());
+        QCOMPARE(m_released, released + 1);
+        m_ask = nullptr;
         m_data->LoadUserData(QString());
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("good\r\n"));
         QVERIFY(QFileInfo(m_data->ArchiveFor(m_entry)).lastModified().isValid());
