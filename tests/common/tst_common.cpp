@@ -17,15 +17,8 @@ using namespace kestrova;
 using namespace kestrova::test;
 
 namespace {
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    QVERIFY(WriteFileBytes(path, bytes));
 }
 } // namespace
 
@@ -118,7 +111,7 @@ private Q_SLOTS:
         ini.SetString("State", "Volume", "70");
         ini.SetString("New", "Text", QString::fromUtf8("定时器1, 中文"));
         QVERIFY(ini.Save(path));
-        QCOMPARE(ReadAll(path),
+        QCOMPARE(ReadFileBytes(path),
                  QByteArray("; comment\r\n[Other]\r\nKeep=me, please\r\n[UserGUI]\r\n"
                             "WindowPos=1,2\r\n[State]\r\nVolume=70\r\n"
                             "Name=\"quoted\"\r\n[New]\r\n") +
@@ -148,7 +141,7 @@ private Q_SLOTS:
             QCOMPARE(s.GlobalFont, QString());
         }
         const QStringList lines =
-            QString::fromUtf8(ReadAll(path)).split("\r\n", Qt::SkipEmptyParts);
+            QString::fromUtf8(ReadFileBytes(path)).split("\r\n", Qt::SkipEmptyParts);
         QStringList expected;
         QString section;
         for (const auto& key : CAppSetting::StoreOrder()) {

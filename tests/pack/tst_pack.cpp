@@ -2,6 +2,8 @@
 // cannot be written, the member limit and the short report of skipped members, extraction
 // that changes nothing when it fails, an archive flushed to the disk before and after it
 // replaces the old one, and no leftovers of a killed run in an archive.
+#include "support/Fixtures.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,6 +11,8 @@
 #include <QTest>
 #include <archive.h>
 #include <archive_entry.h>
+
+using namespace kestrova::test;
 
 namespace {
 
@@ -59,16 +63,6 @@ Run Pack(const QStringList& args) {
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-}
 QStringList Entries(const QString& folder) {
     QStringList names =
         QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -150,7 +144,7 @@ private Q_SLOTS:
         MakeArchive(archive, members);
         const QString out = dir.filePath("Temp");
         QDir().mkpath(out);
-        Write(out + "/old.txt", "old");
+        WriteFileBytes(out + "/old.txt", "old");
         const Run run = Pack({"e", "-O+", archive, out});
         QCOMPARE(run.code, code);
         QVERIFY2(run.err.size() < 1000, qPrintable(run.err.left(1000)));
@@ -170,18 +164,18 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString archive = dir.filePath("damaged.kud");
         MakeArchive(archive, {{"sellist.ist", "new work"}, {"Note.rtf", QByteArray(4000, 'B')}});
-        QByteArray bytes = Read(archive);
+        QByteArray bytes = ReadFileBytes(archive);
         const qsizetype at = bytes.indexOf(QByteArray(4000, 'B'));
         QVERIFY(at > 0);
         bytes[at + 2000] = 'C'; // the stored member no longer matches its checksum
-        Write(archive, bytes);
+        WriteFileBytes(archive, bytes);
         const QString out = dir.filePath("Temp");
         QDir().mkpath(out);
-        Write(out + "/sellist.ist", "work before");
+        WriteFileBytes(out + "/sellist.ist", "work before");
         const Run run = Pack({"e", "-O+", archive, out});
         QCOMPARE(run.code, 1);
         QCOMPARE(Entries(out), QStringList{"sellist.ist"});
-        QCOMPARE(Read(out + "/sellist.ist"), QByteArray("work before"));
+        QCOMPARE(ReadFileBytes(out + "/sellist.ist"), QByteArray("work before"));
     }
 
     // The new archive reaches the disk before it takes the old one's name, and the rename
@@ -191,7 +185,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath("Temp");
         QDir().mkpath(folder);
-        Write(folder + "/sellist.ist", "work");
+        WriteFileBytes(folder + "/sellist.ist", "work");
         const QString archive = dir.filePath("lesson.kud");
         const QString log = dir.filePath("sync.log");
         QProcess p;
@@ -205,7 +199,8 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);
         const QString tmp = archive + ".kestrova-tmp";
-        const QStringList lines = QString::fromUtf8(Read(log)).split('\n', Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromUtf8(ReadFileBytes(log)).split('\n', Qt::SkipEmptyParts);
         const qsizetype flushed = lines.indexOf("fsync " + tmp);
         const qsizetype renamed = lines.indexOf("rename " + tmp + " " + archive);
         const qsizetype folderFlushed = lines.lastIndexOf("fsync " + dir.path());
@@ -219,11 +214,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.filePath("Temp");
         QDir().mkpath(folder + "/.kestrova-extract-AbC123");
-        Write(folder + "/sellist.ist", "work");
-        Write(folder + "/Note.rtf.kestrova-tmp", "half a file");
-        Write(folder + "/.kestrova-extract-AbC123/Note.rtf", "half a file");
+        WriteFileBytes(folder + "/sellist.ist", "work");
+        WriteFileBytes(folder + "/Note.rtf.kestrova-tmp", "half a file");
+        WriteFileBytes(folder + "/.kestrova-extract-AbC123/Note.rtf", "half a file");
         const QString archive = dir.filePath("lesson.kud");
-        Write(archive + ".kestrova-tmp", "half an archive");
+        WriteFileBytes(archive + ".kestrova-tmp", "half an archive");
         QCOMPARE(Pack({"a", "-O+", archive, folder}).code, 0);
         QVERIFY(!QFile::exists(archive + ".kestrova-tmp"));
         QCOMPARE(Entries(dir.path()), (QStringList{"Temp", "lesson.kud"}));

@@ -16,6 +16,16 @@ QString MediaDir() {
     return dir.isEmpty() ? QStringLiteral("media") : dir;
 }
 
+QByteArray ReadFileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 QString Media(const QString& name) {
     return MediaDir() + '/' + name;
 }

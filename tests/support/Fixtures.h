@@ -2,6 +2,7 @@
 // module-music file and a sample-numbered WAV written on the spot.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -10,6 +11,9 @@ namespace kestrova::test {
 
 // Folder of the media made by tests/fixtures/make_fixtures.sh (KESTROVA_MEDIA, set by CTest).
 QString MediaDir();
+// A whole file's bytes (empty when it cannot be read), and a whole file written.
+QByteArray ReadFileBytes(const QString& path);
+bool WriteFileBytes(const QString& path, const QByteArray& bytes);
 QString Media(const QString& name);
 
 // A small ProTracker module: one pattern with a square-wave note, about 7.7 s long.
