@@ -1,5 +1,7 @@
 #include "DictateSentPanel.h"
 
+#include "common/Prompts.h"
+
 #include "audio/SoundPlayer.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
@@ -153,9 +155,9 @@ CDictateSentPanel::~CDictateSentPanel() {
     if (m_session.Running()) m_session.Stop();
 }
 
-void CDictateSentPanel::SetHooks(Hooks hooks) {
-    m_hooks = std::move(hooks);
-    m_session.SetHooks(m_hooks.session);
+void CDictateSentPanel::SetHost(IDictationHost* host) {
+    m_host = host;
+    m_session.SetSource(host);
 }
 
 void CDictateSentPanel::resizeEvent(QResizeEvent* event) {
@@ -178,7 +180,7 @@ void CDictateSentPanel::FillTable() {
     const QStringList& dictated = m_session.Dictated();
     for (int i = 0; i < m_session.Total(); ++i)
         rows << new QTreeWidgetItem(QStringList{
-            QString::number(i + 1), TimeText(m_hooks.session.sentenceStart(i)), dictated.value(i)});
+            QString::number(i + 1), TimeText(m_host->SentenceStart(i)), dictated.value(i)});
     m_table->addTopLevelItems(rows);
 }
 
@@ -285,8 +287,8 @@ void CDictateSentPanel::AfterAnswer(CDictationSession::Outcome outcome) {
         ShowCurrent(QString::fromUtf8("无信息"));
         break;
     case CDictationSession::Outcome::OfferSaveLrc:
-        if (m_hooks.ask &&
-            m_hooks.ask(QString::fromUtf8("（智能听写模式）听写完成，是否将听写保存为LRC文件？")))
+        if (m_prompts &&
+            m_prompts->Ask(QString::fromUtf8("（智能听写模式）听写完成，是否将听写保存为LRC文件？")))
             SaveAsLrc();
         Stop(false);
         break;
@@ -310,23 +312,23 @@ void CDictateSentPanel::Stop(bool keepView) {
     m_info->Show(0, 0, 0, QString::fromUtf8("无信息"));
     m_info->SetCountdown(-1);
     if (!keepView) {
-        if (m_hooks.stopped) m_hooks.stopped();
-        if (m_hooks.stopPlayback) m_hooks.stopPlayback();
+        Q_EMIT stopped();
+        if (m_host) m_host->StopPlayback();
     }
 }
 
 bool CDictateSentPanel::SaveAsLrc() {
-    const QString media = m_hooks.mediaPath ? m_hooks.mediaPath() : QString();
+    const QString media = m_host ? m_host->MediaPath() : QString();
     if (media.isEmpty()) return false;
     const QString path = LrcPathFor(media);
     std::vector<std::pair<std::uint32_t, QString>> lines;
     for (int i = 0; i < m_table->topLevelItemCount(); ++i)
-        lines.push_back({m_hooks.session.sentenceStart(i), m_table->topLevelItem(i)->text(2)});
+        lines.push_back({m_host->SentenceStart(i), m_table->topLevelItem(i)->text(2)});
     if (!WriteLrc(path, lines)) {
         ShowMessage(MessageKind::Error, QString::fromUtf8("无法写入文件：") + path);
         return false;
     }
-    if (m_hooks.reloadLrc) m_hooks.reloadLrc(media);
+    m_host->ReloadSubtitles(media);
     ShowMessage(MessageKind::Information, QString::fromUtf8("文件保存成功！"));
     return true;
 }

@@ -9,7 +9,6 @@
 
 #include <QTextEdit>
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class QSlider;
@@ -19,6 +18,7 @@ namespace kestrova {
 
 class CAppSetting;
 class CSoundPlayer;
+class IPrompts;
 
 // The answer line: Enter submits; typed text is always black and not underlined.
 class CAnswerEdit : public QTextEdit {
@@ -59,18 +59,10 @@ private:
 class CDictateSentPanel : public QWidget {
     Q_OBJECT
 public:
-    struct Hooks {
-        CDictationSession::Hooks session;
-        std::function<QString()> mediaPath;            // the playlist's current entry
-        std::function<bool(const QString&)> reloadLrc; // load the written LRC
-        std::function<bool(const QString&)> ask;       // a Yes/No question
-        std::function<void()> stopPlayback;
-        std::function<void()> stopped; // dictation ended by itself
-    };
-
     CDictateSentPanel(CAppSetting& settings, QWidget* parent = nullptr);
     ~CDictateSentPanel() override;
-    void SetHooks(Hooks hooks);
+    void SetHost(IDictationHost* host);
+    void SetPrompts(IPrompts* prompts) { m_prompts = prompts; }
 
     void StartAll();
     bool StartHardSentences(const std::vector<std::uint32_t>& starts);
@@ -85,6 +77,10 @@ public:
     CDictationInfoPanel* Info() const { return m_info; }
     bool Busy() const { return m_busy; }
 
+Q_SIGNALS:
+    // Dictation ended by itself (finished, or the learner chose not to go on).
+    void stopped();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -97,7 +93,8 @@ private:
     QString SoundPath(const char* name) const;
 
     CAppSetting& m_settings;
-    Hooks m_hooks;
+    IDictationHost* m_host = nullptr;
+    IPrompts* m_prompts = nullptr;
     CDictationSession m_session;
     std::unique_ptr<CSoundPlayer> m_sound;
     QTreeWidget* m_table;

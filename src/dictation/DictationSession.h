@@ -1,16 +1,18 @@
 // Sentence dictation's course through the sentences: the order to dictate, the position in
 // it, the errors of the pass (`ERROR_ITEM`), the texts answered right, and what a right or
-// wrong answer leads to. The panel shows it and plays the prompt sounds. A plain class that
-// reaches the sentence list, the subtitles and the hard-sentence library through hooks.
-// GUI thread.
+// wrong answer leads to. The panel shows it and plays the prompt sounds. It reads the
+// sentences and their subtitle texts through a sentence source and tells the rest of the
+// program through signals. GUI thread.
 #pragma once
 
 #include "AnswerCheck.h"
 
+#include "DictationHost.h"
+
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 namespace kestrova {
@@ -20,23 +22,9 @@ struct ERROR_ITEM {
     int count = 0;
 };
 
-// Set while sentence dictation runs: the sentence list and the hard-sentence list ignore the
-// learner's clicks, the control bar keeps its stop and clear commands off.
-bool SentenceDictationRunning();
-void SetSentenceDictationRunning(bool running);
-
-class CDictationSession {
+class CDictationSession : public QObject {
+    Q_OBJECT
 public:
-    struct Hooks {
-        std::function<int()> sentenceCount;
-        std::function<std::uint32_t(int)> sentenceStart;
-        std::function<std::uint32_t(int)> sentenceEnd;
-        std::function<int()> currentSentence;
-        std::function<bool(int)> selectSentence; // make current and play
-        std::function<QString(int)> reference;   // the subtitle text of a sentence
-        std::function<bool()> lrcLoaded;
-        std::function<void(std::uint32_t, std::uint32_t, int)> addHardSentence;
-    };
     enum class Outcome {
         Wrong,        // the learner stays on the sentence
         Next,         // the next sentence plays
@@ -45,7 +33,8 @@ public:
         Finished,     // "听写全部完成！": dictation has stopped
     };
 
-    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    explicit CDictationSession(QObject* parent = nullptr) : QObject(parent) {}
+    void SetSource(ISentenceSource* source) { m_source = source; }
     void SetToHardSent(int count) { m_toHardSent = count; }
     void SetRedoError(bool redo) { m_redoError = redo; }
 
@@ -68,12 +57,20 @@ public:
     int CurrentErrorCount() const { return m_currentErrors; }
     // Texts shown in the table's third column, one per sentence of the list.
     const QStringList& Dictated() const { return m_dictated; }
-    int Total() const { return m_hooks.sentenceCount ? m_hooks.sentenceCount() : 0; }
+    int Total() const { return m_source ? m_source->SentenceCount() : 0; }
+
+Q_SIGNALS:
+    // Dictation began or ended: while it runs the learner's sentence choices are refused
+    // and the transport keeps its stop and clear commands off.
+    void runningChanged(bool running);
+    // A sentence answered wrong often enough goes to the hard-sentence library.
+    void hardSentence(std::uint32_t start, std::uint32_t end, int errors);
 
 private:
+    void SetPosition(int position);
     void PlayCurrent();
     void CountError(int sentence);
-    Hooks m_hooks;
+    ISentenceSource* m_source = nullptr;
     std::vector<int> m_order;
     std::vector<ERROR_ITEM> m_errors;
     QStringList m_dictated;

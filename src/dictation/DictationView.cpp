@@ -1,7 +1,7 @@
 #include "DictationView.h"
 
 #include "DictateSentPanel.h"
-#include "common/Util.h"
+#include "common/Prompts.h"
 
 #include <QLabel>
 #include <QStackedWidget>
@@ -24,28 +24,43 @@ CDictationView::CDictationView(CAppSetting& settings, QWidget* parent)
     layout->addWidget(m_stack);
 }
 
+void CDictationView::SetHost(IDictationHost* host) {
+    m_host = host;
+    m_panel->SetHost(host);
+}
+
+void CDictationView::SetPrompts(IPrompts* prompts) {
+    m_prompts = prompts;
+    m_panel->SetPrompts(prompts);
+}
+
+void CDictationView::SetModes(bool sentence, bool free) {
+    if (m_sentenceMode == sentence && m_freeMode == free) return;
+    m_sentenceMode = sentence;
+    m_freeMode = free;
+    Q_EMIT modeChanged();
+}
+
 bool CDictationView::Prepare() {
-    if (m_hooks.stopAutoRepeat) m_hooks.stopAutoRepeat();
-    if (m_hooks.sentenceCount && m_hooks.sentenceCount() > 0) return true;
-    if (m_hooks.splitting && m_hooks.splitting()) {
+    if (!m_host) return false;
+    m_host->StopAutoRepeat();
+    if (m_host->SentenceCount() > 0) return true;
+    if (m_host->IsSplitting()) {
         ShowMessage(MessageKind::Information, QString::fromUtf8("正在进行自动断句，请稍后！"));
         return false;
     }
-    if (!m_hooks.ask || !m_hooks.ask(QString::fromUtf8("断点列表中没有项目，是否自动断句？")))
+    if (!m_prompts || !m_prompts->Ask(QString::fromUtf8("断点列表中没有项目，是否自动断句？")))
         return false;
-    if (m_hooks.startSplit) m_hooks.startSplit();
+    m_host->StartSplit();
     return false; // dictation starts when the split hands over its sentences
 }
 
 void CDictationView::StartSentences(bool hard) {
-    m_freeMode = false;
-    m_sentenceMode = true;
+    SetModes(true, false);
     m_stack->setCurrentWidget(m_panel);
-    if (m_hooks.showPage) m_hooks.showPage();
+    Q_EMIT pageWanted();
     if (hard) {
-        if (!m_panel->StartHardSentences(m_hooks.hardStarts ? m_hooks.hardStarts()
-                                                            : std::vector<std::uint32_t>{}))
-            StopDictation(true);
+        if (!m_panel->StartHardSentences(m_hardStarts)) StopDictation(true);
     } else {
         m_panel->StartAll();
     }
@@ -58,35 +73,35 @@ void CDictationView::SmartCommand() {
     }
     const bool ready = Prepare();
     if (!ready) {
-        if (m_hooks.splitting && m_hooks.splitting()) m_waitingForSplit = 1;
+        if (m_host && m_host->IsSplitting()) m_waitingForSplit = 1;
         return;
     }
     StartSentences(false);
 }
 
-void CDictationView::HardCommand() {
+void CDictationView::HardCommand(const std::vector<std::uint32_t>& starts) {
     if (m_sentenceMode) {
         StopDictation(true);
         return;
     }
+    m_hardStarts = starts;
     if (!Prepare()) {
-        if (m_hooks.splitting && m_hooks.splitting()) m_waitingForSplit = 2;
+        if (m_host && m_host->IsSplitting()) m_waitingForSplit = 2;
         return;
     }
     StartSentences(true);
 }
 
 void CDictationView::StopDictation(bool stopPlayback) {
-    m_sentenceMode = false;
-    m_freeMode = false;
     m_waitingForSplit = 0;
     m_stack->setCurrentWidget(m_freePlaceholder);
     m_panel->Stop(true);
-    if (stopPlayback && m_hooks.stopPlayback) m_hooks.stopPlayback();
+    SetModes(false, false);
+    if (stopPlayback && m_host) m_host->StopPlayback();
 }
 
 void CDictationView::SentencesChanged() {
-    if (m_waitingForSplit && m_hooks.sentenceCount && m_hooks.sentenceCount() > 0) {
+    if (m_waitingForSplit && m_host && m_host->SentenceCount() > 0) {
         const bool hard = m_waitingForSplit == 2;
         m_waitingForSplit = 0;
         StartSentences(hard);

@@ -1,10 +1,12 @@
 // The dictation page: switches between the free-dictation editor (which comes later; its
 // mode stays off) and the sentence-dictation panel, owns the dictation commands' logic and
-// the mode flags, and stops dictation for the rest of the program. GUI thread.
+// the mode flags, and stops dictation for the rest of the program. It works with the study
+// session through the dictation host and tells its mode through `modeChanged`. GUI thread.
 #pragma once
 
 #include <QWidget>
-#include <functional>
+#include <cstdint>
+#include <vector>
 
 class QStackedWidget;
 
@@ -12,42 +14,44 @@ namespace kestrova {
 
 class CAppSetting;
 class CDictateSentPanel;
+class IDictationHost;
+class IPrompts;
 
 class CDictationView : public QWidget {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<int()> sentenceCount;
-        std::function<bool()> splitting;
-        std::function<void()> startSplit;
-        std::function<void()> stopAutoRepeat;
-        std::function<bool(const QString&)> ask;
-        std::function<std::vector<std::uint32_t>()> hardStarts;
-        std::function<void()> stopPlayback;
-        std::function<void()> showPage; // bring the dictation page forward
-    };
-
     CDictationView(CAppSetting& settings, QWidget* parent = nullptr);
-    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void SetHost(IDictationHost* host);
+    void SetPrompts(IPrompts* prompts);
     CDictateSentPanel* Panel() const { return m_panel; }
 
     bool SentenceMode() const { return m_sentenceMode; }
     bool FreeMode() const { return m_freeMode; }
     bool Running() const { return m_sentenceMode || m_freeMode; }
-    // "智能模式" and "听写难点句库": start, or stop when that mode runs.
+    // "智能模式" and "听写难点句库" (over the hard sentences that start at `starts`): start,
+    // or stop when that mode runs.
     void SmartCommand();
-    void HardCommand();
+    void HardCommand(const std::vector<std::uint32_t>& starts);
     void StopDictation(bool stopPlayback);
     // The sentence list rebuilt its rows.
     void SentencesChanged();
     // Splitting ended (with or without a list): a start that waited for it goes on or not.
     void SplittingEnded();
 
+Q_SIGNALS:
+    // Sentence or free dictation began or ended.
+    void modeChanged();
+    // The dictation page is to come forward.
+    void pageWanted();
+
 private:
+    void SetModes(bool sentence, bool free);
     bool Prepare();
     void StartSentences(bool hard);
     CAppSetting& m_settings;
-    Hooks m_hooks;
+    IDictationHost* m_host = nullptr;
+    IPrompts* m_prompts = nullptr;
+    std::vector<std::uint32_t> m_hardStarts;
     QStackedWidget* m_stack;
     QWidget* m_freePlaceholder;
     CDictateSentPanel* m_panel;

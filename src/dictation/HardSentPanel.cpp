@@ -59,11 +59,19 @@ bool CHardSentPanel::Save() {
 }
 
 void CHardSentPanel::PlayRow(int row) {
-    if (SentenceDictationRunning() || row < 0 || row >= int(m_items.size())) return;
+    if (m_locked || row < 0 || row >= int(m_items.size())) return;
     m_last = {m_items[size_t(row)].start, m_items[size_t(row)].end};
-    if (!m_hooks.sentenceCount) return;
-    for (int i = 0; i < m_hooks.sentenceCount(); ++i)
-        if (m_hooks.sentenceStart(i) == m_items[size_t(row)].start) m_hooks.selectSentence(i);
+    if (!m_source) return;
+    for (int i = 0; i < m_source->SentenceCount(); ++i)
+        if (m_source->SentenceStart(i) == m_items[size_t(row)].start)
+            m_source->PlaySentence(i, false);
+}
+
+std::vector<std::uint32_t> CHardSentPanel::Starts() const {
+    std::vector<std::uint32_t> starts;
+    for (const HARD_ITEM& item : m_items)
+        starts.push_back(item.start);
+    return starts;
 }
 
 } // namespace kestrova

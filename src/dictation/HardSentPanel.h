@@ -2,10 +2,11 @@
 // Temp/hardSent.dat; a double-click plays one. GUI thread.
 #pragma once
 
+#include "DictationHost.h"
 #include "HardSentences.h"
+#include "common/WorkPiece.h"
 
 #include <QWidget>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -13,22 +14,22 @@ class QTreeWidget;
 
 namespace kestrova {
 
-class CHardSentPanel : public QWidget {
+class CHardSentPanel : public QWidget, public IWorkPiece {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<int()> sentenceCount;
-        std::function<std::uint32_t(int)> sentenceStart;
-        std::function<bool(int)> selectSentence;
-    };
     explicit CHardSentPanel(QWidget* parent = nullptr);
-    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void SetSource(ISentenceSource* source) { m_source = source; }
+    // Sentence dictation runs: a double-click plays nothing.
+    void SetLocked(bool locked) { m_locked = locked; }
     static QString FilePath();
 
     void Add(std::uint32_t start, std::uint32_t end, int errorCount);
     void Load();
     bool Save(); // false when the file could not be written (told once)
+    bool WritePiece() override { return Save(); }
+    void ReloadPiece() override { Load(); }
     const HardItems& GetItems() const { return m_items; }
+    std::vector<std::uint32_t> Starts() const;
     void PlayRow(int row);
     // Start and end of the item last added or last double-clicked (played); none since the
     // library was loaded.
@@ -40,7 +41,8 @@ Q_SIGNALS:
 
 private:
     void Rebuild();
-    Hooks m_hooks;
+    ISentenceSource* m_source = nullptr;
+    bool m_locked = false;
     HardItems m_items;
     std::optional<std::pair<std::uint32_t, std::uint32_t>> m_last;
     QTreeWidget* m_table;

@@ -3,6 +3,8 @@
 // they are made, so that a crash keeps them, and mark the user data as changed. GUI thread.
 #pragma once
 
+#include "common/WorkPiece.h"
+
 #include <QWidget>
 
 class QAction;
@@ -12,7 +14,7 @@ class QToolBar;
 
 namespace kestrova {
 
-class CNoteFrm : public QWidget {
+class CNoteFrm : public QWidget, public IWorkPiece {
     Q_OBJECT
 public:
     explicit CNoteFrm(QWidget* parent = nullptr);
@@ -21,6 +23,8 @@ public:
     void LoadNotes();
     // Writes Note.rtf when the text changed since the last load or save.
     bool SaveNotes(); // false when Note.rtf could not be written (told once)
+    bool WritePiece() override { return SaveNotes(); }
+    void ReloadPiece() override { LoadNotes(); }
     QTextEdit* Editor() const { return m_editor; }
     QToolBar* ToolBar() const { return m_toolBar; }
     QAction* Command(const QString& name) const;

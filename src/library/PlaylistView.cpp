@@ -1,8 +1,8 @@
 #include "PlaylistView.h"
 
 #include "audio/MediaInfo.h"
-#include "common/AppSetting.h"
-#include "common/Util.h"
+#include "player/PlaybackController.h"
+#include "player/PlaylistModel.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -12,8 +12,9 @@
 
 namespace kestrova {
 
-CPlaylistView::CPlaylistView(CAppSetting& settings, QWidget* parent)
-    : QWidget(parent), m_settings(settings) {
+CPlaylistView::CPlaylistView(CPlaylistModel& model, CPlaybackController& controller,
+                             QWidget* parent)
+    : QWidget(parent), m_model(model), m_controller(controller) {
     setObjectName(QStringLiteral("PlaylistView"));
     m_caption = new QLabel(QString::fromUtf8(" 文件播放列表"), this);
     m_caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -29,51 +30,51 @@ CPlaylistView::CPlaylistView(CAppSetting& settings, QWidget* parent)
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this] { SortByHeader(); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         const int row = m_list->indexOfTopLevelItem(item);
-        if (row >= 0 && m_hooks.openEntry) m_hooks.openEntry(row);
+        if (row >= 0) m_controller.OpenEntry(row);
     });
-}
-
-CPlaylistView::~CPlaylistView() {
-    SavePlaylist();
-}
-
-QString CPlaylistView::PlaylistPath() {
-    return DataFolder() + "Kestrova.m3u";
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &CPlaylistView::Rebuild);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &CPlaylistView::Rebuild);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                for (int r = last; r >= first; --r)
+                    delete m_list->takeTopLevelItem(r);
+            });
+    connect(&m_model, &CPlaylistModel::markedChanged, this, &CPlaylistView::ShowMarked);
+    connect(&m_controller, &CPlaybackController::entryOpened, this, [this](int index) {
+        if (index >= 0) m_model.Mark(index);
+    });
+    Rebuild();
 }
 
 bool CPlaylistView::LoadPlaylist() {
-    m_paths = playlist::Read(PlaylistPath());
-    if (m_paths.isEmpty()) return false;
-    RebuildRows();
-    return m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths);
+    if (!m_model.Load()) return false;
+    return m_controller.RestoreLastEntry();
 }
 
-bool CPlaylistView::SavePlaylist() {
-    // Written whole at every change, so that a program that is killed keeps the list.
-    return CheckWrite(PlaylistPath(), playlist::Write(PlaylistPath(), m_paths));
-}
-
-bool CPlaylistView::RebuildRows() {
+void CPlaylistView::Rebuild() {
     m_list->setUpdatesEnabled(false);
     m_list->clear();
     QList<QTreeWidgetItem*> rows;
-    rows.reserve(m_paths.size());
-    bool complete = true;
-    for (const QString& path : m_paths) {
-        if (path.isEmpty()) {
-            complete = false;
-            break;
-        }
+    rows.reserve(m_model.Count());
+    for (const QString& path : m_model.Paths()) {
+        if (path.isEmpty()) break;
         rows << new QTreeWidgetItem(
             QStringList{playlist::FileName(path), playlist::SizeText(path)});
     }
     m_list->addTopLevelItems(rows);
     m_list->setUpdatesEnabled(true);
-    return complete;
+    const int marked = m_model.Marked();
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = m_list->topLevelItem(i);
+        QFont f = row->font(0);
+        f.setBold(i == marked);
+        row->setFont(0, f);
+        row->setFont(1, f);
+        row->setSelected(i == marked);
+    }
 }
 
-bool CPlaylistView::MarkPlaying(int index) {
-    QTreeWidgetItem* item = m_list->topLevelItem(index);
+void CPlaylistView::ShowMarked(int index) {
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = m_list->topLevelItem(i);
         QFont f = row->font(0);
@@ -83,20 +84,20 @@ bool CPlaylistView::MarkPlaying(int index) {
             row->setFont(1, f);
         }
     }
-    if (!item) {
-        m_playingRow = -1;
-        return false;
-    }
+    QTreeWidgetItem* item = m_list->topLevelItem(index);
+    if (!item) return;
     m_list->clearSelection();
     item->setSelected(true);
-    m_playingRow = index;
     m_list->scrollToItem(item);
-    const QString path = m_paths.value(index);
+    const QString path = m_model.Path(index);
     CMediaInfo::General info;
     CMediaInfo::ReadGeneral(path, info);
     Q_EMIT titleChanged(playlist::WindowTitle(info.track, info.performer, path));
     Q_EMIT bitRateChanged(playlist::BitRateText(info.bitRate));
-    return true;
+}
+
+int CPlaylistView::PlayingRow() const {
+    return m_model.Marked();
 }
 
 void CPlaylistView::ResetHeader() {
@@ -106,86 +107,33 @@ void CPlaylistView::ResetHeader() {
 
 void CPlaylistView::OpenFiles(const QStringList& files) {
     if (files.isEmpty()) return;
-    if (m_hooks.saveUserData) m_hooks.saveUserData();
-    m_paths.clear();
-    m_paths << files;
     ResetHeader();
-    RebuildRows();
-    SavePlaylist();
-    m_settings.PlaylistIndex = 0;
-    if (m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths) && m_hooks.play)
-        m_hooks.play();
+    m_controller.PlayNewList(files);
 }
 
 void CPlaylistView::AddFiles(const QStringList& files) {
     if (files.isEmpty()) return;
-    m_paths << files;
     ResetHeader();
-    RebuildRows();
-    SavePlaylist();
-}
-
-void CPlaylistView::Remove(int s) {
-    if (s < 0 || s >= m_paths.size()) return;
-    const int p = m_hooks.playingIndex ? m_hooks.playingIndex() : -1;
-    m_paths.removeAt(s);
-    delete m_list->takeTopLevelItem(s);
-    SavePlaylist();
-    if (s != p) {
-        if (p > s && m_hooks.setPlayingIndex) m_hooks.setPlayingIndex(p - 1);
-        if (m_playingRow > s) --m_playingRow;
-        return;
-    }
-    m_playingRow = -1;
-    if (m_paths.isEmpty()) {
-        if (m_hooks.openEntry) m_hooks.openEntry(-1);
-        if (m_hooks.released) m_hooks.released();
-    } else if (m_hooks.openEntry) {
-        m_hooks.openEntry(0);
-    }
-}
-
-void CPlaylistView::RemoveAll() {
-    if (m_hooks.openEntry) m_hooks.openEntry(-1);
-    m_list->clear();
-    m_paths.clear();
-    SavePlaylist();
-    m_playingRow = -1;
-    if (m_hooks.released) m_hooks.released();
+    m_model.Append(files);
+    m_model.Save();
 }
 
 void CPlaylistView::PlayFiles(const QStringList& files) {
-    if (!files.isEmpty()) {
-        RemoveAll();
-        m_paths << files;
-        SavePlaylist();
+    if (files.isEmpty()) {
+        m_controller.PlayNewList(m_model.Paths());
+        return;
     }
-    RebuildRows();
-    m_settings.PlaylistIndex = 0;
-    if (m_hooks.restoreLastEntry && m_hooks.restoreLastEntry(&m_paths) && m_hooks.play)
-        m_hooks.play();
+    m_controller.RemoveAllEntries();
+    m_controller.PlayNewList(files);
 }
 
 void CPlaylistView::SortByHeader() {
-    const QString playing = m_paths.value(m_playingRow);
     m_sort = playlist::NextSortState(m_sort);
     m_list->headerItem()->setText(0, playlist::HeaderText(m_sort));
-    m_paths.SortByName(m_sort == playlist::SortState::Ascending);
-    SavePlaylist();
-    RebuildRows();
-    // The playing file is marked at its new row; the control bar's index stays as it was,
+    // The playing file is marked at its new row; the controller's cursor stays as it was,
     // so previous and next still count from where the learner started.
-    if (!playing.isEmpty()) {
-        const int row = int(m_paths.indexOf(playing));
-        if (QTreeWidgetItem* item = m_list->topLevelItem(row)) {
-            m_playingRow = row;
-            QFont f = item->font(0);
-            f.setBold(true);
-            item->setFont(0, f);
-            item->setFont(1, f);
-            item->setSelected(true);
-        }
-    }
+    m_model.Sort(m_sort == playlist::SortState::Ascending);
+    m_model.Save();
 }
 
 int CPlaylistView::SelectedRow() const {
@@ -211,17 +159,16 @@ void CPlaylistView::contextMenuEvent(QContextMenuEvent* event) {
     const int s = SelectedRow();
     if (!m_list->viewport()->rect().contains(inList) || s < 0) return;
     QMenu menu(this);
-    auto add = [&](const char* text, bool enabled, auto&& action) {
-        menu.addAction(QString::fromUtf8(text), this, action)->setEnabled(enabled);
+    auto add = [&](const char* text, auto&& action) {
+        menu.addAction(QString::fromUtf8(text), this, action);
     };
-    add("播放", true, [this, s] {
-        if (m_hooks.openEntry) m_hooks.openEntry(s);
-    });
-    add("添加文件到列表...", true, [this] { Q_EMIT addFilesRequested(); });
-    add("从列表中移除", true, [this, s] { Remove(s); });
-    add("移除所有", true, [this] { RemoveAll(); });
-    add("添加到收藏夹", bool(m_hooks.addBookmark), [this, s] { m_hooks.addBookmark(s); });
-    add("音频信息...", bool(m_hooks.showMediaInfo), [this, s] { m_hooks.showMediaInfo(s); });
+    const QString path = m_model.Path(s);
+    add("播放", [this, s] { m_controller.OpenEntry(s); });
+    add("添加文件到列表...", [this] { Q_EMIT addFilesRequested(); });
+    add("从列表中移除", [this, s] { m_controller.RemoveEntry(s); });
+    add("移除所有", [this] { m_controller.RemoveAllEntries(); });
+    add("添加到收藏夹", [this, path] { Q_EMIT addBookmarkRequested(path); });
+    add("音频信息...", [this, path] { Q_EMIT mediaInfoRequested(path); });
     menu.exec(event->globalPos());
 }
 

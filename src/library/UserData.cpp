@@ -1,19 +1,17 @@
 #include "UserData.h"
 
 #include "common/AppSetting.h"
+#include "common/Prompts.h"
 #include "common/Util.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
 
@@ -86,7 +84,25 @@ QString CUserData::ArchiverPath() {
 }
 
 void CUserData::Tell(const QString& text) const {
-    if (m_hooks.tell) m_hooks.tell(text);
+    if (m_prompts)
+        m_prompts->Tell(MessageKind::Information, text);
+    else
+        ShowMessage(MessageKind::Information, text);
+}
+
+bool CUserData::Ask(const QString& question) const {
+    return m_prompts && m_prompts->Ask(question);
+}
+
+void CUserData::AddPiece(IWorkPiece* piece, Phase phase) {
+    m_pieces.emplace_back(piece, phase);
+}
+
+bool CUserData::WritePieces(Phase phase) {
+    bool written = true;
+    for (const auto& [piece, when] : m_pieces)
+        if (when == phase) written = piece->WritePiece() && written;
+    return written;
 }
 
 QString CUserData::ReadOwner(const QString& folder) {
@@ -174,14 +190,14 @@ int CUserData::RunArchiver(const QStringList& args, QString* error) {
     QProcess process;
     process.setProgram(ArchiverPath());
     process.setArguments(args);
-    if (m_hooks.busy) m_hooks.busy(true);
+    Q_EMIT busyChanged(true);
     process.start();
     // The window stays painted while the archiver runs; the learner's input waits.
     if (process.waitForStarted(-1)) {
         while (!process.waitForFinished(30) && process.state() != QProcess::NotRunning)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    if (m_hooks.busy) m_hooks.busy(false);
+    Q_EMIT busyChanged(false);
     if (process.error() == QProcess::FailedToStart) {
         if (error) *error = QString::fromUtf8("找不到打包程序 %1").arg(ArchiverPath());
         return -1;
@@ -269,7 +285,7 @@ void CUserData::Recover() {
 }
 
 bool CUserData::SaveUserData(const QString& target, bool courseware) {
-    const QString media = m_hooks.currentEntry ? m_hooks.currentEntry() : QString();
+    const QString media = m_entry;
     const QString temp = TempFolder();
     const QString owner = ReadOwner(temp);
     if (!media.isEmpty() && !owner.isEmpty() && owner != media && HasWork(temp)) {
@@ -282,10 +298,10 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
         return false;
     }
     if (!courseware) m_atRisk = m_stays = false;
-    bool written = !m_hooks.saveNotes || m_hooks.saveNotes();
+    bool written = WritePieces(Phase::Always);
     if (!written) SetUserDataModified(true); // notes that could not be written are unsaved work
     if (media.isEmpty() || !UserDataModified()) {
-        if (m_hooks.releaseChannel) m_hooks.releaseChannel();
+        Q_EMIT releaseRequested();
         // Work of another file that nothing could take yet stays for the next opening.
         if (!courseware && (owner.isEmpty() || owner == media || !HasWork(temp)))
             RemoveFolderContents(temp, false);
@@ -293,7 +309,7 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
         return false;
     }
     if (!m_settings.AutoSaveCourseware &&
-        !(m_hooks.ask && m_hooks.ask(QString::fromUtf8("是否保存用户数据到音频文件目录下？")))) {
+        !Ask(QString::fromUtf8("是否保存用户数据到音频文件目录下？"))) {
         // No to an export cancels the export only; the file's own work is decided on its own.
         if (!courseware) {
             SetUserDataModified(false);
@@ -305,7 +321,7 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
     // learner which file and why); the rest is packed all the same, and the save is not a
     // success.
     written = WriteOwner(temp, media) && written;
-    if (m_hooks.writePieces) written = m_hooks.writePieces() && written;
+    written = WritePieces(Phase::WhenModified) && written;
     SetUserDataModified(false);
 
     const bool exportCopy = courseware && !IsCourseware(media);
@@ -346,7 +362,7 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
             // next opening or start-up to pack, and the file stays open (its channel too).
             const bool kept = KeepPending(media);
             if (kept) {
-                if (m_hooks.releaseChannel) m_hooks.releaseChannel();
+                Q_EMIT releaseRequested();
                 RemoveFolderContents(temp, false);
             }
             m_atRisk = !kept;
@@ -365,15 +381,14 @@ bool CUserData::SaveUserData(const QString& target, bool courseware) {
         // A piece that failed to write (told already) lives only in the program: leaving the
         // file drops it, so the learner decides; staying keeps the file open, its work unsaved.
         if (!written &&
-            !(m_hooks.ask &&
-              m_hooks.ask(QString::fromUtf8("“%1”的部分学习数据未能写入。仍要离开这个文件吗？"
-                                            "选“否”则留在这个文件，腾出空间后再保存。")
-                              .arg(QDir::toNativeSeparators(media))))) {
+            !Ask(QString::fromUtf8("“%1”的部分学习数据未能写入。仍要离开这个文件吗？"
+                                   "选“否”则留在这个文件，腾出空间后再保存。")
+                     .arg(QDir::toNativeSeparators(media)))) {
             m_atRisk = m_stays = true;
             SetUserDataModified(true);
             return false;
         }
-        if (m_hooks.releaseChannel) m_hooks.releaseChannel();
+        Q_EMIT releaseRequested();
         RemoveFolderContents(temp, false);
         PackPending();
     }
@@ -403,9 +418,7 @@ QString CUserData::Extract(const QString& archive, const QString& media) {
 QString CUserData::LoadUserData(const QString& courseware) {
     const QString temp = TempFolder();
     QDir().mkpath(temp);
-    const QString media = courseware.isEmpty()
-                              ? (m_hooks.currentEntry ? m_hooks.currentEntry() : QString())
-                              : courseware;
+    const QString media = courseware.isEmpty() ? m_entry : courseware;
     // Work still in Temp is work a save could neither pack nor set aside. Another file's goes to
     // that file first; this file's own is newer than anything in its archive and stays.
     const QString left = ReadOwner(temp);
@@ -463,13 +476,14 @@ QString CUserData::LoadUserData(const QString& courseware) {
     WriteOwner(temp, media); // a crash from here on leaves work that names its file
     // Work taken back in is not in the archive yet: the next save packs it.
     SetUserDataModified(unsaved);
-    if (m_hooks.reloadPieces) m_hooks.reloadPieces();
+    for (const auto& piece : m_pieces)
+        piece.first->ReloadPiece();
     return IsCourseware(media) ? temp + "/audio.dat" : QString();
 }
 
 bool CUserData::Export(const QString& target) {
     if (target.isEmpty()) return false;
-    if (m_hooks.saveNotes) m_hooks.saveNotes();
+    WritePieces(Phase::Always);
     // An export is a copy for someone else: the file's own work still waits to be packed
     // beside the file when it did before.
     const bool unsaved = UserDataModified();
@@ -477,17 +491,6 @@ bool CUserData::Export(const QString& target) {
     const bool exported = SaveUserData(target, true);
     SetUserDataModified(unsaved);
     return exported;
-}
-
-QWidget* CreateWaitDlg(QWidget* parent) {
-    auto* dialog = new QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint);
-    dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->setFixedSize(306, 67);
-    auto* layout = new QVBoxLayout(dialog);
-    auto* label = new QLabel(QString::fromUtf8("用户数据处理中，请稍候..."), dialog);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    return dialog;
 }
 
 } // namespace kestrova

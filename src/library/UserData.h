@@ -9,34 +9,33 @@
 // to the per-user data folder; reading takes the newer of the two. GUI thread.
 #pragma once
 
+#include "common/WorkPiece.h"
+
 #include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
-#include <functional>
-
-class QWidget;
+#include <vector>
 
 namespace kestrova {
 
 class CAppSetting;
 
+class IPrompts;
+
 class CUserData : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<QString()> currentEntry;    // the playlist entry open ("" for none)
-        std::function<void()> releaseChannel;     // the engine lets go of the file
-        std::function<bool()> writePieces;        // sentence list, hard sentences into Temp
-        std::function<bool()> saveNotes;          // notes into Temp when changed
-        std::function<void()> reloadPieces;       // hard sentences and notes from Temp
-        std::function<bool(const QString&)> ask;  // a Yes/No question
-        std::function<void(const QString&)> tell; // a message to the learner
-        std::function<void(bool)> busy;           // the wait window
-    };
+    // `Always`: written at every save, before it is decided whether there is work to pack
+    // (a changed piece marks the work); `WhenModified`: written only when there is.
+    enum class Phase { Always, WhenModified };
 
     explicit CUserData(CAppSetting& settings, QObject* parent = nullptr);
-    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void AddPiece(IWorkPiece* piece, Phase phase);
+    void SetPrompts(IPrompts* prompts) { m_prompts = prompts; }
+    // The playlist entry whose work Temp holds ("" for none).
+    void SetCurrentEntry(const QString& entry) { m_entry = entry; }
+    const QString& CurrentEntry() const { return m_entry; }
 
     static QString TempFolder();
     // The archiver: KESTROVA_PACK, else kestrova-pack beside the program.
@@ -79,6 +78,13 @@ public:
     // and the first few.
     static QString SkippedSummary(const QString& report);
 
+Q_SIGNALS:
+    // The engine must let go of the media file (its work is packed, or the courseware is
+    // rewritten).
+    void releaseRequested();
+    // The archiver runs: a wait window keeps the learner informed.
+    void busyChanged(bool busy);
+
 private:
     bool Pack(const QString& archive, const QString& folder, QString* error);
     bool KeepPending(const QString& media);
@@ -91,18 +97,19 @@ private:
     // Moves the files of `from` into `to` where `to` has no file of that name yet.
     static bool MoveMissing(const QString& from, const QString& to);
     void Tell(const QString& text) const;
+    bool Ask(const QString& question) const;
+    bool WritePieces(Phase phase);
     static QString ReadOwner(const QString& folder);
     static bool WriteOwner(const QString& folder, const QString& media);
 
     CAppSetting& m_settings;
-    Hooks m_hooks;
+    IPrompts* m_prompts = nullptr;
+    QString m_entry;
+    std::vector<std::pair<IWorkPiece*, Phase>> m_pieces;
     QSet<QString> m_ownName; // media whose name.kud belongs to another file: name.ext.kud
     QSet<QString> m_toldWhere;
     bool m_atRisk = false;
     bool m_stays = false;
 };
-
-// A small window saying "用户数据处理中，请稍候..." while the archiver runs.
-QWidget* CreateWaitDlg(QWidget* parent);
 
 } // namespace kestrova

@@ -76,6 +76,9 @@ const std::vector<CommandInfo> kCommands = {
     {C::Mail, "help.mail", "发送邮件给作者...", "", ""},
     {C::About, "help.about", "关于 Kestrova...", "", ""},
     {C::Download, "help.download", "资源下载", "", "与本软件相关的软件或资源下载"},
+    {C::Play, "play.play", "播放", "", ""},
+    {C::Pause, "play.pause", "暂停", "", ""},
+    {C::Mute, "play.mute", "静音", "", ""},
 };
 } // namespace
 

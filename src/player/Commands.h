@@ -86,8 +86,12 @@ enum class CommandId {
     Website,
     Mail,
     About,
-    // Not in a menu: the side panel's resource-download link.
+    // Not in a menu: the side panel's resource-download link, and the control bar's own
+    // transport buttons.
     Download,
+    Play,
+    Pause,
+    Mute,
 };
 
 struct CommandInfo {

@@ -1,9 +1,8 @@
 #include "SellistView.h"
 
-#include "CtrlBar.h"
 #include "ModifySelDlg.h"
-#include "audio/MediaCore.h"
 #include "common/AppSetting.h"
+#include "player/SentenceModel.h"
 #include "common/Util.h"
 
 #include <QContextMenuEvent>
@@ -16,8 +15,8 @@
 
 namespace kestrova {
 
-CSellistView::CSellistView(CAppSetting& settings, QWidget* parent)
-    : QWidget(parent), m_settings(settings) {
+CSellistView::CSellistView(CAppSetting& settings, CSentenceModel& model, QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_model(model) {
     setObjectName(QStringLiteral("SellistView"));
     m_caption = new QLabel(QString::fromUtf8(" 复读区断点列表"), this);
     m_caption->setObjectName(QStringLiteral("caption"));
@@ -42,48 +41,31 @@ CSellistView::CSellistView(CAppSetting& settings, QWidget* parent)
         m_columnWidth = std::max(m_columnWidth, m_list->header()->sectionSizeHint(c));
     setMinimumWidth(2 * m_columnWidth + 2 + ChromeWidth());
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        if (Dictating() || !item) return;
-        const int row = m_list->indexOfTopLevelItem(item);
-        m_current = row;
-        SelectSentence(row);
+        if (item) m_model.SelectSentence(m_list->indexOfTopLevelItem(item));
     });
-    connect(&m_splitter, &CSplitWorker::progress, this, [this](int pos, int len) {
-        if (pos == 0 && len == 0)
-            Q_EMIT splittingProgress(-10);
-        else if (len > 0)
-            Q_EMIT splittingProgress(int(double(pos) / double(len) * 100.0));
-    });
-    connect(&m_splitter, &CSplitWorker::finished, this, &CSellistView::OnSplitFinished);
-}
-
-CSellistView::~CSellistView() {
-    m_splitter.StopSplit();
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &CSellistView::Rebuild);
+    connect(&m_model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                for (int r = from.row(); r <= to.row(); ++r)
+                    if (QTreeWidgetItem* item = m_list->topLevelItem(r)) {
+                        const SEL_ITEM s = m_model.At(r);
+                        item->setText(0, TimeText(s.start));
+                        item->setText(1, TimeText(s.end));
+                    }
+            });
+    connect(&m_model, &CSentenceModel::currentChanged, this, &CSellistView::MarkCurrent);
+    connect(&m_model, &CSentenceModel::rowChosen, this, &CSellistView::ShowChosen);
+    Rebuild();
 }
 
 int CSellistView::RowCount() const {
     return m_list->topLevelItemCount();
 }
 
-QString CSellistView::SentenceFilePath() {
-    return DataFolder() + "Temp/sellist.ist";
-}
-
-bool CSellistView::SelectSentence(int index) {
-    if (Dictating()) return false;
-    if (index < 0) {
-        m_current = index;
-        MarkCurrent(-1);
-        return true;
-    }
-    if (m_items.empty() || index >= int(m_items.size())) return false;
+void CSellistView::ShowChosen(int row) {
     m_list->clearSelection();
-    SetSelectedRow(index);
-    m_current = index;
-    MarkCurrent(index);
-    m_chosen = m_items[size_t(index)];
-    if (m_bar) m_bar->SetRegion(m_chosen.start, m_chosen.end);
-    if (QTreeWidgetItem* item = m_list->topLevelItem(index)) m_list->scrollToItem(item);
-    return true;
+    SetSelectedRow(row);
+    if (QTreeWidgetItem* item = m_list->topLevelItem(row)) m_list->scrollToItem(item);
 }
 
 void CSellistView::MarkCurrent(int row) {
@@ -98,70 +80,17 @@ void CSellistView::MarkCurrent(int row) {
     }
 }
 
-bool CSellistView::CanPrevious() const {
-    return !Dictating() && m_current >= 1;
-}
-bool CSellistView::CanNext() const {
-    return !Dictating() && m_current + 1 < int(m_items.size());
-}
-
-void CSellistView::Previous() {
-    const int index = m_current - 1;
-    if (index < 0) return;
-    SelectSentence(index);
-}
-
-void CSellistView::Next() {
-    const int index = m_current + 1;
-    if (index >= int(m_items.size())) return;
-    SelectSentence(index);
-}
-
-void CSellistView::RebuildRows() {
+void CSellistView::Rebuild() {
     m_list->setUpdatesEnabled(false);
     m_list->clear();
-    if (m_bar) m_bar->ClearRegion();
     QList<QTreeWidgetItem*> rows;
-    rows.reserve(qsizetype(m_items.size()));
-    for (const SEL_ITEM& s : m_items)
+    rows.reserve(qsizetype(m_model.Count()));
+    for (const SEL_ITEM& s : m_model.Sentences())
         rows << new QTreeWidgetItem(QStringList{TimeText(s.start), TimeText(s.end)});
     m_list->addTopLevelItems(rows);
     if (!rows.isEmpty()) m_list->setCurrentItem(rows.first());
     m_list->setUpdatesEnabled(true);
-    if (m_hooks.sentencesChanged) m_hooks.sentencesChanged();
-    if (m_bar) m_bar->RefreshCommands();
-}
-
-void CSellistView::ClearSentences() {
-    m_current = -1;
-    m_list->clear();
-    m_items.clear();
-    if (m_hooks.cleared) m_hooks.cleared();
-    if (m_bar) m_bar->RefreshCommands();
-}
-
-bool CSellistView::LoadSentenceFile() {
-    if (RowCount() > 0) return false;
-    m_list->clear();
-    const bool read = sentences::LoadFile(SentenceFilePath(), m_items);
-    if (!read) {
-        m_items.clear();
-        return false;
-    }
-    RebuildRows();
-    return true;
-}
-
-bool CSellistView::SaveSentenceFile() {
-    if (RowCount() == 0) return true;
-    return CheckWrite(SentenceFilePath(), sentences::SaveFile(SentenceFilePath(), m_items));
-}
-
-void CSellistView::Changed() {
-    // Merged, nudged or newly split sentences are the learner's work: written at once (a
-    // crash keeps them) and packed with the file's user data.
-    SaveSentenceFile();
-    SetUserDataModified(true);
+    MarkCurrent(m_model.Current());
 }
 
 int CSellistView::SelectedRow() const {
@@ -177,85 +106,23 @@ void CSellistView::SetSelectedRow(int row) {
 }
 
 void CSellistView::MergeUp() {
-    Merge(true);
+    m_model.Merge(SelectedRow(), true);
 }
 void CSellistView::MergeDown() {
-    Merge(false);
-}
-
-void CSellistView::Merge(bool up) {
-    const int s = SelectedRow();
-    if (s < 0 || (up ? s == 0 : s + 1 >= Count())) return;
-    if (LrcLoaded()) {
-        ShowMessage(MessageKind::Warning, QString::fromUtf8("已存在LRC文件，无法合并！"));
-        return;
-    }
-    if (up ? sentences::MergeUp(m_items, s) : sentences::MergeDown(m_items, s)) {
-        RebuildRows();
-        Changed();
-    }
+    m_model.Merge(SelectedRow(), false);
 }
 
 void CSellistView::Modify() {
     const int s = SelectedRow();
-    if (s < 0 || s >= int(m_items.size()) || LrcLoaded()) return;
-    CModifySelDlg dialog(m_items[size_t(s)].start, m_items[size_t(s)].end, this);
+    if (s < 0 || s >= m_model.Count() || m_model.Fixed()) return;
+    const SEL_ITEM item = m_model.At(s);
+    CModifySelDlg dialog(item.start, item.end, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    ApplyModify(s, dialog.NewStart(), dialog.NewEnd());
-}
-
-void CSellistView::ApplyModify(int row, std::uint32_t start, std::uint32_t end) {
-    switch (sentences::Modify(m_items, row, start, end)) {
-    case sentences::ModifyResult::Changed:
-        RebuildRows();
-        Changed();
-        break;
-    case sentences::ModifyResult::StartNotBeforeEnd:
-        ShowMessage(MessageKind::Warning,
-                    QString::fromUtf8("开始点必须早于结束点，复读区未修改。"));
-        break;
-    case sentences::ModifyResult::OutOfRange:
-        break;
-    }
-}
-
-void CSellistView::AddToHardSentences() {
-    const int s = SelectedRow();
-    if (s < 0 || s >= int(m_items.size())) return;
-    if (m_hooks.addHardSentence)
-        m_hooks.addHardSentence(m_items[size_t(s)].start, m_items[size_t(s)].end, 99);
+    m_model.Modify(s, dialog.NewStart(), dialog.NewEnd());
 }
 
 void CSellistView::PlaySelected() {
-    m_current = SelectedRow();
-    SelectSentence(m_current);
-}
-
-void CSellistView::StartSplit() {
-    if (!m_bar || !m_bar->Engine().HasChannel()) return;
-    SplitParams params;
-    params.noise = m_settings.BackgroundNoise;
-    params.gap = m_settings.SentenceDist;
-    m_splitter.StartSplit(m_bar->Engine().FileName(), m_bar->Engine().GetLength(), params,
-                          m_settings.UseTpan);
-}
-
-bool CSellistView::AutoSplitIfAllowed() {
-    if (!m_bar || !m_items.empty() || !m_settings.UseSplit || m_settings.AudioLength == 0)
-        return false;
-    if (m_bar->Engine().GetLength() / 1000 > m_settings.AudioLength) return false;
-    StartSplit();
-    return true;
-}
-
-void CSellistView::StopSplit() {
-    m_splitter.StopSplit();
-}
-
-void CSellistView::OnSplitFinished(const SentenceArray& sentences) {
-    m_items = sentences;
-    RebuildRows();
-    Changed();
+    m_model.SelectSentence(SelectedRow());
 }
 
 // What the list needs beside its columns: the vertical scroll bar and the frame.
@@ -284,16 +151,17 @@ void CSellistView::contextMenuEvent(QContextMenuEvent* event) {
     const QPoint inList = m_list->viewport()->mapFrom(this, event->pos());
     if (!m_list->viewport()->rect().contains(inList) || SelectedRow() < 0) return;
     QMenu menu(this);
-    const bool noLrc = !LrcLoaded();
+    const bool noLrc = !m_model.Fixed();
     const int s = SelectedRow();
     menu.addAction(QString::fromUtf8("播放复读区"), this, &CSellistView::PlaySelected);
-    menu.addAction(QString::fromUtf8("添加复读区到难点句库"), this,
-                   &CSellistView::AddToHardSentences)
-        ->setEnabled(bool(m_hooks.addHardSentence));
+    menu.addAction(QString::fromUtf8("添加复读区到难点句库"), this, [this, s] {
+        const SEL_ITEM item = m_model.At(s);
+        Q_EMIT addToHardSentences(item.start, item.end);
+    });
     menu.addAction(QString::fromUtf8("选中复读区向上合并"), this, &CSellistView::MergeUp)
         ->setEnabled(noLrc && s > 0);
     menu.addAction(QString::fromUtf8("选中复读区向下合并"), this, &CSellistView::MergeDown)
-        ->setEnabled(noLrc && s + 1 < Count());
+        ->setEnabled(noLrc && s + 1 < m_model.Count());
     menu.addAction(QString::fromUtf8("修改复读区"), this, &CSellistView::Modify)->setEnabled(noLrc);
     menu.exec(event->globalPos());
 }

@@ -1,9 +1,8 @@
 #include "LrcView.h"
 
+#include "SubtitleModel.h"
 #include "common/FontText.h"
-#include "common/Util.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -12,7 +11,8 @@
 
 namespace kestrova {
 
-CLrcView::CLrcView(const QString& globalFont, QWidget* parent) : QWidget(parent) {
+CLrcView::CLrcView(CSubtitleModel& model, const QString& globalFont, QWidget* parent)
+    : QWidget(parent), m_model(model) {
     setObjectName(QStringLiteral("LrcView"));
     m_header = new QLabel(this);
     m_header->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -31,13 +31,12 @@ CLrcView::CLrcView(const QString& globalFont, QWidget* parent) : QWidget(parent)
         // The link names its own line, so a repeated text plays the line clicked.
         bool ok = false;
         const int index = url.fragment().toInt(&ok);
-        if (!ok || index < 0 || index >= int(m_items.size())) return;
-        // Following stops here; the playback that the choice resumes starts it again.
-        m_timer.stop();
-        if (m_hooks.selectSentence) m_hooks.selectSentence(index);
+        if (ok) m_model.ChooseLine(index);
     });
-    m_timer.setInterval(500);
-    connect(&m_timer, &QTimer::timeout, this, &CLrcView::Tick);
+    connect(&m_model, &CSubtitleModel::cleared, this, &CLrcView::Clear);
+    connect(&m_model, &CSubtitleModel::failed, this, &CLrcView::Clear);
+    connect(&m_model, &CSubtitleModel::statusChanged, this, &CLrcView::UpdateHeader);
+    connect(&m_model, &CSubtitleModel::currentLineChanged, this, &CLrcView::Render);
     ApplyFont(globalFont);
     UpdateHeader();
 }
@@ -59,7 +58,7 @@ void CLrcView::ApplyFont(const QString& globalFont) {
 }
 
 void CLrcView::UpdateHeader() {
-    m_header->setText(QString::fromUtf8(" 字幕文件") + m_status);
+    m_header->setText(QString::fromUtf8(" 字幕文件") + m_model.Status());
 }
 
 void CLrcView::resizeEvent(QResizeEvent* event) {
@@ -68,76 +67,10 @@ void CLrcView::resizeEvent(QResizeEvent* event) {
     m_box->setGeometry(0, 23, width(), std::max(height() - 23, 0));
 }
 
-void CLrcView::Reset() {
-    m_status.clear();
-    m_shown.clear();
-    m_rendered.clear();
+void CLrcView::Clear() {
     m_renderedIndex = -1;
     m_lineStart.clear();
     m_box->clear();
-    m_timer.stop();
-    m_items.clear();
-    UpdateHeader();
-}
-
-void CLrcView::StartTimer() {
-    if (!m_timer.isActive() && !m_items.empty()) m_timer.start();
-}
-
-bool CLrcView::LoadLrc(const QString& path) {
-    Reset();
-    const QString unpacked = DataFolder() + "Temp/audio.lrc";
-    m_path = QFile::exists(unpacked) ? unpacked : LrcPathFor(path);
-    m_lrc.Clear();
-    const int length = m_hooks.lengthMs ? m_hooks.lengthMs() : 0;
-    const std::uint32_t lengthCs = std::uint32_t(std::max(length, 0) / 10);
-    if (m_lrc.Load(m_path, lengthCs)) {
-        m_items = m_lrc.Items(lengthCs);
-        if (m_hooks.loaded) m_hooks.loaded(m_items);
-        StartTimer();
-        m_status = QString::fromUtf8("(加载成功)");
-        UpdateHeader();
-        return true;
-    }
-    // A file far larger than any subtitle file is not read at all; the learner is told why.
-    switch (m_lrc.Error()) {
-    case CLrc::LoadError::TooLarge:
-        m_status = QString::fromUtf8("(加载失败：字幕文件超过16MB)");
-        break;
-    case CLrc::LoadError::TooManyLines:
-        m_status = QString::fromUtf8("(加载失败：字幕超过%1行)").arg(CLrc::kMaxLines);
-        break;
-    default:
-        m_status = QString::fromUtf8("(加载失败)");
-    }
-    UpdateHeader();
-    m_box->clear();
-    m_items.clear();
-    if (m_hooks.failed) m_hooks.failed();
-    if (m_hooks.miniLine) m_hooks.miniLine(QString());
-    return false;
-}
-
-bool CLrcView::GetText(int index, QString& text) const {
-    if (index < 0 || index >= int(m_items.size())) {
-        text.clear();
-        return false;
-    }
-    text = m_items[size_t(index)].text;
-    return true;
-}
-
-void CLrcView::Tick() {
-    if (m_items.empty()) return;
-    const int pos = m_hooks.playingPositionMs ? m_hooks.playingPositionMs() : -1;
-    const std::uint32_t time = pos >= 0 ? std::uint32_t(pos / 10) : 0;
-    const QString line = m_lrc.GetLineAt(time);
-    if (!line.isEmpty()) m_shown = line;
-    if (m_shown != m_rendered) {
-        m_rendered = m_shown;
-        Render(std::min(m_lrc.GetCurrentIndex(), int(m_items.size()) - 1));
-    }
-    if (m_hooks.miniLine && !m_shown.isEmpty()) m_hooks.miniLine(m_shown);
 }
 
 void CLrcView::AppendLine(QTextCursor& cursor, int index) {
@@ -154,7 +87,7 @@ void CLrcView::AppendLine(QTextCursor& cursor, int index) {
     link.setAnchor(true);
     link.setAnchorHref(QStringLiteral("#%1").arg(index));
     link.setForeground(palette().color(QPalette::Link));
-    cursor.insertText(m_items[size_t(index)].text, link);
+    cursor.insertText(m_model.Text(index), link);
 }
 
 void CLrcView::SetBold(int index, bool bold) {
@@ -168,6 +101,7 @@ void CLrcView::SetBold(int index, bool bold) {
 }
 
 void CLrcView::Render(int index) {
+    if (index < 0) return;
     // Lines 0..index, the current one bold. Moving on only appends the new lines; going
     // back (a seek) builds the box again.
     if (index < m_renderedIndex || m_renderedIndex < 0) {

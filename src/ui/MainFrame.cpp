@@ -22,6 +22,11 @@
 #include "library/NoteFrm.h"
 #include "library/PlaylistView.h"
 #include "library/UserData.h"
+#include "library/WaitDlg.h"
+#include "player/PlaybackController.h"
+#include "player/SentenceModel.h"
+#include "player/StudySession.h"
+#include "subtitle/SubtitleModel.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
@@ -56,29 +61,6 @@ namespace {
 constexpr const char* kTitle = "Kestrova Professional";
 constexpr const char* kDockSection = "DockState";
 constexpr const char* kDockKey = "MainWindow";
-
-using Cmd = CCtrlBar::Command;
-// Commands that the control bar carries out.
-const std::vector<std::pair<CommandId, Cmd>> kBarCommands = {
-    {CommandId::PlayPause, Cmd::PlayPause},
-    {CommandId::Stop, Cmd::Stop},
-    {CommandId::Back, Cmd::Back},
-    {CommandId::Forward, Cmd::Forward},
-    {CommandId::PrevFile, Cmd::PrevFile},
-    {CommandId::NextFile, Cmd::NextFile},
-    {CommandId::OneKey, Cmd::OneKey},
-    {CommandId::SetStart, Cmd::SetStart},
-    {CommandId::SetEnd, Cmd::SetEnd},
-    {CommandId::MoveStartLeft, Cmd::MoveStartLeft},
-    {CommandId::MoveEndRight, Cmd::MoveEndRight},
-    {CommandId::ClearRegion, Cmd::ClearRegion},
-    {CommandId::BackToStart, Cmd::BackToStart},
-    {CommandId::AutoRepeat, Cmd::AutoRepeat},
-    {CommandId::PrevSentence, Cmd::PrevSentence},
-    {CommandId::NextSentence, Cmd::NextSentence},
-    {CommandId::VolumeUp, Cmd::VolumeUp},
-    {CommandId::VolumeDown, Cmd::VolumeDown},
-};
 
 // The menu bar: each menu's items by command id, with separators and submenus.
 struct MenuEntry {
@@ -193,10 +175,28 @@ QIcon ProductIcon() {
     return icon;
 }
 
+// Questions and messages as message boxes over the main window.
+class CMessageBoxPrompts : public IPrompts {
+public:
+    explicit CMessageBoxPrompts(QWidget* parent) : m_parent(parent) {}
+    bool Ask(const QString& question) override {
+        return QMessageBox::question(m_parent, QString::fromLatin1("Kestrova"), question,
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+    void Tell(MessageKind kind, const QString& text) override { ShowMessage(kind, text); }
+
+private:
+    QWidget* m_parent;
+};
+
+const QString kBlankPane(15, ' ');
+
 } // namespace
 
 CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine, QWidget* parent)
-    : QMainWindow(parent), m_settings(settings) {
+    : QMainWindow(parent), m_settings(settings),
+      m_session(std::make_unique<CStudySession>(settings, std::move(engine))),
+      m_boxes(std::make_unique<CMessageBoxPrompts>(this)), m_prompts(m_boxes.get()) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(ProductIcon());
     resize(900, 640);
@@ -206,13 +206,15 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     // 2-4. Toolbar, control bar, side bar, status bar.
     CreateMenus();
     CreateToolBar();
-    m_ctrlBar = new CCtrlBar(m_settings, std::move(engine), this);
+    m_ctrlBar = new CCtrlBar(m_session->Controller(), this);
     m_sideBar = new CSideBar(this);
-    m_nowPlaying = new CNowPlayingFrm(m_settings, m_tabView->PageWidget(CTabView::NowPlaying));
+    m_nowPlaying = new CNowPlayingFrm(m_settings, *m_session,
+                                      m_tabView->PageWidget(CTabView::NowPlaying));
     m_tabView->PageWidget(CTabView::NowPlaying)->layout()->addWidget(m_nowPlaying);
     m_mainPanel = new CMainSiderPanel(m_settings, m_sideBar->PanelWidget(CSideBar::MainPanel));
     m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
-    m_lrcView = new CLrcView(m_settings.GlobalFont, m_nowPlaying->SubtitleArea());
+    m_lrcView = new CLrcView(m_session->Subtitles(), m_settings.GlobalFont,
+                             m_nowPlaying->SubtitleArea());
     m_nowPlaying->SubtitleArea()->layout()->addWidget(m_lrcView);
     m_dictation = new CDictationView(m_settings, m_tabView->PageWidget(CTabView::Dictation));
     m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictation);
@@ -222,7 +224,6 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_tabView->PageWidget(CTabView::Notes)->layout()->addWidget(m_notes);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
-    m_userData = new CUserData(m_settings, this);
     // 5. Docking.
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     addDockWidget(Qt::BottomDockWidgetArea, m_ctrlBar);
@@ -240,19 +241,35 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     // 11. Title.
     setWindowTitle(QString::fromLatin1(kTitle));
 
-    WireStudyLoop();
-    WireSubtitlesAndDictation();
+    WireTransport();
+    WireStatusBar();
+    WireLists();
+    WireDictation();
+    WireEditing();
     connect(m_ctrlBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
     connect(m_sideBar, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
     UpdateCommandStates();
+}
+
+void CMainFrame::SetPrompts(IPrompts* prompts) {
+    m_prompts = prompts ? prompts : m_boxes.get();
+    m_session->UserData().SetPrompts(m_prompts);
+    m_dictation->SetPrompts(m_prompts);
+}
+
+CUserData* CMainFrame::UserData() const {
+    return &m_session->UserData();
 }
 
 CMainFrame::~CMainFrame() {
     // The bars report their hiding while the window goes, and the sentence list the end of a
     // splitting that it stops; nothing here is to be updated.
     for (QObject* bar : {static_cast<QObject*>(m_ctrlBar), static_cast<QObject*>(m_sideBar),
-                         static_cast<QObject*>(m_toolBar), static_cast<QObject*>(Sellist())})
+                         static_cast<QObject*>(m_toolBar), static_cast<QObject*>(m_tabView)})
         bar->disconnect(this);
+    m_session->disconnect(this);
+    m_session->Controller().disconnect(this);
+    m_session->Sentences().disconnect(this);
 }
 
 void CMainFrame::CreateMenus() {
@@ -393,20 +410,17 @@ QStringList CMainFrame::MenuItems(const QString& menuTitle) const {
 }
 
 void CMainFrame::UpdateCommandStates() {
+    // The frame's own commands; the transport's come from the playback controller.
     if (!m_ctrlBar || !m_notes) return;
-    const bool fileOpen = m_ctrlBar->Engine().HasChannel();
-    for (const auto& [id, command] : kBarCommands)
-        Action(id)->setEnabled(m_ctrlBar->IsEnabled(command));
-    Action(CommandId::AutoRepeat)->setCheckable(true);
-    Action(CommandId::AutoRepeat)->setChecked(m_ctrlBar->AutoRepeatOn());
-    CSellistView* list = Sellist();
-    const bool lrc = m_lrcView->HasLines();
-    const int row = list->SelectedRow();
-    Action(CommandId::MergeUp)->setEnabled(!lrc && list->Count() > 0 && row > 0);
-    Action(CommandId::MergeDown)
-        ->setEnabled(!lrc && list->Count() > 0 && row >= 0 && row + 1 < list->Count());
+    const bool fileOpen = m_session->Engine().HasChannel();
+    const CSentenceModel& sentences = m_session->Sentences();
+    const bool lrc = sentences.Fixed();
+    const int count = sentences.Count();
+    const int row = Sellist()->SelectedRow();
+    Action(CommandId::MergeUp)->setEnabled(!lrc && count > 0 && row > 0);
+    Action(CommandId::MergeDown)->setEnabled(!lrc && count > 0 && row >= 0 && row + 1 < count);
     Action(CommandId::Split)->setEnabled(fileOpen);
-    Action(CommandId::CancelSplit)->setEnabled(list->IsSplitting());
+    Action(CommandId::CancelSplit)->setEnabled(sentences.IsSplitting());
     Action(CommandId::ImportLrc)->setEnabled(fileOpen);
     Action(CommandId::ExportCourseware)->setEnabled(fileOpen);
     // The edit commands act on the notes while their page is in front.
@@ -420,13 +434,13 @@ void CMainFrame::UpdateCommandStates() {
     Action(CommandId::Paste)->setEnabled(notes && editor->canPaste());
     Action(CommandId::SelectAll)->setEnabled(notes);
     Action(CommandId::FormatFont)->setEnabled(notes);
-    Action(CommandId::MediaInfo)->setEnabled(m_ctrlBar->PlaylistIndex() >= 0);
+    Action(CommandId::MediaInfo)->setEnabled(m_session->Controller().PlaylistIndex() >= 0);
     Action(CommandId::SentenceDictation)->setEnabled(fileOpen);
     Action(CommandId::SentenceDictation)->setCheckable(true);
     Action(CommandId::SentenceDictation)->setChecked(m_dictation->SentenceMode());
     Action(CommandId::HardSentenceDictation)->setEnabled(!m_hard->GetItems().empty());
     Action(CommandId::SaveDictationLrc)->setEnabled(m_dictation->SentenceMode());
-    Action(CommandId::DictationHint)->setEnabled(lrc && m_dictation->Running());
+    Action(CommandId::DictationHint)->setEnabled(m_session->HasSubtitles() && m_dictation->Running());
     Action(CommandId::Notes)->setEnabled(fileOpen);
     if (m_toolBar) Action(CommandId::ViewToolBar)->setChecked(m_toolBar->isVisibleTo(this));
     Action(CommandId::ViewControlBar)->setChecked(m_ctrlBar->isVisibleTo(this));
@@ -481,8 +495,8 @@ void CMainFrame::Activate(unsigned showState) {
     if (!m_activated) {
         m_activated = true;
         Q_EMIT activated();
-        m_userData->CheckDataFolder(); // a folder that cannot be written is said at once
-        m_userData->Recover();         // work a crash left behind goes to its file first
+        UserData()->CheckDataFolder(); // a folder that cannot be written is said at once
+        UserData()->Recover();         // work a crash left behind goes to its file first
         Playlist()->LoadPlaylist();    // opens the remembered entry without playing it
     }
 }
@@ -494,26 +508,20 @@ void CMainFrame::BringToFront() {
     activateWindow();
 }
 
-bool CMainFrame::Ask(const QString& question) {
-    if (m_ask) return m_ask(question);
-    return QMessageBox::question(this, QString::fromLatin1("Kestrova"), question,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-}
-
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_settings.PromptExit && !Ask(QString::fromUtf8("是否退出程序？"))) {
+    if (m_settings.PromptExit && !m_prompts->Ask(QString::fromUtf8("是否退出程序？"))) {
         event->ignore();
         return;
     }
     for (const auto& step : m_closingSteps)
         step();
-    if (m_userData->LearnerStays()) {
+    if (UserData()->LearnerStays()) {
         // The learner chose to stay with work that is not saved yet.
         event->ignore();
         return;
     }
     SavePlacement();
-    m_ctrlBar->Engine().Stop();
+    m_session->Engine().Stop();
     event->accept();
 }
 
@@ -554,21 +562,19 @@ void CMainFrame::ShowOptions() {
 }
 
 void CMainFrame::CancelSplit() {
-    Sellist()->StopSplit();
-    m_dictation->StopDictation(false);
+    m_session->CancelSplit();
     UpdateCommandStates();
 }
 
 void CMainFrame::ImportLrc(const QString& path) {
     if (path.isEmpty()) return;
-    if (!m_lrcView->LoadLrc(path))
-        ShowMessage(MessageKind::Error, QStringLiteral("Failed to import lrc file"));
+    if (!m_session->Subtitles().Load(path))
+        m_prompts->Tell(MessageKind::Error, QStringLiteral("Failed to import lrc file"));
 }
 
 void CMainFrame::ShowHint() {
-    QString text;
-    m_lrcView->GetText(Sellist()->GetCurrentSentence(), text);
-    ShowMessage(MessageKind::Information, text);
+    m_prompts->Tell(MessageKind::Information,
+                    m_session->Reference(m_session->Sentences().Current()));
 }
 
 CSellistView* CMainFrame::Sellist() const {
@@ -578,223 +584,196 @@ CPlaylistView* CMainFrame::Playlist() const {
     return m_nowPlaying->Playlist();
 }
 
-void CMainFrame::SaveUserData() {
-    m_userData->SaveUserData();
-}
-
-void CMainFrame::WireStudyLoop() {
-    CSellistView* list = Sellist();
-    CPlaylistView* playlist = Playlist();
-    m_ctrlBar->SetSentenceList(list);
-    list->SetCtrlBar(m_ctrlBar);
-
-    CCtrlBar::Hooks bar;
-    bar.saveUserData = [this] {
-        SaveUserData();
-        return !m_userData->WorkAtRisk();
-    };
-    bar.loadUserData = [this](const QString& entry) { return m_userData->LoadUserData(entry); };
-    m_ctrlBar->SetHooks(bar);
-
-    CPlaylistView::Hooks pl;
-    pl.openEntry = [this](int index) { return m_ctrlBar->OpenEntry(index); };
-    pl.playingIndex = [this] { return m_ctrlBar->PlaylistIndex(); };
-    pl.setPlayingIndex = [this](int index) { m_ctrlBar->SetPlaylistIndex(index); };
-    pl.restoreLastEntry = [this](const QStringList* paths) {
-        return m_ctrlBar->RestoreLastEntry(paths);
-    };
-    pl.play = [this] { m_ctrlBar->Execute(CCtrlBar::Command::Play); };
-    pl.saveUserData = [this] { SaveUserData(); };
-    pl.released = [this, list] {
-        list->ClearSentences();
-        setWindowTitle(QString::fromLatin1(kTitle));
-    };
-    playlist->SetHooks(pl);
-    connect(playlist, &CPlaylistView::addFilesRequested, this, &CMainFrame::AddFilesDialog);
-    connect(playlist, &CPlaylistView::titleChanged, this, &QWidget::setWindowTitle);
-    connect(playlist, &CPlaylistView::bitRateChanged, this,
-            [this](const QString& text) { m_statusBar->SetPaneText(6, text); });
-    connect(m_ctrlBar, &CCtrlBar::entryOpened, this, [this, playlist](int index) {
-        if (index < 0)
-            setWindowTitle(QString::fromLatin1(kTitle));
-        else
-            playlist->MarkPlaying(index);
-        UpdateCommandStates();
-    });
-    // The panes the bar writes keep their width whatever they show.
-    for (int pane : {4, 5, 7})
-        m_statusBar->FitPaneTo(pane, CCtrlBar::PaneTexts(pane));
-    // The bit rate of the playing file: room for three digits of kilobits, every compressed
-    // file; an uncompressed one (four digits) widens it while it plays.
-    m_statusBar->FitPaneTo(6, {playlist::BitRateText(QStringLiteral("000000"))});
-    connect(m_ctrlBar, &CCtrlBar::paneText, this,
-            [this](int pane, const QString& text) { m_statusBar->SetPaneText(pane, text); });
-    connect(m_ctrlBar, &CCtrlBar::commandStatesChanged, this, [this] { UpdateCommandStates(); });
-    connect(list, &CSellistView::splittingProgress, this, [this](int percent) {
-        SetSplittingProgress(percent);
-        UpdateCommandStates();
-    });
-    connect(m_statusBar, &CStatusBar::cancelSplitting, this, &CMainFrame::CancelSplit);
-
-    for (const auto& [id, command] : kBarCommands) {
-        const CCtrlBar::Command c = command;
-        connect(Action(id), &QAction::triggered, this, [this, c] { m_ctrlBar->Execute(c); });
+void CMainFrame::WireTransport() {
+    CPlaybackController& controller = m_session->Controller();
+    // Every transport command runs in the controller, which pushes its enabled state.
+    for (const CommandInfo& info : AllCommands()) {
+        if (!CPlaybackController::Handles(info.id)) continue;
+        const CommandId id = info.id;
+        QAction* a = Action(id);
+        a->setEnabled(controller.IsEnabled(id));
+        connect(a, &QAction::triggered, &controller, [&controller, id] { controller.Execute(id); });
     }
-    connect(Action(CommandId::Split), &QAction::triggered, list, &CSellistView::StartSplit);
-    connect(Action(CommandId::CancelSplit), &QAction::triggered, this, &CMainFrame::CancelSplit);
-    connect(Action(CommandId::MergeUp), &QAction::triggered, list, &CSellistView::MergeUp);
-    connect(Action(CommandId::MergeDown), &QAction::triggered, list, &CSellistView::MergeDown);
-    connect(Action(CommandId::Options), &QAction::triggered, this, &CMainFrame::ShowOptions);
+    connect(&controller, &CPlaybackController::commandEnabledChanged, this,
+            [this](CommandId id, bool enabled) { Action(id)->setEnabled(enabled); });
+    QAction* autoRepeat = Action(CommandId::AutoRepeat);
+    autoRepeat->setCheckable(true);
+    connect(&controller, &CPlaybackController::autoRepeatChanged, autoRepeat,
+            &QAction::setChecked);
+    // A checkable action toggles itself; the controller's state is what it shows.
+    connect(autoRepeat, &QAction::triggered, this, [this, autoRepeat] {
+        autoRepeat->setChecked(m_session->Controller().AutoRepeatOn());
+    });
+    connect(&controller, &CPlaybackController::entryOpened, this, [this](int index) {
+        if (index < 0) setWindowTitle(QString::fromLatin1(kTitle));
+        UpdateCommandStates();
+    });
+    connect(&controller, &CPlaybackController::stateChanged, this,
+            [this] { UpdateCommandStates(); });
+    connect(&controller, &CPlaybackController::playlistReleased, this,
+            [this] { setWindowTitle(QString::fromLatin1(kTitle)); });
     connect(m_mainPanel, &CMainSiderPanel::command, this, [this](CommandId id) {
         if (QAction* a = Action(id); a->isEnabled()) a->trigger();
     });
-    connect(m_mainPanel, &CMainSiderPanel::pauseChoiceChanged, m_ctrlBar,
-            &CCtrlBar::ResetPauseCounter);
+    connect(m_mainPanel, &CMainSiderPanel::pauseChoiceChanged, &controller,
+            &CPlaybackController::ResetPauseCounter);
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
-    AddClosingStep([this] { SaveUserData(); });
+    AddClosingStep([this] { m_session->SaveUserData(); });
 }
 
-void CMainFrame::WireSubtitlesAndDictation() {
-    CSellistView* list = Sellist();
-    CLrcView* lrc = m_lrcView;
-    CDictateSentPanel* panel = m_dictation->Panel();
-    CMediaCore* engine = &m_ctrlBar->Engine();
-    auto start = [list](int i) { return list->GetSentences()[size_t(i)].start; };
-    auto end = [list](int i) { return list->GetSentences()[size_t(i)].end; };
-    auto count = [list] { return list->Count(); };
-    auto select = [list](int i) { return list->SelectSentence(i); };
-    auto stopPlayback = [this] { m_ctrlBar->Execute(CCtrlBar::Command::Stop); };
-    auto ask = [this](const QString& q) { return Ask(q); };
-
-    CLrcView::Hooks lh;
-    lh.playingPositionMs = [engine] { return engine->IsPlaying() ? engine->GetPosition() : -1; };
-    lh.lengthMs = [engine] { return engine->GetLength(); };
-    lh.loaded = [list](const LrcItems& items) {
-        SentenceArray& sentences = list->GetSentences();
-        sentences.clear();
-        for (const LRC_ITEM& item : items)
-            sentences.push_back(SEL_ITEM{item.start, item.end});
-        list->RebuildRows();
-    };
-    lh.failed = [list] {
-        if (!list->LoadSentenceFile()) list->AutoSplitIfAllowed();
-    };
-    lh.selectSentence = [list](int i) { list->SelectSentence(i); };
-    lrc->SetHooks(lh);
-
-    CCtrlBar::Hooks bar = m_ctrlBar->GetHooks();
-    bar.loadSubtitles = [lrc](const QString& media) { lrc->LoadLrc(media); };
-    bar.dictationRunning = [] { return SentenceDictationRunning(); };
-    bar.anyDictationRunning = [this] { return m_dictation->Running(); };
-    bar.stopDictation = [this](bool first, bool) {
-        if (m_dictation->Running()) m_dictation->StopDictation(first);
-    };
-    bar.dictationCountdown = [panel](int seconds) { panel->Info()->SetCountdown(seconds); };
-    m_ctrlBar->SetHooks(bar);
-
-    CSellistView::Hooks sh;
-    sh.lrcLoaded = [lrc] { return lrc->HasLines(); };
-    sh.dictationRunning = [] { return SentenceDictationRunning(); };
-    sh.sentencesChanged = [this] { m_dictation->SentencesChanged(); };
-    sh.cleared = [this] {
-        if (m_dictation->Running()) m_dictation->StopDictation(false);
-    };
-    sh.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) { m_hard->Add(s, e, n); };
-    list->SetHooks(sh);
-
-    CDictationView::Hooks dh;
-    dh.sentenceCount = count;
-    dh.splitting = [list] { return list->IsSplitting(); };
-    dh.startSplit = [list] { list->StartSplit(); };
-    dh.stopAutoRepeat = [this] {
-        if (m_ctrlBar->AutoRepeatOn()) m_ctrlBar->Execute(CCtrlBar::Command::AutoRepeat);
-    };
-    dh.ask = ask;
-    dh.hardStarts = [this] {
-        std::vector<std::uint32_t> starts;
-        for (const HARD_ITEM& item : m_hard->GetItems())
-            starts.push_back(item.start);
-        return starts;
-    };
-    dh.stopPlayback = stopPlayback;
-    dh.showPage = [this] { SelectPage(CTabView::Dictation); };
-    m_dictation->SetHooks(dh);
-
-    CDictateSentPanel::Hooks ph;
-    ph.session.sentenceCount = count;
-    ph.session.sentenceStart = start;
-    ph.session.sentenceEnd = end;
-    ph.session.currentSentence = [list] { return list->GetCurrentSentence(); };
-    ph.session.selectSentence = select;
-    ph.session.reference = [lrc](int i) {
-        QString text;
-        lrc->GetText(i, text);
-        return text;
-    };
-    ph.session.lrcLoaded = [lrc] { return lrc->HasLines(); };
-    ph.session.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) {
-        m_hard->Add(s, e, n);
-    };
-    ph.mediaPath = [this] { return m_ctrlBar->PlaylistEntry(); };
-    ph.reloadLrc = [lrc](const QString& media) { return lrc->LoadLrc(media); };
-    ph.ask = ask;
-    ph.stopPlayback = stopPlayback;
-    ph.stopped = [this] { m_dictation->StopDictation(false); };
-    panel->SetHooks(ph);
-
-    CHardSentPanel::Hooks hh;
-    hh.sentenceCount = count;
-    hh.sentenceStart = start;
-    hh.selectSentence = select;
-    m_hard->SetHooks(hh);
-
-    connect(list, &CSellistView::splittingProgress, this, [this](int percent) {
-        if (percent == -10) m_dictation->SplittingEnded();
+void CMainFrame::WireStatusBar() {
+    CPlaybackController& controller = m_session->Controller();
+    // Panes 4 and 5 the region, 7 the clock or the pause between passes, 0 the loop's note;
+    // they keep their width whatever they show.
+    const QString time = TimeText(0);
+    m_statusBar->FitPaneTo(4, {kBlankPane, time});
+    m_statusBar->FitPaneTo(5, {kBlankPane, time});
+    m_statusBar->FitPaneTo(
+        7, {time + " / " + time, CPlaybackController::PauseText(0, 0).replace("0", "000")});
+    // The bit rate of the playing file: room for three digits of kilobits, every compressed
+    // file; an uncompressed one (four digits) widens it while it plays.
+    m_statusBar->FitPaneTo(6, {playlist::BitRateText(QStringLiteral("000000"))});
+    connect(&controller, &CPlaybackController::regionChanged, this, [this](const Region& r) {
+        m_statusBar->SetPaneText(4, r.set ? TimeText(std::uint32_t(r.start)) : kBlankPane);
+        m_statusBar->SetPaneText(5, r.set ? TimeText(std::uint32_t(r.end)) : kBlankPane);
     });
-    // A line click stops the subtitles' follow timer; whatever resumes playback (Play, a
-    // sentence chosen, the region cleared, automatic repeat on) starts it again.
-    connect(m_ctrlBar, &CCtrlBar::playbackResumed, lrc, &CLrcView::StartTimer);
-    connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
-    connect(Action(CommandId::ImportLrc), &QAction::triggered, this, [this] {
-        ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
-                                               QStringLiteral("LRC File (*.lrc)")));
+    connect(&controller, &CPlaybackController::positionChanged, this,
+            [this](int position, int length) {
+                if (!m_session->Controller().Pausing())
+                    m_statusBar->SetPaneText(7, TimeText(std::uint32_t(position)) + " / " +
+                                                    TimeText(std::uint32_t(length)));
+            });
+    connect(&controller, &CPlaybackController::pauseCounted, this, [this](int seconds, int length) {
+        m_statusBar->SetPaneText(
+            7, seconds == 0 ? QString() : CPlaybackController::PauseText(seconds, length));
     });
-    connect(Action(CommandId::SentenceDictation), &QAction::triggered, this, [this] {
-        m_dictation->SmartCommand();
-        UpdateCommandStates();
-    });
-    connect(Action(CommandId::HardSentenceDictation), &QAction::triggered, this, [this] {
-        m_dictation->HardCommand();
-        UpdateCommandStates();
-    });
-    connect(Action(CommandId::SaveDictationLrc), &QAction::triggered, panel,
-            &CDictateSentPanel::SaveAsLrc);
-    connect(Action(CommandId::DictationHint), &QAction::triggered, this, &CMainFrame::ShowHint);
-    connect(Action(CommandId::ExportCourseware), &QAction::triggered, this, [this] {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QString(), QString(), QStringLiteral("Kcw File (*.kcw)"), nullptr,
-            QFileDialog::DontConfirmOverwrite);
-        if (path.isEmpty()) return;
-        m_userData->Export(path.endsWith(".kcw", Qt::CaseInsensitive) ? path : path + ".kcw");
-    });
+    connect(&controller, &CPlaybackController::message, this,
+            [this](const QString& text) { m_statusBar->SetPaneText(0, text); });
+    connect(&m_session->Sentences(), &CSentenceModel::splittingProgress, this,
+            [this](int percent) {
+                SetSplittingProgress(percent);
+                UpdateCommandStates();
+            });
+    connect(m_statusBar, &CStatusBar::cancelSplitting, this, &CMainFrame::CancelSplit);
+    connect(Playlist(), &CPlaylistView::bitRateChanged, this,
+            [this](const QString& text) { m_statusBar->SetPaneText(6, text); });
+}
 
+void CMainFrame::WireLists() {
+    CSentenceModel& sentences = m_session->Sentences();
+    CPlaylistView* playlist = Playlist();
+    connect(playlist, &CPlaylistView::addFilesRequested, this, &CMainFrame::AddFilesDialog);
+    connect(playlist, &CPlaylistView::titleChanged, this, &QWidget::setWindowTitle);
+    connect(playlist, &CPlaylistView::addBookmarkRequested, this,
+            [](const QString& path) { bookmarks::Add(path); });
     auto showInfo = [this](const QString& path) {
         CMediaInfoDlg dialog(CMediaInfoDlg::ReportFor(path), this);
         dialog.exec();
     };
+    connect(playlist, &CPlaylistView::mediaInfoRequested, this, showInfo);
     connect(Action(CommandId::MediaInfo), &QAction::triggered, this,
-            [this, showInfo] { showInfo(m_ctrlBar->PlaylistEntry()); });
+            [this, showInfo] { showInfo(m_session->Controller().CurrentEntry()); });
     connect(Action(CommandId::Favorites), &QAction::triggered, this, [this] {
         CBookmarksDlg dialog([this](const QStringList& files) { Playlist()->PlayFiles(files); },
                              this);
         dialog.exec();
     });
-    CPlaylistView::Hooks plh = Playlist()->GetHooks();
-    plh.addBookmark = [this](int row) { bookmarks::Add(Playlist()->Paths().value(row)); };
-    plh.showMediaInfo = [this, showInfo](int row) { showInfo(Playlist()->Paths().value(row)); };
-    Playlist()->SetHooks(plh);
+    connect(Action(CommandId::Split), &QAction::triggered, this, [this] { m_session->StartSplit(); });
+    connect(Action(CommandId::CancelSplit), &QAction::triggered, this, &CMainFrame::CancelSplit);
+    connect(Action(CommandId::MergeUp), &QAction::triggered, Sellist(), &CSellistView::MergeUp);
+    connect(Action(CommandId::MergeDown), &QAction::triggered, Sellist(),
+            &CSellistView::MergeDown);
+    connect(&sentences, &QAbstractItemModel::modelReset, this, [this] { UpdateCommandStates(); });
+    connect(Sellist(), &CSellistView::addToHardSentences, m_hard,
+            [this](std::uint32_t start, std::uint32_t end) { m_hard->Add(start, end, 99); });
+    connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
+    connect(Action(CommandId::ImportLrc), &QAction::triggered, this, [this] {
+        ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
+                                               QStringLiteral("LRC File (*.lrc)")));
+    });
+    connect(Action(CommandId::Options), &QAction::triggered, this, &CMainFrame::ShowOptions);
 
+    // The learner's work beside the sentences: the hard sentences and the notes.
+    CUserData& userData = m_session->UserData();
+    userData.SetPrompts(m_prompts);
+    userData.AddPiece(m_hard, CUserData::Phase::WhenModified);
+    userData.AddPiece(m_notes, CUserData::Phase::Always);
+    connect(&userData, &CUserData::busyChanged, this, [this](bool on) {
+        if (on && !m_waitDlg) {
+            m_waitDlg = CreateWaitDlg(this);
+            m_waitDlg->show();
+            m_waitDlg->repaint();
+        } else if (!on && m_waitDlg) {
+            delete m_waitDlg;
+            m_waitDlg = nullptr;
+        }
+    });
+    connect(Action(CommandId::ExportCourseware), &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QString(), QString(), QStringLiteral("Kcw File (*.kcw)"), nullptr,
+            QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty()) return;
+        UserData()->Export(path.endsWith(".kcw", Qt::CaseInsensitive) ? path : path + ".kcw");
+    });
+}
+
+void CMainFrame::WireDictation() {
+    CStudySession& session = *m_session;
+    CDictateSentPanel* panel = m_dictation->Panel();
+    CDictationSession& dictation = panel->Session();
+    m_dictation->SetHost(&session);
+    m_dictation->SetPrompts(m_prompts);
+    m_hard->SetSource(&session);
+    // While sentence dictation runs, the list, the hard sentences and the transport's
+    // leaving commands refuse the learner; any dictation counts its own pause.
+    auto follow = [this, &dictation] {
+        const bool sentence = dictation.Running();
+        m_session->SetDictationRunning(sentence, m_dictation->Running());
+        m_hard->SetLocked(sentence);
+        UpdateCommandStates();
+    };
+    connect(&dictation, &CDictationSession::runningChanged, this, follow);
+    connect(m_dictation, &CDictationView::modeChanged, this, follow);
+    connect(&dictation, &CDictationSession::hardSentence, m_hard, &CHardSentPanel::Add);
+    connect(m_dictation, &CDictationView::pageWanted, this,
+            [this] { SelectPage(CTabView::Dictation); });
+    connect(panel, &CDictateSentPanel::stopped, this, [this] { m_dictation->StopDictation(false); });
+
+    // Dictation ends with playback, with its list, and with a cancelled split it waited for.
+    auto stop = [this] {
+        if (m_dictation->Running()) m_dictation->StopDictation(false);
+    };
+    connect(&session.Controller(), &CPlaybackController::stopped, this, stop);
+    connect(&session.Sentences(), &CSentenceModel::cleared, this, stop);
+    connect(&session, &CStudySession::splitCancelled, this,
+            [this] { m_dictation->StopDictation(false); });
+    connect(&session.Sentences(), &CSentenceModel::sentencesChanged, m_dictation,
+            &CDictationView::SentencesChanged);
+    connect(&session.Sentences(), &CSentenceModel::splittingProgress, this, [this](int percent) {
+        if (percent == -10) m_dictation->SplittingEnded();
+    });
+    // The pause between passes counts down in the dictation panel.
+    connect(&session.Controller(), &CPlaybackController::pauseCounted, panel,
+            [panel, &dictation](int seconds, int) {
+                if (dictation.Running()) panel->Info()->SetCountdown(seconds == 0 ? -1 : seconds);
+            });
+
+    connect(Action(CommandId::SentenceDictation), &QAction::triggered, this, [this] {
+        m_dictation->SmartCommand();
+        UpdateCommandStates();
+    });
+    connect(Action(CommandId::HardSentenceDictation), &QAction::triggered, this, [this] {
+        m_dictation->HardCommand(m_hard->Starts());
+        UpdateCommandStates();
+    });
+    connect(Action(CommandId::SaveDictationLrc), &QAction::triggered, panel,
+            &CDictateSentPanel::SaveAsLrc);
+    connect(Action(CommandId::DictationHint), &QAction::triggered, this, &CMainFrame::ShowHint);
+}
+
+void CMainFrame::WireEditing() {
+    // The edit commands act on the notes.
     QTextEdit* editor = m_notes->Editor();
     connect(Action(CommandId::Undo), &QAction::triggered, editor, &QTextEdit::undo);
     connect(Action(CommandId::Cut), &QAction::triggered, editor, &QTextEdit::cut);
@@ -806,41 +785,6 @@ void CMainFrame::WireSubtitlesAndDictation() {
     connect(Action(CommandId::FormatFont), &QAction::triggered, m_notes, &CNoteFrm::ChooseFont);
     connect(m_tabView, &QTabWidget::currentChanged, this, [this] { UpdateCommandStates(); });
     connect(editor, &QTextEdit::selectionChanged, this, [this] { UpdateCommandStates(); });
-
-    CUserData::Hooks uh;
-    uh.currentEntry = [this] { return m_ctrlBar->PlaylistEntry(); };
-    uh.releaseChannel = [this] { m_ctrlBar->Engine().Free(); };
-    uh.writePieces = [this] {
-        const bool sentences = Sellist()->SaveSentenceFile();
-        const bool hard = m_hard->Save();
-        return sentences && hard;
-    };
-    uh.reloadPieces = [this] {
-        m_hard->Load();
-        m_notes->LoadNotes();
-    };
-    uh.saveNotes = [this] { return m_notes->SaveNotes(); };
-    uh.ask = [this](const QString& q) { return Ask(q); };
-    uh.tell = [](const QString& text) { ShowMessage(MessageKind::Information, text); };
-    uh.busy = [this](bool on) {
-        if (on && !m_waitDlg) {
-            m_waitDlg = CreateWaitDlg(this);
-            m_waitDlg->show();
-            m_waitDlg->repaint();
-        } else if (!on && m_waitDlg) {
-            delete m_waitDlg;
-            m_waitDlg = nullptr;
-        }
-    };
-    m_userData->SetHooks(uh);
-    // Released playlist: the subtitles go as well.
-    CPlaylistView::Hooks pl = Playlist()->GetHooks();
-    auto released = pl.released;
-    pl.released = [released, lrc] {
-        if (released) released();
-        lrc->Reset();
-    };
-    Playlist()->SetHooks(pl);
 }
 
 } // namespace kestrova

@@ -1,10 +1,11 @@
 // The main window: toolbar, the five-page tab view, the control bar, the side bar with its
 // panels, the status bar with the splitting progress, the menu bar, window placement and
-// dock layout kept in the profile. Commands are QActions found by their menu text. GUI
-// thread.
+// dock layout kept in the profile. It lays out the views of the study session and connects
+// them to it; commands are one QAction per command id. GUI thread.
 #pragma once
 
 #include "audio/MediaCore.h"
+#include "common/Prompts.h"
 #include "player/Commands.h"
 
 #include <QHash>
@@ -30,6 +31,7 @@ class CPlaylistView;
 class CSellistView;
 class CSideBar;
 class CStatusBar;
+class CStudySession;
 class CTabView;
 class CCommandRegistry;
 
@@ -58,6 +60,7 @@ public:
     QStringList MenuTitles() const;
     QStringList MenuItems(const QString& menuTitle) const;
 
+    CStudySession& Session() const { return *m_session; }
     CTabView* TabView() const { return m_tabView; }
     CSideBar* SideBar() const { return m_sideBar; }
     CStatusBar* StatusBarPanes() const { return m_statusBar; }
@@ -68,7 +71,7 @@ public:
     CLrcView* LrcView() const { return m_lrcView; }
     CDictationView* DictationView() const { return m_dictation; }
     CHardSentPanel* HardSentences() const { return m_hard; }
-    CUserData* UserData() const { return m_userData; }
+    CUserData* UserData() const;
     CNoteFrm* Notes() const { return m_notes; }
     QToolBar* MainToolBar() const { return m_toolBar; }
 
@@ -90,8 +93,9 @@ public:
     // Steps that run when the window closes, before the placement is saved (user data of
     // the open file, the shortcut table).
     void AddClosingStep(std::function<void()> step) { m_closingSteps.push_back(std::move(step)); }
-    // Replaces the Yes/No question box (tests answer it).
-    void SetQuestionHandler(std::function<bool(const QString&)> ask) { m_ask = std::move(ask); }
+    // Questions and messages to the learner: message boxes unless replaced (tests answer).
+    IPrompts& Prompts() const { return *m_prompts; }
+    void SetPrompts(IPrompts* prompts);
 
 Q_SIGNALS:
     void activated();
@@ -101,18 +105,20 @@ protected:
 
 private:
     void CreateMenus();
-    void WireStudyLoop();
-    void WireSubtitlesAndDictation();
-    // The open file's work is packed beside it before another file opens or the window
-    // closes.
-    void SaveUserData();
+    void WireTransport();
+    void WireStatusBar();
+    void WireLists();
+    void WireDictation();
+    void WireEditing();
     void CreateToolBar();
     void UpdateCommandStates();
     void SavePlacement();
     void RestoreDockState();
-    bool Ask(const QString& question);
 
     CAppSetting& m_settings;
+    std::unique_ptr<CStudySession> m_session;
+    std::unique_ptr<IPrompts> m_boxes; // the message boxes
+    IPrompts* m_prompts = nullptr;
     CTabView* m_tabView = nullptr;
     QToolBar* m_toolBar = nullptr;
     CStatusBar* m_statusBar = nullptr;
@@ -122,7 +128,6 @@ private:
     CLrcView* m_lrcView = nullptr;
     CDictationView* m_dictation = nullptr;
     CHardSentPanel* m_hard = nullptr;
-    CUserData* m_userData = nullptr;
     CNoteFrm* m_notes = nullptr;
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
@@ -130,7 +135,6 @@ private:
     CCommandRegistry* m_commands = nullptr;
     QList<QPair<QString, QStringList>> m_menuItems;
     std::vector<std::function<void()>> m_closingSteps;
-    std::function<bool(const QString&)> m_ask;
     bool m_activated = false;
 };
 

@@ -2,18 +2,19 @@
 
 #include "common/AppSetting.h"
 #include "library/PlaylistView.h"
+#include "player/StudySession.h"
 #include "repeat/SellistView.h"
 
 #include <QVBoxLayout>
 
 namespace kestrova {
 
-CNowPlayingFrm::CNowPlayingFrm(CAppSetting& settings, QWidget* parent)
+CNowPlayingFrm::CNowPlayingFrm(CAppSetting& settings, CStudySession& session, QWidget* parent)
     : QSplitter(Qt::Vertical, parent) {
     setObjectName(QStringLiteral("NowPlayingFrm"));
     auto* upper = new QSplitter(Qt::Horizontal, this);
-    m_sellist = new CSellistView(settings, upper);
-    m_playlist = new CPlaylistView(settings, upper);
+    m_sellist = new CSellistView(settings, session.Sentences(), upper);
+    m_playlist = new CPlaylistView(session.Playlist(), session.Controller(), upper);
     upper->addWidget(m_sellist);
     upper->addWidget(m_playlist);
     m_subtitles = new QWidget(this);

@@ -9,11 +9,12 @@ namespace kestrova {
 class CAppSetting;
 class CPlaylistView;
 class CSellistView;
+class CStudySession;
 
 class CNowPlayingFrm : public QSplitter {
     Q_OBJECT
 public:
-    CNowPlayingFrm(CAppSetting& settings, QWidget* parent = nullptr);
+    CNowPlayingFrm(CAppSetting& settings, CStudySession& session, QWidget* parent = nullptr);
     CSellistView* Sellist() const { return m_sellist; }
     CPlaylistView* Playlist() const { return m_playlist; }
     // Where the subtitle view goes.

@@ -7,6 +7,7 @@
 #include "dictation/HardSentPanel.h"
 #include "dictation/HardSentences.h"
 
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,31 +22,49 @@ CheckOptions Opts(const QString& letters) {
                         letters.contains('a')};
 }
 
-// Sentences, subtitles and a current index standing in for the sentence list.
-struct FakeList {
+// Sentences, subtitles and a current index standing in for the study session; like the
+// sentence list, it refuses the learner's choices while it is locked.
+struct FakeList : IDictationHost {
     std::vector<std::pair<std::uint32_t, std::uint32_t>> spans{{0, 100}, {100, 200}, {200, 300}};
     QStringList lines{"one", "two", "three"};
     int current = -1;
+    bool locked = false;
     QList<int> played;
+    int stops = 0;
+    int SentenceCount() const override { return int(spans.size()); }
+    std::uint32_t SentenceStart(int i) const override { return spans[size_t(i)].first; }
+    std::uint32_t SentenceEnd(int i) const override { return spans[size_t(i)].second; }
+    int CurrentSentence() const override { return current; }
+    bool PlaySentence(int i, bool own) override {
+        if (locked && !own) return false;
+        current = i;
+        played << i;
+        return true;
+    }
+    QString Reference(int i) const override { return lines.value(i); }
+    bool HasSubtitles() const override { return !lines.isEmpty(); }
+    bool IsSplitting() const override { return false; }
+    void StartSplit() override {}
+    void StopAutoRepeat() override {}
+    void StopPlayback() override { ++stops; }
+    QString MediaPath() const override { return QString(); }
+    bool ReloadSubtitles(const QString&) override { return false; }
+};
+
+// A dictation session over a fake list, the list locked while it runs (as the study
+// session does), its hard sentences collected.
+struct Dictating {
+    FakeList list;
+    CDictationSession session;
     std::vector<std::tuple<std::uint32_t, std::uint32_t, int>> hard;
-    CDictationSession::Hooks Hooks() {
-        CDictationSession::Hooks h;
-        h.sentenceCount = [this] { return int(spans.size()); };
-        h.sentenceStart = [this](int i) { return spans[size_t(i)].first; };
-        h.sentenceEnd = [this](int i) { return spans[size_t(i)].second; };
-        h.currentSentence = [this] { return current; };
-        h.selectSentence = [this](int i) {
-            if (SentenceDictationRunning()) return false; // as the list does
-            current = i;
-            played << i;
-            return true;
-        };
-        h.reference = [this](int i) { return lines.value(i); };
-        h.lrcLoaded = [this] { return !lines.isEmpty(); };
-        h.addHardSentence = [this](std::uint32_t s, std::uint32_t e, int n) {
-            hard.push_back({s, e, n});
-        };
-        return h;
+    Dictating() {
+        session.SetSource(&list);
+        QObject::connect(&session, &CDictationSession::runningChanged,
+                         [this](bool running) { list.locked = running; });
+        QObject::connect(&session, &CDictationSession::hardSentence,
+                         [this](std::uint32_t s, std::uint32_t e, int n) {
+                             hard.push_back({s, e, n});
+                         });
     }
 };
 } // namespace
@@ -142,20 +161,22 @@ private Q_SLOTS:
     }
 
     void passRedoAndHardSentences() {
-        FakeList list;
-        CDictationSession session;
-        session.SetHooks(list.Hooks());
+        Dictating d;
+        FakeList& list = d.list;
+        CDictationSession& session = d.session;
+        QSignalSpy running(&session, &CDictationSession::runningChanged);
         session.SetToHardSent(2);
         session.StartAll();
-        QVERIFY(session.Running() && SentenceDictationRunning());
+        QVERIFY(session.Running() && list.locked);
+        QCOMPARE(running.size(), 1);
         QCOMPARE(list.played, QList<int>{0});
         QCOMPARE(session.Submit("one", Opts("")), CDictationSession::Outcome::Next);
         QCOMPARE(session.Submit("tow", Opts("")), CDictationSession::Outcome::Wrong);
         QCOMPARE(session.CurrentErrorCount(), 1);
-        QVERIFY(list.hard.empty());
+        QVERIFY(d.hard.empty());
         QCOMPARE(session.Submit("tw", Opts("")), CDictationSession::Outcome::Wrong);
-        QCOMPARE(list.hard.size(), size_t(1)); // the second error reaches the threshold
-        QCOMPARE(list.hard[0], std::make_tuple(100u, 200u, 2));
+        QCOMPARE(d.hard.size(), size_t(1)); // the second error reaches the threshold
+        QCOMPARE(d.hard[0], std::make_tuple(100u, 200u, 2));
         QCOMPARE(session.Submit("two", Opts("")), CDictationSession::Outcome::Next);
         QCOMPARE(session.Dictated().value(1), QString("two"));
         QCOMPARE(session.Submit("three", Opts("")), CDictationSession::Outcome::Redo);
@@ -163,14 +184,14 @@ private Q_SLOTS:
         QCOMPARE(list.played.last(), 1);
         QCOMPARE(session.Total(), 3);
         QCOMPARE(session.Submit("two", Opts("")), CDictationSession::Outcome::Finished);
-        QVERIFY(!session.Running() && !SentenceDictationRunning());
+        QVERIFY(!session.Running() && !list.locked);
+        QCOMPARE(running.size(), 2); // on at the start, off at the end: no flicker between
     }
 
     void withoutSubtitlesEveryAnswerIsRight() {
-        FakeList list;
-        list.lines.clear();
-        CDictationSession session;
-        session.SetHooks(list.Hooks());
+        Dictating d;
+        d.list.lines.clear();
+        CDictationSession& session = d.session;
         session.StartAll();
         QCOMPARE(session.Submit("  Any  THING ", Opts("s")), CDictationSession::Outcome::Next);
         QCOMPARE(session.Dictated().value(0), QString("Any THING"));
@@ -179,9 +200,8 @@ private Q_SLOTS:
     }
 
     void hardSentencesMatchByStart() {
-        FakeList list;
-        CDictationSession session;
-        session.SetHooks(list.Hooks());
+        Dictating d;
+        CDictationSession& session = d.session;
         QVERIFY(session.StartHardSentences({200, 100, 999}));
         QCOMPARE(session.Order(), (std::vector<int>{2, 1}));
         QVERIFY(!session.StartHardSentences({999}));
@@ -224,9 +244,7 @@ private Q_SLOTS:
         settings.RedoError = true;
         FakeList list;
         CDictateSentPanel panel(settings);
-        CDictateSentPanel::Hooks hooks;
-        hooks.session = list.Hooks();
-        panel.SetHooks(hooks);
+        panel.SetHost(&list);
         panel.resize(600, 300);
         panel.StartAll();
         QCOMPARE(panel.Table()->topLevelItemCount(), 3);
@@ -247,8 +265,10 @@ private Q_SLOTS:
         QVERIFY(panel.Answer()->toPlainText().isEmpty());
         QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("听写正确！")));
         QCOMPARE(list.current, 1);
+        QSignalSpy stopped(&panel, &CDictateSentPanel::stopped);
         panel.Stop(true);
-        QVERIFY(!SentenceDictationRunning());
+        QVERIFY(!panel.Session().Running());
+        QVERIFY(stopped.isEmpty() && list.stops == 0); // the view stays, playback too
     }
 
     void pauseSliderStaysPutWhileItsNumbersChange() {
@@ -278,24 +298,17 @@ private Q_SLOTS:
     void libraryPanel() {
         CHardSentPanel panel;
         FakeList list;
-        CHardSentPanel::Hooks hooks;
-        hooks.sentenceCount = [&] { return int(list.spans.size()); };
-        hooks.sentenceStart = [&](int i) { return list.spans[size_t(i)].first; };
-        hooks.selectSentence = [&](int i) {
-            list.played << i;
-            return true;
-        };
-        panel.SetHooks(hooks);
+        panel.SetSource(&list);
         panel.Add(100, 200, 99);
         QCOMPARE(panel.Table()->topLevelItem(0)->text(1), QString("00:01.00"));
         QCOMPARE(panel.Table()->topLevelItem(0)->text(3), QString("1"));
         QVERIFY(UserDataModified());
         panel.PlayRow(0);
         QCOMPARE(list.played, QList<int>{1});
-        SetSentenceDictationRunning(true); // ignored while dictation runs
+        panel.SetLocked(true); // ignored while dictation runs
         panel.PlayRow(0);
         QCOMPARE(list.played.size(), 1);
-        SetSentenceDictationRunning(false);
+        panel.SetLocked(false);
         panel.Save();
         CHardSentPanel again;
         again.Load();
@@ -306,9 +319,9 @@ private Q_SLOTS:
     void libraryRemembersTheLastItem() {
         using Span = std::pair<std::uint32_t, std::uint32_t>;
         CHardSentPanel panel;
-        CHardSentPanel::Hooks hooks;
-        hooks.sentenceCount = [] { return 0; };
-        panel.SetHooks(hooks);
+        FakeList list;
+        list.spans.clear();
+        panel.SetSource(&list);
         QVERIFY(!panel.LastItem());
         panel.Add(100, 200, 99);
         QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
@@ -318,9 +331,9 @@ private Q_SLOTS:
         QCOMPARE(panel.LastItem(), std::optional(Span{300, 450}));
         panel.PlayRow(0);
         QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
-        SetSentenceDictationRunning(true); // a double-click ignored is not remembered
+        panel.SetLocked(true); // a double-click ignored is not remembered
         panel.PlayRow(1);
-        SetSentenceDictationRunning(false);
+        panel.SetLocked(false);
         QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
         panel.PlayRow(2); // no such row
         QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));

@@ -6,6 +6,9 @@
 #include "library/Playlist.h"
 #include "library/PlaylistView.h"
 #include "library/Rtf.h"
+#include "player/PlaybackController.h"
+#include "player/PlaylistModel.h"
+#include "audio/MediaCore.h"
 #include "support/Fixtures.h"
 
 #include "common/Util.h"
@@ -25,6 +28,21 @@
 #include <functional>
 
 using namespace kestrova;
+
+namespace {
+// The playlist view over its model and a controller on a null engine.
+struct PlaylistRig {
+    CAppSetting settings;
+    CPlaylistModel model;
+    CPlaybackController controller{
+        settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>())};
+    CPlaylistView view{model, controller};
+    PlaylistRig() {
+        settings.DisableStoreOnExit();
+        controller.SetPlaylist(&model);
+    }
+};
+} // namespace
 
 class TestLibrary : public QObject {
     Q_OBJECT
@@ -227,19 +245,8 @@ private Q_SLOTS:
     }
 
     void viewCommands() {
-        CAppSetting settings;
-        CPlaylistView view(settings);
-        int playing = 1;
-        QList<int> opened;
-        CPlaylistView::Hooks hooks;
-        hooks.playingIndex = [&] { return playing; };
-        hooks.setPlayingIndex = [&](int i) { playing = i; };
-        hooks.openEntry = [&](int i) {
-            opened << i;
-            playing = i;
-            return i >= 0;
-        };
-        view.SetHooks(hooks);
+        PlaylistRig rig;
+        CPlaylistView& view = rig.view;
         const QString a = Touch("a.mp3"), b = Touch("B.mp3"), c = Touch("c.mp3");
         view.AddFiles({c, a, b});
         QCOMPARE(view.List()->topLevelItemCount(), 3);
@@ -247,21 +254,23 @@ private Q_SLOTS:
         // Header clicks cycle the sort.
         view.SortByHeader();
         QCOMPARE(view.List()->headerItem()->text(0), QString::fromUtf8("文件名 ↑"));
-        QCOMPARE(static_cast<QStringList>(view.Paths()), (QStringList{c, b, a}));
+        QCOMPARE(static_cast<QStringList>(rig.model.Paths()), (QStringList{c, b, a}));
         view.SortByHeader();
-        QCOMPARE(static_cast<QStringList>(view.Paths()), (QStringList{a, b, c}));
+        QCOMPARE(static_cast<QStringList>(rig.model.Paths()), (QStringList{a, b, c}));
         view.AddFiles({c});
         QCOMPARE(view.List()->headerItem()->text(0), QString::fromUtf8("文件名"));
-        // Removing an entry above the playing one moves its index; removing it plays entry 0.
-        playing = 2;
-        view.Remove(0);
-        QCOMPARE(playing, 1);
-        QVERIFY(opened.isEmpty());
-        view.Remove(1);
-        QCOMPARE(opened, QList<int>{0});
-        view.RemoveAll();
-        QCOMPARE(opened.last(), -1);
-        QVERIFY(view.Paths().isEmpty());
+        QCOMPARE(view.List()->topLevelItemCount(), 4);
+        // The entry opened is marked (also when it cannot be played), and follows removals.
+        rig.controller.OpenEntry(2);
+        QCOMPARE(view.PlayingRow(), 2);
+        QVERIFY(view.List()->topLevelItem(2)->font(0).bold());
+        rig.controller.RemoveEntry(0);
+        QCOMPARE(rig.controller.PlaylistIndex(), 1);
+        QCOMPARE(view.PlayingRow(), 1);
+        QCOMPARE(view.List()->topLevelItemCount(), 3);
+        rig.controller.RemoveAllEntries();
+        QCOMPARE(view.List()->topLevelItemCount(), 0);
+        QVERIFY(rig.model.Paths().isEmpty());
     }
 
     // A right click over the rows opens the list's menu only while a row is selected, and then
@@ -277,13 +286,8 @@ private Q_SLOTS:
     void contextMenuNeedsASelectedRow() {
         QFETCH(int, selected);
         QFETCH(QStringList, shown);
-        CAppSetting settings;
-        settings.DisableStoreOnExit();
-        CPlaylistView view(settings);
-        CPlaylistView::Hooks hooks;
-        hooks.addBookmark = [](int) {};
-        hooks.showMediaInfo = [](int) {};
-        view.SetHooks(hooks);
+        PlaylistRig rig;
+        CPlaylistView& view = rig.view;
         view.AddFiles({Touch("menu-a.mp3"), Touch("menu-b.mp3")});
         view.resize(320, 200);
         view.show();
@@ -310,13 +314,8 @@ private Q_SLOTS:
     // Every change of the list reaches Kestrova.m3u at once, while the view still lives (a
     // program that is killed keeps it).
     void playlistIsWrittenAtEveryChange() {
-        CAppSetting settings;
-        settings.DisableStoreOnExit();
-        CPlaylistView view(settings);
-        CPlaylistView::Hooks hooks;
-        hooks.openEntry = [](int i) { return i >= 0; };
-        hooks.playingIndex = [] { return -1; };
-        view.SetHooks(hooks);
+        PlaylistRig rig;
+        CPlaylistView& view = rig.view;
         const QString a = Touch("w-a.mp3"), b = Touch("w-b.mp3"), c = Touch("w-c.mp3");
         const struct {
             const char* change;
@@ -330,8 +329,8 @@ private Q_SLOTS:
              {b, a}},
             {"add files", [&] { view.AddFiles({c}); }, {b, a, c}},
             {"sort", [&] { view.SortByHeader(); }, {c, b, a}},
-            {"remove", [&] { view.Remove(1); }, {c, a}},
-            {"remove all", [&] { view.RemoveAll(); }, {}},
+            {"remove", [&] { rig.controller.RemoveEntry(1); }, {c, a}},
+            {"remove all", [&] { rig.controller.RemoveAllEntries(); }, {}},
             {"play files",
              [&] {
                  view.PlayFiles({a, c});
@@ -340,7 +339,7 @@ private Q_SLOTS:
         };
         for (const auto& change : changes) {
             change.make();
-            QVERIFY2(static_cast<QStringList>(playlist::Read(CPlaylistView::PlaylistPath())) ==
+            QVERIFY2(static_cast<QStringList>(playlist::Read(CPlaylistModel::PlaylistPath())) ==
                          change.saved,
                      change.change);
         }

@@ -4,6 +4,7 @@
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "library/UserData.h"
+#include "support/Fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,6 +89,21 @@ class TestUserData : public QObject {
         qputenv("KESTROVA_PACK", path.toUtf8());
     }
     QString TempFile(const QString& name) { return CUserData::TempFolder() + '/' + name; }
+    void SetEntry(const QString& entry) {
+        m_entry = entry;
+        m_data->SetCurrentEntry(entry);
+    }
+
+    // The pieces the rest of the program would write: notes at every save, the others when
+    // there is work; each fails when the test says so.
+    struct Piece : IWorkPiece {
+        std::function<bool()>* write;
+        explicit Piece(std::function<bool()>* w) : write(w) {}
+        bool WritePiece() override { return !*write || (*write)(); }
+    };
+    Piece m_notes{&m_saveNotes};
+    Piece m_pieces{&m_writePieces};
+    test::TestPrompts m_prompts;
 
     // A lesson's work as the pieces' owners would write it.
     void Work(const QByteArray& sentences) {
@@ -109,21 +125,20 @@ private Q_SLOTS:
         m_ask = nullptr;
         m_writePieces = m_saveNotes = nullptr;
         m_data = std::make_unique<CUserData>(m_settings);
-        CUserData::Hooks hooks;
-        hooks.currentEntry = [this] { return m_entry; };
-        hooks.releaseChannel = [this] { ++m_released; };
-        hooks.tell = [this](const QString& t) { m_told << t; };
-        hooks.ask = [this](const QString& q) { return m_ask && m_ask(q); };
-        hooks.writePieces = [this] { return !m_writePieces || m_writePieces(); };
-        hooks.saveNotes = [this] { return !m_saveNotes || m_saveNotes(); };
-        m_data->SetHooks(hooks);
+        m_data->SetCurrentEntry(m_entry);
+        m_data->AddPiece(&m_notes, CUserData::Phase::Always);
+        m_data->AddPiece(&m_pieces, CUserData::Phase::WhenModified);
+        m_prompts.answer = [this](const QString& q) { return m_ask && m_ask(q); };
+        m_prompts.alsoInto = &m_told;
+        m_data->SetPrompts(&m_prompts);
+        connect(m_data.get(), &CUserData::releaseRequested, this, [this] { ++m_released; });
         RemoveFolderContents(CUserData::TempFolder(), false);
         SetMessageHandler([this](MessageKind, const QString& t) { m_told << t; });
     }
     void cleanup() { SetMessageHandler(nullptr); }
 
     void saveAndLoadBesideTheFile() {
-        m_entry = m_media.filePath(QString::fromUtf8("第 1 课.mp3"));
+        SetEntry(m_media.filePath(QString::fromUtf8("第 1 课.mp3")));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         QCOMPARE(Read(CUserData::TempFolder() + "/Info.ini"), m_entry.toUtf8());
@@ -143,7 +158,7 @@ private Q_SLOTS:
     }
 
     void missingArchiverLosesNothing() {
-        m_entry = m_media.filePath("first.mp3");
+        SetEntry(m_media.filePath("first.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("7!8\r\n");
@@ -155,7 +170,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_media.filePath("first.kud")));
         // The next successful save packs the waiting work into its own file.
         qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
-        m_entry = m_media.filePath("second.mp3");
+        SetEntry(m_media.filePath("second.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("1!2\r\n");
@@ -176,7 +191,7 @@ private Q_SLOTS:
     }
 
     void unwritableFolderUsesTheUserFolder() {
-        m_entry = "/proc/kestrova-lesson.mp3"; // a folder no one writes into
+        SetEntry("/proc/kestrova-lesson.mp3"); // a folder no one writes into
         m_data->LoadUserData(QString());
         Work("5!6\r\n");
         QVERIFY(m_data->SaveUserData());
@@ -195,24 +210,24 @@ private Q_SLOTS:
         const QString mp3 = m_media.filePath("lesson1.mp3"), wav = m_media.filePath("lesson1.wav");
         Write(mp3, "mp3");
         Write(wav, "wav");
-        m_entry = mp3;
+        SetEntry(mp3);
         m_data->LoadUserData(QString());
         Work("1!100\r\n");
         QVERIFY(m_data->SaveUserData());
-        m_entry = wav;
+        SetEntry(wav);
         m_data->LoadUserData(QString());
         QVERIFY(!QFile::exists(CUserData::TempFolder() + "/sellist.ist")); // not the mp3's work
         QCOMPARE(m_told.size(), 1);
         Work("2!200\r\n");
         QVERIFY(m_data->SaveUserData());
         QVERIFY(QFile::exists(m_media.filePath("lesson1.wav.kud")));
-        m_entry = mp3;
+        SetEntry(mp3);
         m_data->LoadUserData(QString());
         QCOMPARE(Read(CUserData::TempFolder() + "/sellist.ist"), QByteArray("1!100\r\n"));
     }
 
     void coursewareExportAndOpen() {
-        m_entry = m_media.filePath("course.mp3");
+        SetEntry(m_media.filePath("course.mp3"));
         Write(m_entry, "the media");
         Write(m_media.filePath("course.lrc"), "[00:01.00]hi\r\n");
         m_data->LoadUserData(QString());
@@ -229,7 +244,7 @@ private Q_SLOTS:
         QCOMPARE(Members(kud), (QStringList{"Info.ini", "sellist.ist"}));
         const QDateTime packed = QFileInfo(kud).lastModified();
         // Opening the courseware plays its own copy; its work goes back into it.
-        m_entry = kcw;
+        SetEntry(kcw);
         QCOMPARE(m_data->LoadUserData(kcw), CUserData::TempFolder() + "/audio.dat");
         QCOMPARE(Read(CUserData::TempFolder() + "/audio.dat"), QByteArray("the media"));
         Work("9!9\r\n");
@@ -241,7 +256,7 @@ private Q_SLOTS:
     // A save that failed (full disk) leaves its work waiting; when the file opens again the
     // learner sees that work, and what they make next is what the archive ends up holding.
     void pendingWorkIsTakenInWhenTheFileOpens() {
-        m_entry = m_media.filePath("pending.mp3");
+        SetEntry(m_media.filePath("pending.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("W0\r\n");
@@ -280,7 +295,7 @@ private Q_SLOTS:
     }
     void pieceThatFailsToWriteIsNoSuccess() {
         QFETCH(bool, notesFail);
-        m_entry = m_media.filePath(QString("piece-%1.mp3").arg(notesFail));
+        SetEntry(m_media.filePath(QString("piece-%1.mp3").arg(notesFail)));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("good\r\n");
@@ -318,7 +333,7 @@ private Q_SLOTS:
             QByteArray home;
             ~Restore() { qputenv("KESTROVA_HOME", home); }
         } restore{before};
-        m_entry = m_media.filePath("full.mp3");
+        SetEntry(m_media.filePath("full.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("W0\r\n");
@@ -351,7 +366,7 @@ private Q_SLOTS:
         QDir().mkpath(pending);
         auto ro = Mount::ReadOnly(pending);
         if (!ro) QSKIP("cannot mount read-only here");
-        m_entry = m_media.filePath("stuck.mp3");
+        SetEntry(m_media.filePath("stuck.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("stuck\r\n");
@@ -360,12 +375,12 @@ private Q_SLOTS:
         qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("stuck\r\n"));
         ro.reset();
-        m_entry = m_media.filePath("next.mp3");
+        SetEntry(m_media.filePath("next.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         QVERIFY(!QFile::exists(TempFile("sellist.ist"))); // not the next file's work
         QCOMPARE(Members(m_media.filePath("stuck.kud")), (QStringList{"Info.ini", "sellist.ist"}));
-        m_entry = m_media.filePath("stuck.mp3");
+        SetEntry(m_media.filePath("stuck.mp3"));
         m_data->LoadUserData(QString());
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("stuck\r\n"));
     }
@@ -374,7 +389,7 @@ private Q_SLOTS:
     // where the pending folder would go) stays in Temp: the next file does not open over it,
     // and its own save does not write over it, until the work is safe.
     void workAtRiskIsNeverOverwritten() {
-        m_entry = m_media.filePath("risk.mp3");
+        SetEntry(m_media.filePath("risk.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("at risk\r\n");
@@ -393,7 +408,7 @@ private Q_SLOTS:
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("at risk\r\n"));
         // Another file opens all the same (the program keeps the first one open; see the
         // control bar): its work is not loaded over Temp, and its save writes nothing there.
-        m_entry = m_media.filePath("other.mp3");
+        SetEntry(m_media.filePath("other.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         QVERIFY(m_data->WorkAtRisk());
@@ -416,7 +431,7 @@ private Q_SLOTS:
         QTemporaryDir lessons;
         auto disk = Mount::Tmpfs(lessons.path(), "64k");
         if (!disk) QSKIP("tmpfs cannot be mounted here");
-        m_entry = lessons.filePath("c.mp3");
+        SetEntry(lessons.filePath("c.mp3"));
         Write(m_entry, "mp3");
         {
             QFile filler(lessons.filePath("filler"));
@@ -471,7 +486,7 @@ private Q_SLOTS:
     void readOnlyLessonFolderReadsTheNewer() {
         if (geteuid() != 0) QSKIP("needs root for a read-only mount");
         QTemporaryDir lessons;
-        m_entry = lessons.filePath("b.mp3");
+        SetEntry(lessons.filePath("b.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("W0\r\n");
@@ -508,7 +523,7 @@ private Q_SLOTS:
         QFETCH(bool, autoSave);
         QFETCH(QList<bool>, answers);
         QFETCH(bool, exported);
-        m_entry = m_media.filePath(QString("export-%1.mp3").arg(QTest::currentDataTag()));
+        SetEntry(m_media.filePath(QString("export-%1.mp3").arg(QTest::currentDataTag())));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("mine\r\n");
@@ -526,7 +541,7 @@ private Q_SLOTS:
     // Unpacking that skips many members tells the learner how many and the first few names,
     // never the whole list.
     void manySkippedMembersGiveAShortMessage() {
-        m_entry = m_media.filePath("skipped.mp3");
+        SetEntry(m_media.filePath("skipped.mp3"));
         Write(m_entry, "mp3");
         Write(m_media.filePath("skipped.kud"), "an archive");
         FakeArchiver("printf '1!2\\r\\n' > \"$4/sellist.ist\"\n"
@@ -566,7 +581,7 @@ private Q_SLOTS:
     void failedExtractionLeavesTempAsItWas() {
         QFETCH(QByteArray, ending);
         QFETCH(bool, leftover);
-        m_entry = m_media.filePath("broken.mp3");
+        SetEntry(m_media.filePath("broken.mp3"));
         Write(m_entry, "mp3");
         Write(m_media.filePath("broken.kud"), "an archive");
         if (leftover) {

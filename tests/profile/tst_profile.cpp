@@ -6,7 +6,8 @@
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "library/PlaylistView.h"
-#include "repeat/CtrlBar.h"
+#include "player/PlaybackController.h"
+#include "player/StudySession.h"
 #include "support/Fixtures.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
@@ -45,25 +46,26 @@ private Q_SLOTS:
         settings.Load();
         settings.DisableStoreOnExit();
         {
+            test::TestPrompts prompts; // every question answered no
             CMainFrame frame(settings);
-            frame.SetQuestionHandler([](const QString&) { return false; });
+            frame.SetPrompts(&prompts);
             frame.Activate();
             frame.Playlist()->OpenFiles({test::Media("lesson.mp3")});
-            CCtrlBar* bar = frame.CtrlBar();
+            CPlaybackController* bar = &frame.Session().Controller();
             // The side panels, each shown (their lists and sliders take the numbers).
             for (int panel : {1, 2, 3, 1})
                 frame.PanelCommand(panel);
             frame.MainPanel()->SyncFromSettings();
             // A pass over a region, its repeat count, the moving steps and the pauses.
             bar->SetRegion(50, 150);
-            bar->Execute(CCtrlBar::Command::AutoRepeat);
-            bar->Execute(CCtrlBar::Command::MoveStartLeft);
-            bar->Execute(CCtrlBar::Command::MoveEndRight);
+            bar->Execute(CommandId::AutoRepeat);
+            bar->Execute(CommandId::MoveStartLeft);
+            bar->Execute(CommandId::MoveEndRight);
             for (int i = 0; i < 3; ++i)
                 bar->PauseTick();
-            bar->ClockTick();
-            bar->Execute(CCtrlBar::Command::VolumeUp);
-            bar->Execute(CCtrlBar::Command::NextFile);
+            bar->PositionTick();
+            bar->Execute(CommandId::VolumeUp);
+            bar->Execute(CommandId::NextFile);
             // Every page: dictation, hard sentences, notes, radio.
             for (int page = 0; page < 5; ++page)
                 frame.SelectPage(page);

@@ -3,9 +3,11 @@
 #include "common/Util.h"
 #include "subtitle/Lrc.h"
 #include "subtitle/LrcView.h"
+#include "subtitle/SubtitleModel.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -74,6 +76,16 @@ template <typename F> long long PeakHeap(F&& work) {
     return 0;
 #endif
 }
+} // namespace
+
+namespace {
+// A playing position and length the test sets.
+struct TestClock : kestrova::IPlaybackClock {
+    int position = -1;
+    int length = 5000;
+    int PlayingPositionMs() const override { return position; }
+    int LengthMs() const override { return length; }
+};
 } // namespace
 
 class TestSubtitle : public QObject {
@@ -262,30 +274,26 @@ private Q_SLOTS:
         const QString media = m_dir.filePath("view.mp3");
         Write(m_dir.filePath("view.lrc"),
               "[00:01.00]one\n[00:02.00]two\n[00:03.00]\n[00:04.00]two\n");
-        CLrcView view{QString()};
-        int position = -1;
-        LrcItems distributed;
-        QList<int> selected;
-        bool failed = false;
-        CLrcView::Hooks hooks;
-        hooks.playingPositionMs = [&] { return position; };
-        hooks.lengthMs = [] { return 5000; };
-        hooks.loaded = [&](const LrcItems& items) { distributed = items; };
-        hooks.failed = [&] { failed = true; };
-        hooks.selectSentence = [&](int i) { selected << i; };
-        view.SetHooks(hooks);
-        QVERIFY(view.LoadLrc(media));
-        QCOMPARE(view.Status(), QString::fromUtf8("(加载成功)"));
+        TestClock clock;
+        CSubtitleModel model(clock);
+        CLrcView view(model, QString());
+        QSignalSpy loaded(&model, &CSubtitleModel::loaded);
+        QSignalSpy failed(&model, &CSubtitleModel::failed);
+        QSignalSpy chosen(&model, &CSubtitleModel::lineChosen);
+        QVERIFY(model.Load(media));
+        QCOMPARE(model.Status(), QString::fromUtf8("(加载成功)"));
+        QCOMPARE(loaded.size(), 1);
+        const LrcItems distributed = loaded[0][0].value<LrcItems>();
         QCOMPARE(int(distributed.size()), 4);
         QCOMPARE(distributed.back().end, 500u);
-        QVERIFY(view.TimerRunning());
-        view.Tick(); // not playing, no line at 0: nothing shown
+        QVERIFY(model.Following());
+        model.Tick(); // not playing, no line at 0: nothing shown
         QCOMPARE(view.ShownUpTo(), -1);
-        position = 1500;
-        view.Tick();
+        clock.position = 1500;
+        model.Tick();
         QCOMPARE(view.ShownUpTo(), 0);
-        position = 2100;
-        view.Tick();
+        clock.position = 2100;
+        model.Tick();
         QCOMPARE(view.ShownUpTo(), 1);
         QCOMPARE(view.Box()->document()->blockCount(), 2);
         // The current line is bold, the one before it no longer.
@@ -300,31 +308,31 @@ private Q_SLOTS:
         };
         QCOMPARE(weight(1), int(QFont::Bold));
         QCOMPARE(weight(0), int(QFont::Normal));
-        position = 3100; // an empty line leaves the box as it is
-        view.Tick();
+        clock.position = 3100; // an empty line leaves the box as it is
+        model.Tick();
         QCOMPARE(view.ShownUpTo(), 1);
-        position = 4100; // the same text again: not rebuilt either
-        view.Tick();
+        clock.position = 4100; // the same text again: not rebuilt either
+        model.Tick();
         QCOMPARE(view.ShownUpTo(), 1);
-        position = 1200; // back: fewer lines
-        view.Tick();
+        clock.position = 1200; // back: fewer lines
+        model.Tick();
         QCOMPARE(view.ShownUpTo(), 0);
-        // A click names its own line.
+        // A click names its own line, and following stops.
         Q_EMIT view.Box()->anchorClicked(QUrl("#3"));
-        QCOMPARE(selected, QList<int>{3});
-        QVERIFY(!view.TimerRunning());
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen[0][0].toInt(), 3);
+        QVERIFY(!model.Following());
         // A file without subtitles falls back.
-        QVERIFY(!view.LoadLrc(m_dir.filePath("none.mp3")));
-        QVERIFY(failed);
-        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败)"));
-        QVERIFY(!view.HasLines());
+        QVERIFY(!model.Load(m_dir.filePath("none.mp3")));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(model.Status(), QString::fromUtf8("(加载失败)"));
+        QVERIFY(!model.HasLines());
+        QCOMPARE(view.Box()->document()->toPlainText(), QString());
         // An unpacked courseware's subtitles win over the file's own.
         QDir().mkpath(DataFolder() + "Temp");
         Write(DataFolder() + "Temp/audio.lrc", "[00:00.00]from courseware\n");
-        QVERIFY(view.LoadLrc(media));
-        QString text;
-        QVERIFY(view.GetText(0, text));
-        QCOMPARE(text, QString("from courseware"));
+        QVERIFY(model.Load(media));
+        QCOMPARE(model.Text(0), QString("from courseware"));
         QFile::remove(DataFolder() + "Temp/audio.lrc");
     }
 
@@ -381,19 +389,16 @@ private Q_SLOTS:
         QCOMPARE(lrc.Error(), CLrc::LoadError::TooLarge);
         QVERIFY(lrc.Records().empty());
 
-        CLrcView view{QString()};
-        bool failed = false;
-        CLrcView::Hooks hooks;
-        hooks.lengthMs = [] { return 5000; };
-        hooks.failed = [&] { failed = true; };
-        view.SetHooks(hooks);
-        QVERIFY(!view.LoadLrc(media));
-        QVERIFY(failed);
-        QVERIFY(!view.HasLines());
-        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败：字幕文件超过16MB)"));
+        TestClock clock;
+        CSubtitleModel model(clock);
+        QSignalSpy failed(&model, &CSubtitleModel::failed);
+        QVERIFY(!model.Load(media));
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!model.HasLines());
+        QCOMPARE(model.Status(), QString::fromUtf8("(加载失败：字幕文件超过16MB)"));
         QFile::remove(path);
-        QVERIFY(!view.LoadLrc(media));
-        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败)"));
+        QVERIFY(!model.Load(media));
+        QCOMPARE(model.Status(), QString::fromUtf8("(加载失败)"));
     }
 
     // More timed lines than any real subtitle file has: refused, nothing held, the learner told.
@@ -412,9 +417,10 @@ private Q_SLOTS:
         QVERIFY(!lrc.Load(path));
         QCOMPARE(lrc.Error(), CLrc::LoadError::TooManyLines);
         QVERIFY(lrc.Records().empty());
-        CLrcView view{QString()};
-        QVERIFY(!view.LoadLrc(media));
-        QCOMPARE(view.Status(), QString::fromUtf8("(加载失败：字幕超过20000行)"));
+        TestClock clock;
+        CSubtitleModel model(clock);
+        QVERIFY(!model.Load(media));
+        QCOMPARE(model.Status(), QString::fromUtf8("(加载失败：字幕超过20000行)"));
     }
 
     void hugeAndBinaryFilesDoNotHang() {

@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include "common/Util.h"
+
 #include "common/AppSetting.h"
 #include "common/Wav.h"
 
@@ -139,6 +141,26 @@ void AddDamagedIntegerRows() {
         for (int value : {INT_MAX, INT_MIN, -1})
             QTest::addRow("%s=%d", key.name, value) << key.section << key.name << value;
     }
+}
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value) : m_name(name) {
+    if (qEnvironmentVariableIsSet(name)) m_before = qgetenv(name);
+    qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (m_before)
+        qputenv(m_name.constData(), *m_before);
+    else
+        qunsetenv(m_name.constData());
+}
+
+ScopedMessages::ScopedMessages() {
+    SetMessageHandler([this](MessageKind, const QString& text) { texts << text; });
+}
+
+ScopedMessages::~ScopedMessages() {
+    SetMessageHandler(nullptr);
 }
 
 } // namespace kestrova::test

@@ -2,9 +2,14 @@
 // module-music file and a sample-numbered WAV written on the spot.
 #pragma once
 
+#include "common/Prompts.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace kestrova::test {
@@ -36,5 +41,47 @@ double ChirpSourceMs(double frequency);
 // The frequency of a sine around frame `at` (±5 ms) of a mono signal, from its rising zero
 // crossings; 0 when there are too few.
 double FrequencyAt(const std::vector<float>& mono, std::int64_t at, int rate = 44100);
+
+// An environment variable set for a scope; what it was before (or its absence) comes back
+// however the scope is left, a failed check included.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_before;
+};
+
+// The program's messages collected for a scope instead of shown; the scope's end restores
+// the default handler.
+class ScopedMessages {
+public:
+    ScopedMessages();
+    ~ScopedMessages();
+    ScopedMessages(const ScopedMessages&) = delete;
+    ScopedMessages& operator=(const ScopedMessages&) = delete;
+    QStringList texts;
+};
+
+// Questions answered by `answer` (no by default) and every question and message kept.
+class TestPrompts : public IPrompts {
+public:
+    bool Ask(const QString& question) override {
+        asked << question;
+        return answer && answer(question);
+    }
+    void Tell(MessageKind, const QString& text) override {
+        told << text;
+        if (alsoInto) *alsoInto << text;
+    }
+    std::function<bool(const QString&)> answer;
+    QStringList asked;
+    QStringList told;
+    QStringList* alsoInto = nullptr; // a list of the test's that collects messages too
+};
 
 } // namespace kestrova::test

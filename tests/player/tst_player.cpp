@@ -1,0 +1,557 @@
+// The study loop without a window: the playback controller over a null engine with the
+// sentence and playlist models beside it, followed through its signals; the models' rules.
+#include "audio/AudioOutput.h"
+#include "audio/MediaCore.h"
+#include "common/AppSetting.h"
+#include "common/Util.h"
+#include "player/PlaybackController.h"
+#include "player/PlaylistModel.h"
+#include "player/SentenceModel.h"
+#include "player/StudySession.h"
+#include "subtitle/SubtitleModel.h"
+#include "support/Fixtures.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestrova;
+using namespace kestrova::test;
+using C = CommandId;
+
+namespace {
+SentenceArray Three() {
+    return {{0, 100}, {100, 250}, {250, 400}};
+}
+
+// A store that says whether the open file's work is safe.
+struct FakeStore : IEntryStore {
+    bool safe = true;
+    int saves = 0;
+    QStringList loaded;
+    bool SaveBeforeLeaving() override {
+        ++saves;
+        return safe;
+    }
+    QString LoadEntry(const QString& entry) override {
+        loaded << entry;
+        return QString();
+    }
+    void EntryReleased() override {}
+};
+
+// A controller over a null engine, with the models beside it.
+struct Loop {
+    CAppSetting settings;
+    CPlaylistModel playlist;
+    CSentenceModel sentences;
+    FakeStore store;
+    std::unique_ptr<CPlaybackController> c;
+    explicit Loop(const QStringList& files) {
+        settings.RepeatAmount = 2;
+        settings.MoveStep = 100;
+        settings.Volume = 100;
+        settings.UseSplit = false;
+        c = std::make_unique<CPlaybackController>(
+            settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
+        c->SetSentences(&sentences);
+        c->SetPlaylist(&playlist);
+        c->SetEntryStore(&store);
+        playlist.SetPaths(files);
+    }
+    CMediaCore& Engine() { return c->Engine(); }
+    void Run(int ms) {
+        for (int done = 0; done < ms; done += 100) {
+            Engine().NullOutput()->Advance(std::min(100, ms - done));
+            QCoreApplication::processEvents();
+            c->PositionTick();
+        }
+    }
+};
+
+// The last value a spy saw in argument `arg`.
+template <typename T> T Last(const QSignalSpy& spy, int arg = 0) {
+    return spy.isEmpty() ? T() : spy.last().at(arg).value<T>();
+}
+} // namespace
+
+class TestPlayer : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_long; // 20 s, sample i holds i % 32000
+    std::unique_ptr<ScopedEnv> m_home;
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_home = std::make_unique<ScopedEnv>("KESTROVA_HOME", m_dir.path().toUtf8());
+        m_long = m_dir.filePath("numbered20.wav");
+        WriteNumberedWav(m_long, 44100 * 20);
+    }
+    void cleanupTestCase() { m_home.reset(); }
+
+    void regionCommands() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        QSignalSpy regions(&c, &CPlaybackController::regionChanged);
+        QSignalSpy positions(&c, &CPlaybackController::positionChanged);
+        c.SetRegion(1000, 1500);
+        QCOMPARE(c.GetRegion(), (Region{1000, 1500, true}));
+        QCOMPARE(Last<Region>(regions), (Region{1000, 1500, true}));
+        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::RegionSet);
+        QCOMPARE(loop.Engine().GetPosition(), 10000);
+        // Back and Forward never leave the region.
+        loop.Engine().SetPosition(12500);
+        c.Execute(C::Back);
+        QCOMPARE(loop.Engine().GetPosition(), 10500);
+        loop.Engine().SetPosition(11500);
+        c.Execute(C::Back);
+        QCOMPARE(loop.Engine().GetPosition(), 11500);
+        loop.Engine().SetPosition(13500);
+        c.Execute(C::Forward);
+        QCOMPARE(loop.Engine().GetPosition(), 13500);
+        // A seek past the end shows the end without seeking; with CancelRepeat it clears.
+        c.SeekTo(1800);
+        QCOMPARE(Last<int>(positions), 1500);
+        QCOMPARE(loop.Engine().GetPosition(), 13500);
+        loop.settings.CancelRepeat = true;
+        c.SeekTo(1800);
+        QVERIFY(!c.GetRegion().set);
+        QVERIFY(!Last<Region>(regions).set);
+        QCOMPARE(loop.Engine().GetPosition(), 18000);
+        // Set end jumps back to the start point; set start does not move playback.
+        loop.Engine().SetPosition(2000);
+        c.Execute(C::SetStart);
+        QCOMPARE(c.GetRegion().start, 200);
+        QCOMPARE(loop.Engine().GetPosition(), 2000);
+        loop.Engine().SetPosition(5000);
+        c.Execute(C::SetEnd);
+        QCOMPARE(c.GetRegion().end, 500);
+        QCOMPARE(loop.Engine().GetPosition(), 2000);
+        // Move start left by the step, not below 0; then the command is off, and says so.
+        QSignalSpy enabled(&c, &CPlaybackController::commandEnabledChanged);
+        c.SetRegion(50, 500);
+        c.Execute(C::MoveStartLeft);
+        QCOMPARE(c.GetRegion().start, 0);
+        QVERIFY(!c.IsEnabled(C::MoveStartLeft));
+        QVERIFY(std::any_of(enabled.begin(), enabled.end(), [](const QList<QVariant>& args) {
+            return args[0].value<CommandId>() == C::MoveStartLeft && !args[1].toBool();
+        }));
+        // Stop clears the region and rewinds.
+        c.Execute(C::Stop);
+        QVERIFY(!c.GetRegion().set);
+        QCOMPARE(Last<int>(positions), 0);
+    }
+
+    // The one-key command: start, end (playback goes back to the start), clear.
+    void oneKeySteps() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.Run(300);
+        c.Execute(C::OneKey);
+        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::StartSet);
+        QCOMPARE(c.GetRegion().start, 30);
+        loop.Run(500);
+        c.Execute(C::OneKey);
+        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::RegionSet);
+        QCOMPARE(c.GetRegion(), (Region{30, 80, true}));
+        QCOMPARE(loop.Engine().GetPosition(), 300);
+        c.Execute(C::OneKey);
+        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::None);
+        QVERIFY(!c.GetRegion().set);
+    }
+
+    void passEndsExactlyAtTheRegion() {
+        Loop loop({m_long});
+        QVERIFY(loop.c->OpenEntry(0));
+        loop.settings.RepeatAmount = 3;
+        std::vector<float> heard;
+        loop.Engine().NullOutput()->capture = &heard;
+        loop.c->SetRegion(100, 150); // 1.00 s .. 1.50 s
+        heard.clear();
+        loop.Run(520);
+        // The last sample of the pass is the one before 1.50 s; the next is 1.00 s again.
+        int last = -1, firstAfter = -1;
+        for (size_t i = 2; i < heard.size(); i += 2)
+            if (NumberOf(heard[i]) != (NumberOf(heard[i - 2]) + 1) % 32000) {
+                last = NumberOf(heard[i - 2]);
+                firstAfter = NumberOf(heard[i]);
+                break;
+            }
+        QCOMPARE(last, (66150 - 1) % 32000);
+        QCOMPARE(firstAfter, 44100 % 32000);
+        QCOMPARE(loop.c->PassesLeft(), 2); // one pass counted, once
+    }
+
+    // Every listener hears each pass end; one of them may keep playback at the region's
+    // start (the recorder taking over).
+    void passEndsReachEveryListener() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        QSignalSpy first(&c, &CPlaybackController::passEnded);
+        QSignalSpy second(&c, &CPlaybackController::passEnded);
+        bool hold = false;
+        connect(&c, &CPlaybackController::passEnded, &c, [&] {
+            if (hold) c.HoldAfterPass();
+        });
+        c.SetRegion(100, 150);
+        loop.Run(520);
+        QCOMPARE(first.size(), 1);
+        QCOMPARE(second.size(), 1);
+        QVERIFY(loop.Engine().IsPlaying()); // the next pass goes on
+        hold = true;
+        loop.Run(520);
+        QCOMPARE(first.size(), 2);
+        QVERIFY(!loop.Engine().IsPlaying());
+        QCOMPARE(loop.Engine().GetPosition(), 1000);
+        loop.Run(300);
+        QCOMPARE(loop.Engine().GetPosition(), 1000); // held, not in a pause that ends
+    }
+
+    // A lost sound device pauses the loop and says so; Play, once the device opens, goes on.
+    void lostDeviceIsToldAndPlayGoesOn() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        c.Execute(C::Play);
+        loop.Run(300);
+        QSignalSpy messages(&c, &CPlaybackController::message);
+        QSignalSpy states(&c, &CPlaybackController::stateChanged);
+        loop.Engine().NullOutput()->lost = true;
+        loop.Engine().NullOutput()->refuseOpen = true;
+        loop.Engine().NullOutput()->Advance(50);
+        QTRY_VERIFY(loop.Engine().IsPaused());
+        QCOMPARE(Last<QString>(messages), CPlaybackController::DeviceLostText());
+        QCOMPARE(Last<CPlaybackController::State>(states), CPlaybackController::State::Paused);
+        c.Execute(C::Play);
+        QVERIFY(loop.Engine().IsPaused());
+        loop.Engine().NullOutput()->refuseOpen = false;
+        c.Execute(C::Play);
+        QVERIFY(loop.Engine().IsPlaying());
+        loop.Run(200);
+        QCOMPARE(loop.Engine().GetPosition(), 500);
+        QVERIFY(Last<QString>(messages).isEmpty()); // the note goes once the sound is back
+    }
+
+    void automaticRepeatHearsEachSentenceTwice() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        QVERIFY(!c.IsEnabled(C::AutoRepeat)); // no sentences yet
+        QSignalSpy enabled(&c, &CPlaybackController::commandEnabledChanged);
+        loop.sentences.SetSentences({{100, 150}, {150, 200}, {200, 250}});
+        QVERIFY(c.IsEnabled(C::AutoRepeat));
+        // Pushed to the menus and buttons.
+        QVERIFY(enabled.contains(QList<QVariant>{QVariant::fromValue(C::AutoRepeat), true}));
+        QSignalSpy passes(&c, &CPlaybackController::passChanged);
+        QSignalSpy messages(&c, &CPlaybackController::message);
+        c.Execute(C::AutoRepeat);
+        QVERIFY(c.AutoRepeatOn());
+        QCOMPARE(loop.sentences.Current(), 0);
+        loop.Run(600); // two passes of 0.5 s
+        QCOMPARE(loop.sentences.Current(), 0);
+        loop.Run(500);
+        QCOMPARE(loop.sentences.Current(), 1);
+        QVERIFY(passes.contains(QList<QVariant>{2, 2}));
+        QVERIFY(messages.contains(QList<QVariant>{QString::fromUtf8("第 2/2 遍")}));
+        // Clearing the region ends automatic repeat.
+        c.Execute(C::ClearRegion);
+        QVERIFY(!c.AutoRepeatOn());
+        QCOMPARE(loop.sentences.Current(), -1);
+    }
+
+    void pauseAfterEachPass() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = int(PauseChoice::OneSecond);
+        QSignalSpy pauses(&c, &CPlaybackController::pauseCounted);
+        c.SetRegion(100, 150);
+        loop.Run(520);
+        QVERIFY(c.Pausing());
+        QVERIFY(loop.Engine().IsPaused());
+        QCOMPARE(loop.Engine().GetPosition(), 1000);
+        QCOMPARE(pauses.last(), (QList<QVariant>{1, 1}));
+        QCOMPARE(CPlaybackController::PauseText(1, 1), QString::fromUtf8("句间暂停:1/1"));
+        c.PauseTick(); // the second tick ends a one-second pause
+        QVERIFY(!c.Pausing());
+        QCOMPARE(pauses.last(), (QList<QVariant>{0, 0}));
+        QVERIFY(loop.Engine().IsPlaying());
+        // Length choices follow the region: 3.45 s gives 3 and twice that 6.
+        loop.settings.PauseFinishIndex = int(PauseChoice::RegionLength);
+        c.SetRegion(100, 445);
+        loop.Run(3500);
+        QCOMPARE(pauses.last(), (QList<QVariant>{1, 3}));
+        c.Execute(C::Play); // Play ends a pause at once
+        QVERIFY(!c.Pausing());
+        QCOMPARE(c.PauseSeconds(), 0);
+        // "暂停" holds until Play.
+        loop.settings.PauseFinishIndex = int(PauseChoice::Hold);
+        loop.Run(3500);
+        for (int i = 0; i < 20; ++i)
+            c.PauseTick();
+        QVERIFY(c.Pausing());
+        QCOMPARE(pauses.last(), (QList<QVariant>{21, -1}));
+        QCOMPARE(CPlaybackController::PauseText(21, -1), QString::fromUtf8("句间暂停:21"));
+    }
+
+    // The device lost in the pause between passes: the next pass does not start silently over
+    // the note, the pause stops, and Play brings the sound and the pass count back.
+    void lostDeviceInAPauseBetweenPasses() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = int(PauseChoice::OneSecond);
+        loop.sentences.SetSentences({{100, 150}, {150, 200}});
+        c.Execute(C::AutoRepeat);
+        loop.Run(520);
+        QVERIFY(c.Pausing());
+        QSignalSpy messages(&c, &CPlaybackController::message);
+        loop.Engine().NullOutput()->lost = true;
+        loop.Engine().NullOutput()->refuseOpen = true;
+        c.PauseTick();
+        c.PauseTick(); // the pause ends: the next pass cannot start
+        QCoreApplication::processEvents();
+        QVERIFY(!loop.Engine().IsPlaying());
+        QVERIFY(!c.Pausing());
+        QCOMPARE(Last<QString>(messages), CPlaybackController::DeviceLostText());
+        loop.Engine().NullOutput()->refuseOpen = false;
+        c.Execute(C::Play);
+        QVERIFY(loop.Engine().IsPlaying());
+        QVERIFY(Last<QString>(messages).startsWith(QString::fromUtf8("第 ")));
+    }
+
+    void playOrderAtTheEndOfAFile_data() {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("default, first file: the next plays") << int(PlayOrder::Default) << 0 << 1 << true;
+        QTest::newRow("default, last file: stops") << int(PlayOrder::Default) << 1 << 1 << false;
+        QTest::newRow("repeat one: the same again") << int(PlayOrder::RepeatOne) << 0 << 0 << true;
+        QTest::newRow("repeat list, last file: the first") << int(PlayOrder::RepeatList) << 1 << 0 << true;
+        QTest::newRow("play one: stops") << int(PlayOrder::PlayOnce) << 0 << 0 << false;
+    }
+    void playOrderAtTheEndOfAFile() {
+        QFETCH(int, order);
+        QFETCH(int, from);
+        QFETCH(int, index);
+        QFETCH(bool, playing);
+        Loop loop({Media("lesson.wav"), Media("lesson.flac")});
+        loop.settings.Order = order;
+        QSignalSpy positions(loop.c.get(), &CPlaybackController::positionChanged);
+        QVERIFY(loop.c->OpenEntry(from));
+        loop.Run(3200);
+        QCoreApplication::processEvents();
+        QCOMPARE(loop.c->PlaylistIndex(), index);
+        QCOMPARE(loop.Engine().IsPlaying(), playing);
+        QVERIFY(loop.Engine().GetPosition() < 500); // from the file's start, or rewound
+        if (!playing) QCOMPARE(Last<int>(positions), 0);
+    }
+
+    // Every file opened plays at the learner's tempo and pitch, volume and mute.
+    void openedFileTakesTheLearnersSettings() {
+        Loop loop({m_long, m_long});
+        loop.settings.Tempo = 20;
+        loop.settings.Pitch = -3;
+        QVERIFY(loop.c->OpenEntry(0));
+        QCOMPARE(loop.Engine().Tempo(), 20.0f);
+        QCOMPARE(loop.Engine().Pitch(), -3.0f);
+        loop.Engine().SetTempo(0, 0, 0);
+        loop.c->Execute(C::Mute);
+        QVERIFY(loop.c->OpenEntry(1));
+        QCOMPARE(loop.Engine().Tempo(), 20.0f);
+        QCOMPARE(loop.Engine().Pitch(), -3.0f);
+        QVERIFY(loop.Engine().IsMuted());
+    }
+
+    // While the open file's work is not safe, no other file opens and its entry stays.
+    void fileWithWorkAtRiskStaysOpen() {
+        Loop loop({m_long, m_long, m_long});
+        QVERIFY(loop.c->OpenEntry(0));
+        loop.store.safe = false;
+        QVERIFY(!loop.c->OpenEntry(1));
+        QCOMPARE(loop.c->PlaylistIndex(), 0);
+        QVERIFY(loop.Engine().HasChannel());
+        loop.c->RemoveEntry(0);
+        loop.c->RemoveAllEntries();
+        QCOMPARE(loop.playlist.Count(), 3);
+        QCOMPARE(loop.c->CurrentEntry(), m_long);
+        loop.c->PlayNewList({Media("lesson.wav")});
+        QCOMPARE(loop.playlist.Count(), 3);
+        loop.store.safe = true;
+        QVERIFY(loop.c->OpenEntry(1));
+        QCOMPARE(loop.c->PlaylistIndex(), 1);
+    }
+
+    // Removing entries: the cursor follows its file; removing the playing one opens the
+    // first; the last one gone releases the list.
+    void removingEntries() {
+        Loop loop({Media("lesson.wav"), Media("lesson.flac"), Media("lesson.ogg")});
+        CPlaybackController& c = *loop.c;
+        QSignalSpy released(&c, &CPlaybackController::playlistReleased);
+        QVERIFY(c.OpenEntry(2));
+        c.RemoveEntry(0);
+        QCOMPARE(c.PlaylistIndex(), 1);
+        QCOMPARE(c.CurrentEntry(), Media("lesson.ogg"));
+        c.RemoveEntry(1);
+        QCOMPARE(c.PlaylistIndex(), 0);
+        QCOMPARE(c.CurrentEntry(), Media("lesson.flac"));
+        c.RemoveEntry(0);
+        QCOMPARE(released.size(), 1);
+        QVERIFY(!loop.Engine().HasChannel());
+        QVERIFY(c.CurrentEntry().isEmpty());
+        QVERIFY(!c.IsEnabled(C::Play));
+    }
+
+    // A sort marks the playing file at its new row; previous and next still count from the
+    // cursor, and the entry whose work is open stays the playing file.
+    void sortKeepsTheOpenEntry() {
+        const QString a = m_dir.filePath("a.wav"), b = m_dir.filePath("b.wav");
+        QVERIFY(QFile::copy(Media("lesson.wav"), a) && QFile::copy(Media("lesson.wav"), b));
+        Loop loop({b, a});
+        QVERIFY(loop.c->OpenEntry(0));
+        loop.playlist.Mark(0);
+        loop.playlist.Sort(true);
+        QCOMPARE(loop.playlist.Paths(), (QStringList{a, b}));
+        QCOMPARE(loop.playlist.Marked(), 1);
+        QCOMPARE(loop.c->PlaylistIndex(), 0);
+        QCOMPARE(loop.c->CurrentEntry(), b);
+    }
+
+    void volumeAndMuteFollowTheSettings() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        QSignalSpy mutes(&c, &CPlaybackController::muteChanged);
+        QSignalSpy volumes(&c, &CPlaybackController::volumeChanged);
+        c.Execute(C::Mute);
+        QVERIFY(c.Muted() && loop.settings.Mute && loop.Engine().IsMuted());
+        // Moving the volume releases the mute and is stored.
+        c.Execute(C::VolumeDown);
+        QVERIFY(!c.Muted() && !loop.settings.Mute);
+        QCOMPARE(mutes.size(), 2);
+        QCOMPARE(loop.settings.Volume, 95);
+        QCOMPARE(Last<int>(volumes), 95);
+        int volume = 0;
+        loop.Engine().GetAttributes(nullptr, &volume, nullptr);
+        QCOMPARE(volume, 95);
+        c.SetVolume(100);
+        c.Execute(C::VolumeUp);
+        QCOMPARE(loop.settings.Volume, 100);
+    }
+
+    void failedOpenStaysOnTheEntry() {
+        Loop loop({Media("lesson.wav"), Media("text.mp3"), Media("lesson.ogg")});
+        ScopedMessages messages;
+        QVERIFY(loop.c->OpenEntry(0));
+        loop.c->Execute(C::NextFile);
+        QCOMPARE(loop.c->PlaylistIndex(), 1);
+        QVERIFY(!loop.Engine().HasChannel());
+        QCOMPARE(messages.texts.size(), 1);
+        loop.c->Execute(C::NextFile);
+        QCOMPARE(loop.c->PlaylistIndex(), 2);
+        QVERIFY(loop.Engine().IsPlaying());
+    }
+
+    // While sentence dictation runs the learner's choices and the leaving commands are off;
+    // a list rebuilt then still drops the old region, and dictation's own choice goes through.
+    void dictationLocksTheLoop() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.sentences.SetSentences(Three());
+        QVERIFY(loop.sentences.SelectSentence(1));
+        QVERIFY(c.GetRegion().set);
+        loop.sentences.SetLocked(true);
+        c.SetDictating(true, true);
+        for (CommandId id : {C::Stop, C::ClearRegion, C::OneKey, C::AutoRepeat, C::NextSentence})
+            QVERIFY2(!c.IsEnabled(id), Command(id).name);
+        QVERIFY(!loop.sentences.SelectSentence(2));
+        QVERIFY(loop.sentences.Choose(2));
+        QCOMPARE(c.GetRegion(), (Region{250, 400, true}));
+        loop.sentences.SetSentences({{0, 300}, {300, 400}});
+        QVERIFY(!c.GetRegion().set);
+    }
+
+    void sentenceModelRules() {
+        Loop loop({m_long});
+        QVERIFY(loop.c->OpenEntry(0));
+        CSentenceModel& model = loop.sentences;
+        QVERIFY(!model.SelectSentence(0)); // empty
+        QVERIFY(!model.CanNext() && !model.CanPrevious());
+        model.SetSentences(Three());
+        QCOMPARE(model.rowCount(), 3);
+        QVERIFY(model.SelectSentence(1));
+        QCOMPARE(loop.c->GetRegion(), (Region{100, 250, true}));
+        QVERIFY(model.CanNext() && model.CanPrevious());
+        QVERIFY(!model.SelectSentence(3));
+        // Merging and modifying are the learner's work: written at once and marked.
+        SetUserDataModified(false);
+        QVERIFY(model.Merge(1, true));
+        QCOMPARE(model.Sentences(), (SentenceArray{{0, 250}, {250, 400}}));
+        QVERIFY(UserDataModified());
+        QCOMPARE(ReadFileBytes(CSentenceModel::SentenceFilePath()),
+                 QByteArray("0!250\r\n250!400\r\n"));
+        model.Clear();
+        QVERIFY(model.LoadSentenceFile());
+        QCOMPARE(model.Sentences(), (SentenceArray{{0, 250}, {250, 400}}));
+        model.Modify(1, 240, 380);
+        QCOMPARE(model.Sentences(), (SentenceArray{{0, 240}, {240, 380}}));
+        // One boundary moves between its neighbours, never past them.
+        QVERIFY(model.MoveBoundary(1, 100));
+        QCOMPARE(model.Sentences(), (SentenceArray{{0, 100}, {100, 380}}));
+        QVERIFY(model.MoveBoundary(1, 5000));
+        QCOMPARE(model.Sentences(), (SentenceArray{{0, 379}, {379, 380}}));
+        QVERIFY(!model.MoveBoundary(0, 50));
+        QCOMPARE(ReadFileBytes(CSentenceModel::SentenceFilePath()),
+                 QByteArray("0!379\r\n379!380\r\n"));
+        // A refused change is no change; with subtitle lines, merging is refused with a message.
+        ScopedMessages messages;
+        SetUserDataModified(false);
+        model.Modify(1, 300, 200);
+        QVERIFY(!UserDataModified());
+        model.SetFixed(true);
+        QVERIFY(!model.Merge(1, true));
+        QVERIFY(!model.MoveBoundary(1, 200));
+        QCOMPARE(messages.texts.last(), QString::fromUtf8("已存在LRC文件，无法合并！"));
+        QCOMPARE(model.Count(), 2);
+    }
+
+    // The session: an opened file's subtitles give its sentences and fix them; a file without
+    // them reads its saved sentences.
+    void sessionJoinsSubtitlesAndSentences() {
+        CAppSetting settings;
+        settings.UseSplit = false;
+        settings.DisableStoreOnExit();
+        const QString media = m_dir.filePath("subbed.wav");
+        QVERIFY(QFile::copy(Media("lesson.wav"), media));
+        QVERIFY(WriteFileBytes(m_dir.filePath("subbed.lrc"),
+                               "[00:00.50]One\n[00:01.20]Two\n[00:02.00]Three\n"));
+        CStudySession session(
+            settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
+        session.Playlist().SetPaths({media});
+        QVERIFY(session.Controller().OpenEntry(0));
+        QCOMPARE(session.Sentences().Count(), 3);
+        QVERIFY(session.Sentences().Fixed());
+        QCOMPARE(session.Reference(1), QStringLiteral("Two"));
+        QCOMPARE(session.SentenceStart(1), 120u);
+        // A subtitle line chosen plays its sentence.
+        session.Subtitles().ChooseLine(2);
+        QCOMPARE(session.Sentences().Current(), 2);
+        QCOMPARE(session.Controller().GetRegion().start, 200);
+        // Sentence dictation locks the list; its own choice still plays.
+        session.SetDictationRunning(true, true);
+        QVERIFY(!session.PlaySentence(0, false));
+        QVERIFY(session.PlaySentence(0, true));
+        QCOMPARE(session.CurrentSentence(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayer)
+#include "tst_player.moc"
