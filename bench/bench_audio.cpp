@@ -61,7 +61,7 @@ struct Cost {
 Cost ProcessMinute(const QString& path, bool effects) {
     CMediaCore core(std::make_unique<CNullAudioOutput>(true));
     core.Load(path);
-    core.SetTempo(-40, 0, -100);
+    core.SetTempo(-40);
     if (effects) {
         const int speech[10] = {6, 10, 12, 11, 10, 10, 10, 10, 6, 4};
         for (int b = 0; b < 10; ++b)

@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     {
         auto core = DeviceCore();
         core->Load(minute);
-        core->SetTempo(-40, 0, -100);
+        core->SetTempo(-40);
         SpeechBands(*core);
         core->Play();
         Wait(500);
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
 
         CMediaCore null(std::make_unique<CNullAudioOutput>(true));
         null.Load(minute);
-        null.SetTempo(-40, 0, -100);
+        null.SetTempo(-40);
         SpeechBands(null);
         bool ended = false;
         null.SetPlayEndHandler([&](CMediaCore::EndKind) { return ended = true; });

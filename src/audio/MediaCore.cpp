@@ -499,13 +499,14 @@ void CMediaCore::GetAttributes(int* rate, int* volume, int* pan) const {
     if (pan) *pan = m_pan;
 }
 
-void CMediaCore::SetAttributes(int rate, int volume, int pan) {
-    if (volume != -1) {
-        m_volume = std::clamp(volume, 0, 100);
-        if (!m_muted) m_rememberedVolume = m_volume;
-    }
-    if (pan != -101) m_pan = std::clamp(pan, -100, 100);
-    if (rate != -1 && rate > 0) SetTempo(-100, float(rate), -100);
+void CMediaCore::SetVolume(int volume) {
+    m_volume = std::clamp(volume, 0, 100);
+    if (!m_muted) m_rememberedVolume = m_volume;
+    ApplyGains();
+}
+
+void CMediaCore::SetPan(int pan) {
+    m_pan = std::clamp(pan, -100, 100);
     ApplyGains();
 }
 
@@ -522,11 +523,32 @@ void CMediaCore::ApplyGains() {
     m_ring->SetGains(gain * left, gain * right);
 }
 
-bool CMediaCore::SetTempo(float tempo, float rate, float pitch) {
+bool CMediaCore::SetTempo(float percent) {
     if (!m_hasChannel) return false;
-    if (tempo != -100.0f) m_tempo = std::clamp(tempo, -95.0f, 5000.0f);
-    if (rate != 0.0f) m_rateHz = std::clamp(rate, 100.0f, 768000.0f);
-    if (pitch != -100.0f) m_pitch = std::clamp(pitch, -60.0f, 60.0f);
+    m_tempo = std::clamp(percent, -95.0f, 5000.0f);
+    return ApplySpeed();
+}
+
+bool CMediaCore::SetPitch(float semitones) {
+    if (!m_hasChannel) return false;
+    m_pitch = std::clamp(semitones, -60.0f, 60.0f);
+    return ApplySpeed();
+}
+
+bool CMediaCore::SetRate(float hz) {
+    if (!m_hasChannel) return false;
+    m_rateHz = std::clamp(hz, 100.0f, 768000.0f);
+    return ApplySpeed();
+}
+
+bool CMediaCore::SetTempoAndPitch(float tempoPercent, float pitchSemitones) {
+    if (!m_hasChannel) return false;
+    m_tempo = std::clamp(tempoPercent, -95.0f, 5000.0f);
+    m_pitch = std::clamp(pitchSemitones, -60.0f, 60.0f);
+    return ApplySpeed();
+}
+
+bool CMediaCore::ApplySpeed() {
     std::lock_guard lock(m_mutex);
     if (!m_producing || m_producerDone) {
         ApplyTempoLocked();

@@ -62,15 +62,22 @@ public:
     void SetPosition(int ms);
 
     void GetAttributes(int* rate, int* volume, int* pan) const;
-    // -1 for rate or volume and -101 for pan keep that value. Volume 0..100, pan -100..100.
-    void SetAttributes(int rate, int volume, int pan);
+    // Volume 0..100 (also the level that ending a mute returns to), pan -100 (left) to 100
+    // (right); values outside are clamped.
+    void SetVolume(int volume);
+    void SetPan(int pan);
     void SetMute(bool mute);
     bool IsMuted() const { return m_muted; }
     int RememberedVolume() const { return m_rememberedVolume; }
 
-    // Tempo change in percent, playback rate in Hz, pitch in semitones; -100, 0 and -100
-    // keep a value. False without a channel.
-    bool SetTempo(float tempo, float rate, float pitch);
+    // Tempo change in percent (-95..5000), pitch change in semitones (-60..60), playback
+    // rate in Hz. False without a channel. While playing, what is already buffered keeps its
+    // speed and the rest follows the new one.
+    bool SetTempo(float percent);
+    bool SetPitch(float semitones);
+    bool SetRate(float hz);
+    // Tempo and pitch together: one change of speed, not two.
+    bool SetTempoAndPitch(float tempoPercent, float pitchSemitones);
     float Tempo() const { return m_tempo; }
     float Pitch() const { return m_pitch; }
     // Index 0..9 sets an equaliser band (gain 10 - value dB), 10 the reverb.
@@ -134,6 +141,7 @@ Q_SIGNALS:
 
 private:
     enum class State { Stopped, Playing, Paused };
+    bool ApplySpeed();
     struct Segment {
         std::int64_t w; // ring write count where the segment starts
         double src;     // source frame of its first frame

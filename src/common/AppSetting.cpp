@@ -159,4 +159,14 @@ bool CAppSetting::Store() {
     return out.Save(m_profilePath);
 }
 
+void CAppSetting::Apply(const RepeatOptions& options) {
+    options.StoreTo(*this);
+    Q_EMIT changed(Group::Repeat);
+}
+
+void CAppSetting::Apply(const DictationOptions& options) {
+    options.StoreTo(*this);
+    Q_EMIT changed(Group::Dictation);
+}
+
 } // namespace kestrova

@@ -1,12 +1,15 @@
 // Every user setting of the program in one object: filled from the profile once at start-up
 // and written back once when it is destroyed at exit. Between the two, the program reads
-// and changes the fields directly; nothing reaches the disk when a field changes. The
-// profile's other contents (window placement, dock layout, unknown keys) are kept in
-// `Profile()` and written with it. GUI thread only.
+// the fields directly; an options page applies its group as a typed value (Apply), and
+// whoever follows that group hears of it through `changed`. Nothing reaches the disk when a
+// field changes. The profile's other contents (window placement, dock layout, unknown keys)
+// are kept in `Profile()` and written with it. GUI thread only.
 #pragma once
 
 #include "IniFile.h"
+#include "Options.h"
 
+#include <QObject>
 #include <QString>
 #include <climits>
 #include <variant>
@@ -14,10 +17,13 @@
 
 namespace kestrova {
 
-class CAppSetting {
+class CAppSetting : public QObject {
+    Q_OBJECT
 public:
+    enum class Group { Repeat, Dictation };
+
     CAppSetting();
-    virtual ~CAppSetting();
+    ~CAppSetting() override;
     CAppSetting(const CAppSetting&) = delete;
     CAppSetting& operator=(const CAppSetting&) = delete;
 
@@ -33,6 +39,10 @@ public:
     bool Store();
     // Stops the destructor from storing (a run that must leave the old profile untouched).
     void DisableStoreOnExit() { m_storeOnExit = false; }
+
+    // An options group as the learner set it; `changed` follows.
+    void Apply(const RepeatOptions& options);
+    void Apply(const DictationOptions& options);
 
     // Entries of the profile that are not settings fields (WindowPos, "DockState" sections).
     CIniFile& Profile() { return m_profile; }
@@ -120,6 +130,9 @@ public:
     int AudioLength = 0;
     bool UseTpan = false;
     int SplitScheme = 0;
+
+Q_SIGNALS:
+    void changed(kestrova::CAppSetting::Group group);
 
 private:
     QString m_profilePath;

@@ -1,9 +1,8 @@
 #include "DictateSentPanel.h"
 
-#include "common/Prompts.h"
-
 #include "audio/SoundPlayer.h"
 #include "common/AppSetting.h"
+#include "common/Prompts.h"
 #include "common/Util.h"
 #include "common/Wav.h"
 #include "subtitle/Lrc.h"
@@ -116,8 +115,17 @@ CDictationInfoPanel::CDictationInfoPanel(CAppSetting& settings, QWidget* parent)
     row->addWidget(m_value);
     row->addWidget(m_countdown);
     connect(m_interval, &QSlider::valueChanged, this, [this](int v) {
-        m_settings.SentInterval = v;
+        DictationOptions o = DictationOptions::From(m_settings);
+        o.sentenceInterval = v;
+        m_settings.Apply(o);
         m_value->setText(QString::number(v));
+    });
+    // The options dialog changes the same interval.
+    connect(&m_settings, &CAppSetting::changed, this, [this](CAppSetting::Group group) {
+        if (group != CAppSetting::Group::Dictation) return;
+        QSignalBlocker block(m_interval);
+        m_interval->setValue(std::clamp(m_settings.SentInterval, 0, 60));
+        m_value->setText(QString::number(m_interval->value()));
     });
     Show(0, 0, 0, QString::fromUtf8("无信息"));
 }
@@ -170,8 +178,8 @@ void CDictateSentPanel::resizeEvent(QResizeEvent* event) {
 }
 
 CheckOptions CDictateSentPanel::Options() const {
-    return CheckOptions{m_settings.IgnoreCase != 0, m_settings.IgnoreSpaces != 0,
-                        m_settings.IgnorePunc != 0, m_settings.DetectAbbr != 0};
+    const DictationOptions o = DictationOptions::From(m_settings);
+    return CheckOptions{o.ignoreCase, o.ignoreSpaces, o.ignorePunctuation, o.detectContractions};
 }
 
 void CDictateSentPanel::FillTable() {
@@ -195,8 +203,8 @@ void CDictateSentPanel::ShowCurrent(const QString& message) {
 }
 
 void CDictateSentPanel::StartAll() {
-    m_session.SetToHardSent(m_settings.ToHardSent);
-    m_session.SetRedoError(m_settings.RedoError);
+    m_session.SetToHardSent(DictationOptions::From(m_settings).errorsToHardSentence);
+    m_session.SetRedoError(DictationOptions::From(m_settings).redoErrors);
     m_answer->clear();
     m_session.StartAll();
     FillTable();
@@ -204,8 +212,8 @@ void CDictateSentPanel::StartAll() {
 }
 
 bool CDictateSentPanel::StartHardSentences(const std::vector<std::uint32_t>& starts) {
-    m_session.SetToHardSent(m_settings.ToHardSent);
-    m_session.SetRedoError(m_settings.RedoError);
+    m_session.SetToHardSent(DictationOptions::From(m_settings).errorsToHardSentence);
+    m_session.SetRedoError(DictationOptions::From(m_settings).redoErrors);
     m_answer->clear();
     if (!m_session.StartHardSentences(starts)) {
         Finish();
@@ -255,7 +263,7 @@ void CDictateSentPanel::Submit() {
         m_answer->MarkFrom(check.markStart);
         m_info->Show(m_session.Position(), m_session.Total(), m_session.CurrentErrorCount(),
                      QString::fromUtf8("听写错误！"));
-        if (m_settings.ErrorSound) {
+        if (DictationOptions::From(m_settings).errorSound) {
             m_busy = true;
             m_sound->PlayThen(SoundPath("error.wav"), [this] { m_busy = false; });
         }
@@ -269,7 +277,7 @@ void CDictateSentPanel::Submit() {
         m_answer->setCurrentCharFormat(TypedFormat());
         AfterAnswer(outcome);
     };
-    if (m_settings.RightSound) {
+    if (DictationOptions::From(m_settings).rightSound) {
         m_busy = true;
         m_sound->PlayThen(SoundPath("right.wav"), proceed);
     } else {

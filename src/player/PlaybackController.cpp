@@ -34,20 +34,6 @@ std::unique_ptr<CMediaCore> MakeEngine() {
 }
 } // namespace
 
-RepeatOptions RepeatOptions::From(const CAppSetting& s) {
-    RepeatOptions o;
-    o.passes = s.RepeatAmount;
-    o.promptAfterPass = s.AudioPrompt;
-    o.promptSound = s.FinishAudio;
-    o.pauseAfterPass = s.PauseFinish;
-    o.pause = PauseChoice(std::clamp(s.PauseFinishIndex, 0, int(PauseChoice::Hold)));
-    o.moveStepCs = s.MoveStep;
-    o.seekOutsideClears = s.CancelRepeat;
-    o.dictationPause = s.SentInterval;
-    o.order = PlayOrder(std::clamp(s.Order, 0, int(PlayOrder::PlayOnce)));
-    return o;
-}
-
 CPlaybackController::CPlaybackController(CAppSetting& settings, std::unique_ptr<CMediaCore> engine,
                                          QObject* parent)
     : QObject(parent), m_settings(settings), m_engine(engine ? std::move(engine) : MakeEngine()),
@@ -60,6 +46,10 @@ CPlaybackController::CPlaybackController(CAppSetting& settings, std::unique_ptr<
     m_pauseTimer->setInterval(1000);
     connect(m_positionTimer, &QTimer::timeout, this, &CPlaybackController::PositionTick);
     connect(m_pauseTimer, &QTimer::timeout, this, &CPlaybackController::PauseTick);
+    // New repeat options (a pause of another length, for one): the pause counts again.
+    connect(&m_settings, &CAppSetting::changed, this, [this](CAppSetting::Group group) {
+        if (group == CAppSetting::Group::Repeat) m_pauseSeconds = 0;
+    });
     m_engine->SetPlayEndHandler([this](CMediaCore::EndKind kind) {
         if (kind == CMediaCore::EndKind::StopMark) {
             OnRegionEnd();
@@ -451,10 +441,10 @@ bool CPlaybackController::OpenCurrentEntry() {
         return false;
     }
     // The learner's tempo and pitch apply to every file opened.
-    m_engine->SetTempo(float(m_settings.Tempo), 0, float(m_settings.Pitch));
+    m_engine->SetTempoAndPitch(float(m_settings.Tempo), float(m_settings.Pitch));
     m_region = Region{0, LengthCs(), false};
     ShowPosition(0);
-    m_engine->SetAttributes(-1, m_volume, -101);
+    m_engine->SetVolume(m_volume);
     if (m_muted) m_engine->SetMute(true);
     Q_EMIT fileOpened(media);
     UpdateCommands();
@@ -534,7 +524,7 @@ void CPlaybackController::SetVolume(int volume) {
         m_settings.Mute = false;
         Q_EMIT muteChanged(false);
     }
-    m_engine->SetAttributes(-1, volume, -101);
+    m_engine->SetVolume(volume);
     m_settings.Volume = volume;
     if (m_volume == volume) return;
     m_volume = volume;

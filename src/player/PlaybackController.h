@@ -7,6 +7,7 @@
 // the signals; the controller never reaches into a view. No widgets. GUI thread.
 #pragma once
 
+#include "common/Options.h"
 #include "player/Commands.h"
 
 #include <QObject>
@@ -34,36 +35,6 @@ struct Region {
 
 // The one-key command's steps: press to set the start, press to set the end, press to clear.
 enum class OneKeyStep { None, StartSet, RegionSet };
-
-// What happens when a file has played to its end.
-enum class PlayOrder { Default, RepeatOne, RepeatList, PlayOnce };
-
-// The pause after each pass: a fixed length, the region's length once or twice, or held
-// until the learner presses Play. Stored in the profile by its index.
-enum class PauseChoice {
-    OneSecond,
-    ThreeSeconds,
-    FiveSeconds,
-    TenSeconds,
-    RegionLength,
-    TwiceRegionLength,
-    Hold
-};
-
-// The repeat options the loop reads, typed; the profile keeps them as numbers and flags.
-struct RepeatOptions {
-    int passes = 0;            // passes over a region
-    bool promptAfterPass = false;
-    QString promptSound;       // played after each pass when promptAfterPass
-    bool pauseAfterPass = false;
-    PauseChoice pause = PauseChoice::OneSecond;
-    int moveStepCs = 0;        // the region's ends move by this
-    bool seekOutsideClears = false; // a seek outside the region clears it (else it stays)
-    int dictationPause = 0;    // seconds between passes while dictating
-    PlayOrder order = PlayOrder::Default;
-
-    static RepeatOptions From(const CAppSetting& settings);
-};
 
 // Where the loop saves and loads the learner's work of the entry it leaves or opens.
 class IEntryStore {
@@ -139,8 +110,6 @@ public:
     void SetMute(bool muted);
     // The learner seeks to p (centiseconds): the slider released, a click on the waveform.
     void SeekTo(int p);
-    // The pause choice changed: the pause counts again from zero.
-    void ResetPauseCounter() { m_pauseSeconds = 0; }
     // A listener of `passEnded` keeps playback at the region's start (the recorder takes
     // over); valid only inside that signal.
     void HoldAfterPass() { m_hold = true; }

@@ -18,9 +18,6 @@ class CRepeatPage : public QWidget {
 public:
     explicit CRepeatPage(CAppSetting& settings, QWidget* parent = nullptr);
 
-    // The seven pass counts and the ten move steps, in list order.
-    static const int kCounts[7];
-    static const int kSteps[10];
     // Writes the page into the settings (what the dialog's OK does).
     void Store();
 

@@ -349,9 +349,13 @@ void CMainFrame::CreateMenus() {
     for (int o = 0; o < 4; ++o) {
         QAction* a = Action(orders[o]);
         a->setCheckable(true);
-        a->setChecked(m_settings.Order == o);
+        a->setChecked(RepeatOptions::From(m_settings).order == PlayOrder(o));
         m_orderGroup->addAction(a);
-        connect(a, &QAction::triggered, this, [this, o] { m_settings.Order = o; });
+        connect(a, &QAction::triggered, this, [this, o] {
+            RepeatOptions options = RepeatOptions::From(m_settings);
+            options.order = PlayOrder(o);
+            m_settings.Apply(options);
+        });
     }
 }
 
@@ -558,7 +562,6 @@ void CMainFrame::ShowOptions() {
     if (dialog.exec() != QDialog::Accepted) return;
     repeat->Store();
     dictation->Store();
-    m_mainPanel->SyncFromSettings();
 }
 
 void CMainFrame::CancelSplit() {
@@ -615,8 +618,6 @@ void CMainFrame::WireTransport() {
     connect(m_mainPanel, &CMainSiderPanel::command, this, [this](CommandId id) {
         if (QAction* a = Action(id); a->isEnabled()) a->trigger();
     });
-    connect(m_mainPanel, &CMainSiderPanel::pauseChoiceChanged, &controller,
-            &CPlaybackController::ResetPauseCounter);
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
     AddClosingStep([this] { m_session->SaveUserData(); });

@@ -19,10 +19,6 @@
 
 namespace kestrova {
 
-namespace {
-const int kCounts[7] = {1, 2, 3, 5, 10, 15, 20};
-}
-
 CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
     : QWidget(parent), m_settings(settings) {
     setObjectName(QStringLiteral("MainSiderPanel"));
@@ -75,12 +71,12 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
     auto* form = new QFormLayout(repeat);
     form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     m_count = new QComboBox(repeat);
-    for (const char* t : {"一次", "二次", "三次", "五次", "十次", "十五次", "二十次"})
-        m_count->addItem(QString::fromUtf8(t));
+    for (const Choice& count : kPassCounts)
+        m_count->addItem(QString::fromUtf8(count.text));
     m_pause = new QComboBox(repeat);
-    for (const char* t :
-         {"不使用", "一秒", "三秒", "五秒", "十秒", "句子时长", "双倍句子时长", "暂停"})
-        m_pause->addItem(QString::fromUtf8(t));
+    m_pause->addItem(QString::fromUtf8("不使用"));
+    for (const char* text : kPauseChoiceTexts)
+        m_pause->addItem(QString::fromUtf8(text));
     form->addRow(QString::fromUtf8("复读次数"), m_count);
     form->addRow(QString::fromUtf8("句间暂停时长"), m_pause);
     layout->addWidget(repeat);
@@ -88,22 +84,27 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
 
     SyncFromSettings();
     connect(m_count, &QComboBox::activated, this, [this](int i) {
-        if (i >= 0 && i < 7) m_settings.RepeatAmount = kCounts[i];
+        if (i < 0 || i >= int(kPassCounts.size())) return;
+        RepeatOptions o = RepeatOptions::From(m_settings);
+        o.passes = kPassCounts[std::size_t(i)].value;
+        m_settings.Apply(o);
     });
     connect(m_pause, &QComboBox::activated, this, [this](int i) {
-        m_settings.PauseFinish = i > 0;
-        if (i > 0) m_settings.PauseFinishIndex = i - 1;
-        Q_EMIT pauseChoiceChanged();
+        RepeatOptions o = RepeatOptions::From(m_settings);
+        o.pauseAfterPass = i > 0;
+        if (i > 0) o.pause = PauseChoice(i - 1);
+        m_settings.Apply(o);
+    });
+    // The options dialog changes the same choices.
+    connect(&m_settings, &CAppSetting::changed, this, [this](CAppSetting::Group group) {
+        if (group == CAppSetting::Group::Repeat) SyncFromSettings();
     });
 }
 
 void CMainSiderPanel::SyncFromSettings() {
-    int count = -1;
-    for (int i = 0; i < 7; ++i)
-        if (kCounts[i] == m_settings.RepeatAmount) count = i;
-    m_count->setCurrentIndex(count);
-    m_pause->setCurrentIndex(
-        m_settings.PauseFinish ? std::clamp(m_settings.PauseFinishIndex, 0, 6) + 1 : 0);
+    const RepeatOptions o = RepeatOptions::From(m_settings);
+    m_count->setCurrentIndex(IndexOfChoice(kPassCounts, o.passes));
+    m_pause->setCurrentIndex(o.pauseAfterPass ? int(o.pause) + 1 : 0);
 }
 
 bool CMainSiderPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -21,7 +21,7 @@ public:
     static constexpr const char* kDictionarySite = "https://dict.kestrova.example";
 
     CMainSiderPanel(CAppSetting& settings, QWidget* parent = nullptr);
-    // Shows the settings' count and pause choices.
+    // Shows the settings' count and pause choices (also whenever the repeat options change).
     void SyncFromSettings();
     QComboBox* CountList() const { return m_count; }
     QComboBox* PauseList() const { return m_pause; }
@@ -32,8 +32,6 @@ public:
 Q_SIGNALS:
     // A link (or the logo) stands for this command.
     void command(CommandId id);
-    // The pause choice changed; the control bar resets its pause counter.
-    void pauseChoiceChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

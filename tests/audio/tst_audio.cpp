@@ -74,7 +74,7 @@ private Q_SLOTS:
         auto core = MakeCore();
         QVERIFY(core->Load(m_mod));
         QVERIFY(core->GetLength() > 5000);
-        QVERIFY(core->SetTempo(-40, 0, -100));
+        QVERIFY(core->SetTempo(-40));
         QCOMPARE(core->Tempo(), -40.0f);
         QVERIFY(core->Play());
         Run(*core, 1000);
@@ -194,7 +194,7 @@ private Q_SLOTS:
         std::vector<float> heard;
         core->NullOutput()->capture = &heard;
         QVERIFY(core->Load(chirp));
-        QVERIFY(core->SetTempo(float(tempo), 0, -100));
+        QVERIFY(core->SetTempo(float(tempo)));
         core->SetPosition(1000);
         QVERIFY(core->Play());
         std::vector<double> errors;
@@ -214,17 +214,17 @@ private Q_SLOTS:
     void positionsAreSourceTimeAtSlowTempo() {
         auto core = MakeCore();
         QVERIFY(core->Load(Media("lesson.mp3")));
-        QVERIFY(core->SetTempo(-40, 0, -100));
+        QVERIFY(core->SetTempo(-40));
         QVERIFY(core->Play());
         Run(*core, 1000);
         QVERIFY2(qAbs(core->GetPosition() - 600) <= 25,
                  qPrintable(QString::number(core->GetPosition())));
         // A change while playing keeps the count in source time.
-        QVERIFY(core->SetTempo(0, 0, -100));
+        QVERIFY(core->SetTempo(0));
         Run(*core, 1000);
         const int pos = core->GetPosition();
         QVERIFY2(pos > 1400 && pos < 1700, qPrintable(QString::number(pos)));
-        QVERIFY(!MakeCore()->SetTempo(10, 0, -100)); // no channel
+        QVERIFY(!MakeCore()->SetTempo(10)); // no channel
     }
 
     void oneEndEventHoweverOftenPaused() {
@@ -280,7 +280,7 @@ private Q_SLOTS:
         QFETCH(float, tempo);
         auto core = MakeCore();
         QVERIFY(core->Load(m_numbered));
-        core->SetTempo(tempo, 0, -100);
+        core->SetTempo(tempo);
         std::vector<float> heard;
         core->NullOutput()->capture = &heard;
         QSignalSpy marks(core.get(), &CMediaCore::stopMarkReached);
@@ -350,13 +350,13 @@ private Q_SLOTS:
     void volumeMuteAndAttributes() {
         auto core = MakeCore();
         QVERIFY(core->Load(m_numbered));
-        core->SetAttributes(-1, 70, -101);
+        core->SetVolume(70);
         int rate = 0, volume = 0, pan = 0;
         core->GetAttributes(&rate, &volume, &pan);
         QCOMPARE(rate, 44100);
         QCOMPARE(volume, 70);
         QCOMPARE(pan, 0);
-        core->SetAttributes(-1, -1, -40);
+        core->SetPan(-40);
         core->GetAttributes(nullptr, &volume, &pan);
         QCOMPARE(volume, 70);
         QCOMPARE(pan, -40);
@@ -371,7 +371,8 @@ private Q_SLOTS:
         // Heard samples carry volume and pan at once.
         std::vector<float> heard;
         core->NullOutput()->capture = &heard;
-        core->SetAttributes(-1, 50, 0);
+        core->SetVolume(50);
+        core->SetPan(0);
         core->SetPosition(1000);
         QVERIFY(core->Play());
         Run(*core, 5);
@@ -381,7 +382,7 @@ private Q_SLOTS:
         Run(*core, 5);
         QCOMPARE(heard[0], 0.0f);
         // A volume set while muted is audible but does not replace the remembered one.
-        core->SetAttributes(-1, 20, -101);
+        core->SetVolume(20);
         QCOMPARE(core->RememberedVolume(), 50);
         core->SetMute(false);
         core->GetAttributes(nullptr, &volume, nullptr);
@@ -424,17 +425,17 @@ private Q_SLOTS:
         QCOMPARE(core->ReverbMixDb(), -96.0f);
     }
 
-    // A new channel starts at its own speed; the sentinels keep a value; a tempo holds for
-    // the rest of the file.
+    // A new channel starts at its own speed; each setting leaves the others; a tempo holds
+    // for the rest of the file.
     void tempoAndPitchOfANewChannel() {
         auto core = MakeCore();
         QVERIFY(core->Load(Media("lesson.ogg")));
-        QVERIFY(core->SetTempo(20, 0, -3));
+        QVERIFY(core->SetTempoAndPitch(20, -3));
         QVERIFY(core->Load(Media("lesson.ogg")));
         QCOMPARE(core->Tempo(), 0.0f);
         QCOMPARE(core->Pitch(), 0.0f);
-        QVERIFY(core->SetTempo(20, 0, -3));
-        QVERIFY(core->SetTempo(-100, 0, -100)); // all unchanged
+        QVERIFY(core->SetTempoAndPitch(20, -3));
+        QVERIFY(core->SetRate(44100)); // the rate alone leaves tempo and pitch
         QCOMPARE(core->Tempo(), 20.0f);
         QCOMPARE(core->Pitch(), -3.0f);
         QVERIFY(core->Play());

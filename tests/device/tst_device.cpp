@@ -99,7 +99,7 @@ private Q_SLOTS:
         CMonitorRecorder rec;
         QVERIFY(rec.Start());
         QVERIFY(core->Load(m_speech));
-        core->SetAttributes(-1, 50, -101);
+        core->SetVolume(50);
         const std::int64_t t0 = SteadyNs();
         QVERIFY(core->Play());
         QTest::qWait(3000);
@@ -203,7 +203,7 @@ private Q_SLOTS:
             QTest::qWait(90);
             normal.emplace_back(SteadyNs(), core->GetPosition());
         }
-        QVERIFY(core->SetTempo(-40, 0, -100));
+        QVERIFY(core->SetTempo(-40));
         QTest::qWait(800);
         for (int i = 0; i < 12; ++i) {
             QTest::qWait(90);

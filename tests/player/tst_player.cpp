@@ -362,7 +362,7 @@ private Q_SLOTS:
         QVERIFY(loop.c->OpenEntry(0));
         QCOMPARE(loop.Engine().Tempo(), 20.0f);
         QCOMPARE(loop.Engine().Pitch(), -3.0f);
-        loop.Engine().SetTempo(0, 0, 0);
+        loop.Engine().SetTempoAndPitch(0, 0);
         loop.c->Execute(C::Mute);
         QVERIFY(loop.c->OpenEntry(1));
         QCOMPARE(loop.Engine().Tempo(), 20.0f);
@@ -521,6 +521,55 @@ private Q_SLOTS:
         QVERIFY(!model.MoveBoundary(1, 200));
         QCOMPARE(messages.texts.last(), QString::fromUtf8("已存在LRC文件，无法合并！"));
         QCOMPARE(model.Count(), 2);
+    }
+
+    // Options as typed values: what the profile stores reads back as the same choices, a
+    // choice out of range as the first, and an applied group is announced (the pause
+    // between passes counts again from zero).
+    void typedOptions() {
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        RepeatOptions o;
+        o.passes = 5;
+        o.pause = PauseChoice::TwiceRegionLength;
+        o.pauseAfterPass = true;
+        o.order = PlayOrder::RepeatList;
+        o.moveStepCs = 50;
+        o.promptSound = "/x/done.wav";
+        QSignalSpy changed(&settings, &CAppSetting::changed);
+        settings.Apply(o);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].value<CAppSetting::Group>(), CAppSetting::Group::Repeat);
+        QCOMPARE(settings.PauseFinishIndex, 5);
+        QCOMPARE(settings.Order, 2);
+        QCOMPARE(RepeatOptions::From(settings), o);
+        settings.PauseFinishIndex = 7;
+        settings.Order = -1;
+        QCOMPARE(RepeatOptions::From(settings).pause, PauseChoice::OneSecond);
+        QCOMPARE(RepeatOptions::From(settings).order, PlayOrder::Default);
+        DictationOptions d = DictationOptions::From(settings);
+        d.ignoreCase = !d.ignoreCase;
+        d.sentenceInterval = 7;
+        settings.Apply(d);
+        QCOMPARE(DictationOptions::From(settings), d);
+        QCOMPARE(changed.last()[0].value<CAppSetting::Group>(), CAppSetting::Group::Dictation);
+
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = int(PauseChoice::TenSeconds);
+        c.SetRegion(100, 150);
+        loop.Run(520);
+        c.PauseTick();
+        QCOMPARE(c.PauseSeconds(), 2);
+        RepeatOptions shorter = RepeatOptions::From(loop.settings);
+        shorter.pause = PauseChoice::OneSecond;
+        loop.settings.Apply(shorter);
+        QCOMPARE(c.PauseSeconds(), 0);
+        c.PauseTick();
+        c.PauseTick();
+        QVERIFY(loop.Engine().IsPlaying()); // the new length ended the pause
     }
 
     // The session: an opened file's subtitles give its sentences and fix them; a file without
