@@ -7,6 +7,12 @@
 
 namespace kestrova {
 
+namespace {
+using C = CommandId;
+constexpr CommandId kCommands[] = {C::Split,  C::CancelSplit, C::ImportLrc,        C::ExportCourseware,
+                                   C::Notes, C::MediaInfo,   C::SentenceDictation};
+} // namespace
+
 CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> engine,
                              QObject* parent)
     : QObject(parent), m_settings(settings), m_playlist(std::make_unique<CPlaylistModel>()),
@@ -49,6 +55,50 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
     // chosen, the region cleared, automatic repeat on) starts it again.
     connect(m_controller.get(), &CPlaybackController::playbackResumed, m_subtitles.get(),
             &CSubtitleModel::StartFollowing);
+
+    // The session's commands follow the open file and the splitting.
+    connect(m_controller.get(), &CPlaybackController::stateChanged, this,
+            &CStudySession::UpdateCommands);
+    connect(m_controller.get(), &CPlaybackController::entryOpened, this,
+            &CStudySession::UpdateCommands);
+    connect(m_controller.get(), &CPlaybackController::fileReleased, this,
+            &CStudySession::UpdateCommands);
+    connect(m_sentences.get(), &CSentenceModel::splittingProgress, this,
+            &CStudySession::UpdateCommands);
+    UpdateCommands();
+}
+
+bool CStudySession::Handles(CommandId id) {
+    return std::find(std::begin(kCommands), std::end(kCommands), id) != std::end(kCommands);
+}
+
+bool CStudySession::IsEnabled(CommandId id) const {
+    const bool fileOpen = m_controller->Engine().HasChannel();
+    switch (id) {
+    case C::CancelSplit:
+        return m_sentences->IsSplitting();
+    case C::MediaInfo:
+        return m_controller->PlaylistIndex() >= 0;
+    case C::Split:
+    case C::ImportLrc:
+    case C::ExportCourseware:
+    case C::Notes:
+    case C::SentenceDictation:
+        return fileOpen;
+    default:
+        return false;
+    }
+}
+
+void CStudySession::UpdateCommands() {
+    std::uint64_t enabled = 0;
+    for (std::size_t i = 0; i < std::size(kCommands); ++i)
+        if (IsEnabled(kCommands[i])) enabled |= std::uint64_t(1) << i;
+    const std::uint64_t changed = enabled ^ m_enabled;
+    m_enabled = enabled;
+    for (std::size_t i = 0; i < std::size(kCommands); ++i)
+        if (changed & (std::uint64_t(1) << i))
+            Q_EMIT commandEnabledChanged(kCommands[i], (enabled >> i) & 1u);
 }
 
 CStudySession::~CStudySession() {

@@ -45,6 +45,12 @@ public:
     void StartSplit() override;
     bool AutoSplitIfAllowed();
     void CancelSplit();
+    // The session's own commands (splitting, importing subtitles, exporting courseware, the
+    // notes, media information, starting sentence dictation) and their enabled state, pushed
+    // through `commandEnabledChanged` when it changes.
+    static bool Handles(CommandId id);
+    bool IsEnabled(CommandId id) const;
+
     // The dictation's state: sentence dictation locks the list and the transport's
     // commands that would leave the sentence.
     void SetDictationRunning(bool sentence, bool any);
@@ -69,8 +75,10 @@ public:
 Q_SIGNALS:
     // Splitting was cancelled by the learner: a dictation waiting for it ends.
     void splitCancelled();
+    void commandEnabledChanged(kestrova::CommandId id, bool enabled);
 
 private:
+    void UpdateCommands();
     bool SaveBeforeLeaving() override;
     QString LoadEntry(const QString& entry) override;
     void EntryReleased() override;
@@ -85,6 +93,7 @@ private:
     std::unique_ptr<CPlaybackController> m_controller;
     std::unique_ptr<CSubtitleModel> m_subtitles;
     bool m_sentenceDictation = false;
+    std::uint64_t m_enabled = 0;
 };
 
 } // namespace kestrova

@@ -1,7 +1,8 @@
 // The main window: toolbar, the five-page tab view, the control bar, the side bar with its
 // panels, the status bar with the splitting progress, the menu bar, window placement and
-// dock layout kept in the profile. It lays out the views of the study session and connects
-// them to it; commands are one QAction per command id. GUI thread.
+// dock layout kept in the profile. It lays out the views of the study session; how they
+// follow it is wired in MainFrameWiring.cpp. Commands are one QAction per command id. GUI
+// thread.
 #pragma once
 
 #include "audio/MediaCore.h"
@@ -35,6 +36,7 @@ class CStudySession;
 class CTabView;
 class CCommandRegistry;
 
+inline constexpr const char* kProductTitle = "Kestrova Professional";
 // Neutral placeholder addresses of the product's own pages.
 inline constexpr const char* kProductSite = "https://www.kestrova.example/";
 inline constexpr const char* kDownloadSite = "https://www.kestrova.example/download/";
@@ -104,7 +106,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The side-bar panels' commands, panel 1 to 3.
+    static constexpr CommandId kPanelCommands[] = {CommandId::PanelMain, CommandId::PanelEffects,
+                                                   CommandId::PanelRecord};
     void CreateMenus();
+    void WireFrameCommands();
     void WireTransport();
     void WireStatusBar();
     void WireLists();

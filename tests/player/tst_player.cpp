@@ -585,7 +585,13 @@ private Q_SLOTS:
         CStudySession session(
             settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
         session.Playlist().SetPaths({media});
+        QVERIFY(!session.IsEnabled(C::Split) && !session.IsEnabled(C::MediaInfo));
+        QSignalSpy commands(&session, &CStudySession::commandEnabledChanged);
         QVERIFY(session.Controller().OpenEntry(0));
+        // The session's commands are pushed on as the file opens.
+        for (CommandId id : {C::Split, C::ImportLrc, C::Notes, C::MediaInfo})
+            QVERIFY2(commands.contains(QList<QVariant>{QVariant::fromValue(id), true}),
+                     Command(id).name);
         QCOMPARE(session.Sentences().Count(), 3);
         QVERIFY(session.Sentences().Fixed());
         QCOMPARE(session.Reference(1), QStringLiteral("Two"));
@@ -599,6 +605,12 @@ private Q_SLOTS:
         QVERIFY(!session.PlaySentence(0, false));
         QVERIFY(session.PlaySentence(0, true));
         QCOMPARE(session.CurrentSentence(), 0);
+        // The list released: no sentences, no subtitles, the commands off again.
+        session.SetDictationRunning(false, false);
+        session.Controller().RemoveAllEntries();
+        QCOMPARE(session.Sentences().Count(), 0);
+        QVERIFY(!session.HasSubtitles() && !session.Sentences().Fixed());
+        QVERIFY(commands.contains(QList<QVariant>{QVariant::fromValue(C::Split), false}));
     }
 };
 

@@ -1,0 +1,299 @@
+#include "MainFrame.h"
+
+#include "CommandRegistry.h"
+#include "MainSiderPanel.h"
+#include "MediaInfoDlg.h"
+#include "StatusBar.h"
+#include "TabView.h"
+#include "audio/MediaCore.h"
+#include "common/AppSetting.h"
+#include "common/Util.h"
+#include "dictation/DictateSentPanel.h"
+#include "dictation/DictationSession.h"
+#include "dictation/DictationView.h"
+#include "dictation/HardSentPanel.h"
+#include "library/Bookmarks.h"
+#include "library/NoteFrm.h"
+#include "library/PlaylistView.h"
+#include "library/UserData.h"
+#include "library/WaitDlg.h"
+#include "player/PlaybackController.h"
+#include "player/SentenceModel.h"
+#include "player/StudySession.h"
+#include "repeat/CtrlBar.h"
+#include "repeat/SellistView.h"
+#include "subtitle/SubtitleModel.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QUrl>
+
+// How the main window's views, commands and status bar follow the study session: every
+// connection between them is made here, once, when the window is built.
+
+namespace kestrova {
+
+namespace {
+const QString kBlankPane(15, ' ');
+} // namespace
+
+void CMainFrame::WireFrameCommands() {
+    connect(Action(CommandId::OpenFile), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
+    connect(Action(CommandId::Exit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(CommandId::Website), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductSite))); });
+    connect(Action(CommandId::Mail), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
+    connect(Action(CommandId::Notes), &QAction::triggered, this,
+            [this] { SelectPage(CTabView::Notes); });
+
+    // Not in a menu: the main panel offers it beside the product picture.
+    connect(Action(CommandId::Download), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDownloadSite))); });
+
+    for (QAction* a : {Action(CommandId::ViewToolBar), Action(CommandId::ViewControlBar),
+                       Action(CommandId::ViewStatusBar), Action(CommandId::PanelMain),
+                       Action(CommandId::PanelEffects), Action(CommandId::PanelRecord)})
+        a->setCheckable(true);
+    connect(Action(CommandId::ViewToolBar), &QAction::triggered, this,
+            [this](bool on) { m_toolBar->setVisible(on); });
+    connect(Action(CommandId::ViewControlBar), &QAction::triggered, this, [this](bool on) {
+        m_ctrlBar->setVisible(on);
+        UpdateCommandStates();
+    });
+    connect(Action(CommandId::ViewStatusBar), &QAction::triggered, this,
+            [this](bool on) { m_statusBar->setVisible(on); });
+    for (int p = 0; p < 3; ++p)
+        connect(Action(kPanelCommands[std::size_t(p)]), &QAction::triggered, this,
+                [this, p] { PanelCommand(p + 1); });
+
+    m_orderGroup = new QActionGroup(this);
+    const CommandId orders[] = {CommandId::OrderDefault, CommandId::OrderRepeatOne,
+                                CommandId::OrderRepeatList, CommandId::OrderPlayOnce};
+    for (int o = 0; o < 4; ++o) {
+        QAction* a = Action(orders[o]);
+        a->setCheckable(true);
+        a->setChecked(RepeatOptions::From(m_settings).order == PlayOrder(o));
+        m_orderGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, o] {
+            RepeatOptions options = RepeatOptions::From(m_settings);
+            options.order = PlayOrder(o);
+            m_settings.Apply(options);
+        });
+    }
+}
+
+void CMainFrame::WireTransport() {
+    CPlaybackController& controller = m_session->Controller();
+    // Every transport command runs in the controller; it and the session push the enabled
+    // state of their commands when it changes.
+    for (const CommandInfo& info : AllCommands()) {
+        const CommandId id = info.id;
+        if (CPlaybackController::Handles(id)) {
+            Action(id)->setEnabled(controller.IsEnabled(id));
+            connect(Action(id), &QAction::triggered, &controller,
+                    [&controller, id] { controller.Execute(id); });
+        } else if (CStudySession::Handles(id)) {
+            Action(id)->setEnabled(m_session->IsEnabled(id));
+        }
+    }
+    auto enable = [this](CommandId id, bool enabled) { Action(id)->setEnabled(enabled); };
+    connect(&controller, &CPlaybackController::commandEnabledChanged, this, enable);
+    connect(m_session.get(), &CStudySession::commandEnabledChanged, this, enable);
+    QAction* autoRepeat = Action(CommandId::AutoRepeat);
+    autoRepeat->setCheckable(true);
+    connect(&controller, &CPlaybackController::autoRepeatChanged, autoRepeat,
+            &QAction::setChecked);
+    // A checkable action toggles itself; the controller's state is what it shows.
+    connect(autoRepeat, &QAction::triggered, this, [this, autoRepeat] {
+        autoRepeat->setChecked(m_session->Controller().AutoRepeatOn());
+    });
+    connect(&controller, &CPlaybackController::entryOpened, this, [this](int index) {
+        if (index < 0) setWindowTitle(QString::fromLatin1(kProductTitle));
+        UpdateCommandStates();
+    });
+    connect(&controller, &CPlaybackController::stateChanged, this,
+            [this] { UpdateCommandStates(); });
+    connect(&controller, &CPlaybackController::playlistReleased, this,
+            [this] { setWindowTitle(QString::fromLatin1(kProductTitle)); });
+    connect(m_mainPanel, &CMainSiderPanel::command, this, [this](CommandId id) {
+        if (QAction* a = Action(id); a->isEnabled()) a->trigger();
+    });
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(); });
+    AddClosingStep([this] { m_session->SaveUserData(); });
+}
+
+void CMainFrame::WireStatusBar() {
+    CPlaybackController& controller = m_session->Controller();
+    // Panes 4 and 5 the region, 7 the clock or the pause between passes, 0 the loop's note;
+    // they keep their width whatever they show.
+    const QString time = TimeText(0);
+    m_statusBar->FitPaneTo(4, {kBlankPane, time});
+    m_statusBar->FitPaneTo(5, {kBlankPane, time});
+    m_statusBar->FitPaneTo(
+        7, {time + " / " + time, CPlaybackController::PauseText(0, 0).replace("0", "000")});
+    // The bit rate of the playing file: room for three digits of kilobits, every compressed
+    // file; an uncompressed one (four digits) widens it while it plays.
+    m_statusBar->FitPaneTo(6, {playlist::BitRateText(QStringLiteral("000000"))});
+    connect(&controller, &CPlaybackController::regionChanged, this, [this](const Region& r) {
+        m_statusBar->SetPaneText(4, r.set ? TimeText(std::uint32_t(r.start)) : kBlankPane);
+        m_statusBar->SetPaneText(5, r.set ? TimeText(std::uint32_t(r.end)) : kBlankPane);
+    });
+    connect(&controller, &CPlaybackController::positionChanged, this,
+            [this](int position, int length) {
+                if (!m_session->Controller().Pausing())
+                    m_statusBar->SetPaneText(7, TimeText(std::uint32_t(position)) + " / " +
+                                                    TimeText(std::uint32_t(length)));
+            });
+    connect(&controller, &CPlaybackController::pauseCounted, this, [this](int seconds, int length) {
+        m_statusBar->SetPaneText(
+            7, seconds == 0 ? QString() : CPlaybackController::PauseText(seconds, length));
+    });
+    connect(&controller, &CPlaybackController::message, this,
+            [this](const QString& text) { m_statusBar->SetPaneText(0, text); });
+    connect(&m_session->Sentences(), &CSentenceModel::splittingProgress, this,
+            [this](int percent) {
+                SetSplittingProgress(percent);
+                UpdateCommandStates();
+            });
+    connect(m_statusBar, &CStatusBar::cancelSplitting, this, &CMainFrame::CancelSplit);
+    connect(Playlist(), &CPlaylistView::bitRateChanged, this,
+            [this](const QString& text) { m_statusBar->SetPaneText(6, text); });
+}
+
+void CMainFrame::WireLists() {
+    CSentenceModel& sentences = m_session->Sentences();
+    CPlaylistView* playlist = Playlist();
+    connect(playlist, &CPlaylistView::addFilesRequested, this, &CMainFrame::AddFilesDialog);
+    connect(playlist, &CPlaylistView::titleChanged, this, &QWidget::setWindowTitle);
+    connect(playlist, &CPlaylistView::addBookmarkRequested, this,
+            [](const QString& path) { bookmarks::Add(path); });
+    auto showInfo = [this](const QString& path) {
+        CMediaInfoDlg dialog(CMediaInfoDlg::ReportFor(path), this);
+        dialog.exec();
+    };
+    connect(playlist, &CPlaylistView::mediaInfoRequested, this, showInfo);
+    connect(Action(CommandId::MediaInfo), &QAction::triggered, this,
+            [this, showInfo] { showInfo(m_session->Controller().CurrentEntry()); });
+    connect(Action(CommandId::Favorites), &QAction::triggered, this, [this] {
+        CBookmarksDlg dialog([this](const QStringList& files) { Playlist()->PlayFiles(files); },
+                             this);
+        dialog.exec();
+    });
+    connect(Action(CommandId::Split), &QAction::triggered, this, [this] { m_session->StartSplit(); });
+    connect(Action(CommandId::CancelSplit), &QAction::triggered, this, &CMainFrame::CancelSplit);
+    connect(Action(CommandId::MergeUp), &QAction::triggered, Sellist(), &CSellistView::MergeUp);
+    connect(Action(CommandId::MergeDown), &QAction::triggered, Sellist(),
+            &CSellistView::MergeDown);
+    connect(&sentences, &QAbstractItemModel::modelReset, this, [this] { UpdateCommandStates(); });
+    connect(Sellist(), &CSellistView::addToHardSentences, m_hard,
+            [this](std::uint32_t start, std::uint32_t end) { m_hard->Add(start, end, 99); });
+    connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
+    connect(Action(CommandId::ImportLrc), &QAction::triggered, this, [this] {
+        ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
+                                               QStringLiteral("LRC File (*.lrc)")));
+    });
+    connect(Action(CommandId::Options), &QAction::triggered, this, &CMainFrame::ShowOptions);
+
+    // The learner's work beside the sentences: the hard sentences and the notes.
+    CUserData& userData = m_session->UserData();
+    userData.SetPrompts(m_prompts);
+    userData.AddPiece(m_hard, CUserData::Phase::WhenModified);
+    userData.AddPiece(m_notes, CUserData::Phase::Always);
+    connect(&userData, &CUserData::busyChanged, this, [this](bool on) {
+        if (on && !m_waitDlg) {
+            m_waitDlg = CreateWaitDlg(this);
+            m_waitDlg->show();
+            m_waitDlg->repaint();
+        } else if (!on && m_waitDlg) {
+            delete m_waitDlg;
+            m_waitDlg = nullptr;
+        }
+    });
+    connect(Action(CommandId::ExportCourseware), &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QString(), QString(), QStringLiteral("Kcw File (*.kcw)"), nullptr,
+            QFileDialog::DontConfirmOverwrite);
+        if (path.isEmpty()) return;
+        UserData()->Export(path.endsWith(".kcw", Qt::CaseInsensitive) ? path : path + ".kcw");
+    });
+}
+
+void CMainFrame::WireDictation() {
+    CStudySession& session = *m_session;
+    CDictateSentPanel* panel = m_dictation->Panel();
+    CDictationSession& dictation = panel->Session();
+    m_dictation->SetHost(&session);
+    m_dictation->SetPrompts(m_prompts);
+    m_hard->SetSource(&session);
+    // While sentence dictation runs, the list, the hard sentences and the transport's
+    // leaving commands refuse the learner; any dictation counts its own pause.
+    auto follow = [this, &dictation] {
+        const bool sentence = dictation.Running();
+        m_session->SetDictationRunning(sentence, m_dictation->Running());
+        m_hard->SetLocked(sentence);
+        UpdateCommandStates();
+    };
+    connect(&dictation, &CDictationSession::runningChanged, this, follow);
+    connect(m_dictation, &CDictationView::modeChanged, this, follow);
+    connect(&dictation, &CDictationSession::hardSentence, m_hard, &CHardSentPanel::Add);
+    connect(m_dictation, &CDictationView::pageWanted, this,
+            [this] { SelectPage(CTabView::Dictation); });
+    connect(panel, &CDictateSentPanel::stopped, this, [this] { m_dictation->StopDictation(false); });
+
+    // Dictation ends with playback, with its list, and with a cancelled split it waited for.
+    auto stop = [this] {
+        if (m_dictation->Running()) m_dictation->StopDictation(false);
+    };
+    connect(&session.Controller(), &CPlaybackController::stopped, this, stop);
+    connect(&session.Sentences(), &CSentenceModel::cleared, this, stop);
+    connect(&session, &CStudySession::splitCancelled, this,
+            [this] { m_dictation->StopDictation(false); });
+    connect(&session.Sentences(), &CSentenceModel::sentencesChanged, m_dictation,
+            &CDictationView::SentencesChanged);
+    connect(&session.Sentences(), &CSentenceModel::splittingProgress, this, [this](int percent) {
+        if (percent == -10) m_dictation->SplittingEnded();
+    });
+    // The pause between passes counts down in the dictation panel.
+    connect(&session.Controller(), &CPlaybackController::pauseCounted, panel,
+            [panel, &dictation](int seconds, int) {
+                if (dictation.Running()) panel->Info()->SetCountdown(seconds == 0 ? -1 : seconds);
+            });
+
+    connect(Action(CommandId::SentenceDictation), &QAction::triggered, this, [this] {
+        m_dictation->SmartCommand();
+        UpdateCommandStates();
+    });
+    connect(Action(CommandId::HardSentenceDictation), &QAction::triggered, this, [this] {
+        m_dictation->HardCommand(m_hard->Starts());
+        UpdateCommandStates();
+    });
+    connect(Action(CommandId::SaveDictationLrc), &QAction::triggered, panel,
+            &CDictateSentPanel::SaveAsLrc);
+    connect(Action(CommandId::DictationHint), &QAction::triggered, this, &CMainFrame::ShowHint);
+}
+
+void CMainFrame::WireEditing() {
+    // The edit commands act on the notes.
+    QTextEdit* editor = m_notes->Editor();
+    connect(Action(CommandId::Undo), &QAction::triggered, editor, &QTextEdit::undo);
+    connect(Action(CommandId::Cut), &QAction::triggered, editor, &QTextEdit::cut);
+    connect(Action(CommandId::Copy), &QAction::triggered, editor, &QTextEdit::copy);
+    connect(Action(CommandId::Paste), &QAction::triggered, editor, &QTextEdit::paste);
+    connect(Action(CommandId::Delete), &QAction::triggered, editor,
+            [editor] { editor->textCursor().removeSelectedText(); });
+    connect(Action(CommandId::SelectAll), &QAction::triggered, editor, &QTextEdit::selectAll);
+    connect(Action(CommandId::FormatFont), &QAction::triggered, m_notes, &CNoteFrm::ChooseFont);
+    connect(m_tabView, &QTabWidget::currentChanged, this, [this] { UpdateCommandStates(); });
+    connect(editor, &QTextEdit::selectionChanged, this, [this] { UpdateCommandStates(); });
+}
+
+} // namespace kestrova

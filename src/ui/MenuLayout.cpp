@@ -1,0 +1,210 @@
+#include "MenuLayout.h"
+
+#include "CommandRegistry.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+#include <QToolBar>
+#include <optional>
+#include <vector>
+
+namespace kestrova {
+
+namespace {
+
+// The menu bar: each menu's items by command id, with separators and submenus.
+struct MenuEntry {
+    enum Kind { Item, Separator, Submenu, EndSubmenu } kind;
+    CommandId id = CommandId::OpenFile;
+    const char* title = nullptr; // a submenu's
+};
+constexpr MenuEntry Item(CommandId id) {
+    return {MenuEntry::Item, id, nullptr};
+}
+constexpr MenuEntry kSeparator{MenuEntry::Separator};
+constexpr MenuEntry Submenu(const char* title) {
+    return {MenuEntry::Submenu, CommandId::OpenFile, title};
+}
+constexpr MenuEntry kEndSubmenu{MenuEntry::EndSubmenu};
+struct MenuDef {
+    const char* title;
+    std::vector<MenuEntry> entries;
+};
+using C = CommandId;
+const std::vector<MenuDef> kMenus = {
+    {"文件(&F)",
+     {Item(C::OpenFile), Item(C::OpenUrl), Item(C::Favorites), Item(C::ImportLrc),
+      Item(C::SaveDictationLrc), Item(C::ExportCourseware), Item(C::SaveDictationRtf), kSeparator,
+      Item(C::Print), Item(C::PrintPreview), Item(C::PrintSetup), kSeparator, Item(C::MediaInfo),
+      kSeparator, Item(C::Exit)}},
+    {"编辑(&E)",
+     {Item(C::Undo), kSeparator, Item(C::Cut), Item(C::Copy), Item(C::Paste), Item(C::Delete),
+      kSeparator, Item(C::SelectAll), kSeparator, Item(C::FormatFont)}},
+    {"视图(&V)",
+     {Item(C::ViewToolBar), Item(C::ViewDictationBar), Item(C::ViewFormatBar),
+      Item(C::ViewControlBar), Item(C::ViewStatusBar), kSeparator, Submenu("任务窗格"),
+      Item(C::PanelMain), Item(C::PanelEffects), Item(C::PanelRecord), kEndSubmenu, kSeparator,
+      Item(C::MiniWindow)}},
+    {"播放(&P)",
+     {Item(C::PlayPause),
+      Item(C::Stop),
+      Item(C::Back),
+      Item(C::Forward),
+      kSeparator,
+      Item(C::PrevFile),
+      Item(C::NextFile),
+      kSeparator,
+      Submenu("播放顺序"),
+      Item(C::OrderDefault),
+      Item(C::OrderRepeatOne),
+      Item(C::OrderRepeatList),
+      Item(C::OrderPlayOnce),
+      kEndSubmenu,
+      kSeparator,
+      Item(C::OneKey),
+      Item(C::SetStart),
+      Item(C::SetEnd),
+      Item(C::MoveStartLeft),
+      Item(C::MoveEndRight),
+      Item(C::ClearRegion),
+      Item(C::BackToStart),
+      kSeparator,
+      Item(C::AutoRepeat),
+      Item(C::PrevSentence),
+      Item(C::NextSentence),
+      kSeparator,
+      Submenu("音量(&L)"),
+      Item(C::VolumeUp),
+      Item(C::VolumeDown),
+      kEndSubmenu}},
+    {"操作(&O)",
+     {Submenu("开始听写"), Item(C::FreeDictation), Item(C::SentenceDictation),
+      Item(C::HardSentenceDictation), kEndSubmenu, kSeparator, Item(C::Split), Item(C::CancelSplit),
+      Item(C::SplitSettings), kSeparator, Item(C::MergeUp), Item(C::MergeDown), kSeparator,
+      Item(C::DictationHint)}},
+    {"工具(&T)",
+     {Item(C::AddRadio), kSeparator, Item(C::Notes), Item(C::FullText), Item(C::Alarms), kSeparator,
+      Item(C::Options)}},
+    {"帮助(&H)", {Item(C::Help), Item(C::Website), Item(C::Mail), kSeparator, Item(C::About)}},
+};
+
+// Commands shown in the menus that have no handler yet: they stay disabled.
+const CommandId kNotYet[] = {
+    C::OpenUrl,          C::SaveDictationRtf, C::Print,      C::PrintPreview,  C::PrintSetup,
+    C::ViewDictationBar, C::ViewFormatBar,    C::MiniWindow, C::FreeDictation, C::SplitSettings,
+    C::AddRadio,         C::FullText,         C::Alarms,     C::Help};
+
+} // namespace
+
+bool NotYetBuilt(CommandId id) {
+    return std::find(std::begin(kNotYet), std::end(kNotYet), id) != std::end(kNotYet);
+}
+
+MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands) {
+    MenuItemTexts texts;
+    for (const MenuDef& def : kMenus) {
+        const QString title = QString::fromUtf8(def.title);
+        QMenu* top = bar.addMenu(title);
+        top->setToolTipsVisible(true); // the splitting commands have tooltips of their own
+        QMenu* menu = top;
+        QStringList items;
+        for (const MenuEntry& e : def.entries) {
+            switch (e.kind) {
+            case MenuEntry::Separator:
+                menu->addSeparator();
+                break;
+            case MenuEntry::Submenu:
+                menu = top->addMenu(QString::fromUtf8(e.title));
+                menu->setToolTipsVisible(true);
+                items << QString::fromUtf8(e.title);
+                break;
+            case MenuEntry::EndSubmenu:
+                menu = top;
+                break;
+            case MenuEntry::Item:
+                QAction* a = commands.Action(e.id);
+                a->setEnabled(!NotYetBuilt(e.id));
+                menu->addAction(a);
+                items << CommandLabel(e.id);
+                break;
+            }
+        }
+        texts.append({title, items});
+    }
+    // The classic editing keys work beside the ones the menu shows.
+    const std::pair<CommandId, QKeySequence> editKeys[] = {
+        {CommandId::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {CommandId::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
+        {CommandId::Paste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+        {CommandId::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)}};
+    for (const auto& [id, key] : editKeys) {
+        QAction* a = commands.Action(id);
+        a->setShortcuts({a->shortcut(), key});
+    }
+
+    return texts;
+}
+
+void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands) {
+    toolBar.setIconSize(QSize(22, 22));
+    toolBar.setToolButtonStyle(Qt::ToolButtonIconOnly);
+    struct Button {
+        std::optional<CommandId> action; // none: a separator
+        QStyle::StandardPixmap icon;
+    };
+    const Button buttons[] = {
+        {CommandId::OpenFile, QStyle::SP_DialogOpenButton},
+        {CommandId::SaveDictationLrc, QStyle::SP_DialogSaveButton},
+        {CommandId::SaveDictationRtf, QStyle::SP_DriveFDIcon},
+        {CommandId::ImportLrc, QStyle::SP_FileDialogContentsView},
+        {std::nullopt, {}},
+        {CommandId::FreeDictation, QStyle::SP_FileDialogDetailedView},
+        {CommandId::SentenceDictation, QStyle::SP_FileDialogListView},
+        {CommandId::Notes, QStyle::SP_FileIcon},
+        {std::nullopt, {}},
+        {CommandId::Print, QStyle::SP_ComputerIcon},
+        {CommandId::Options, QStyle::SP_FileDialogInfoView},
+        {std::nullopt, {}},
+        {CommandId::About, QStyle::SP_MessageBoxInformation},
+    };
+    for (const Button& b : buttons) {
+        if (!b.action) {
+            toolBar.addSeparator();
+            continue;
+        }
+        QAction* a = commands.Action(*b.action);
+        a->setIcon(toolBar.style()->standardIcon(b.icon));
+        a->setToolTip(CommandLabel(*b.action).remove("..."));
+        toolBar.addAction(a);
+    }
+}
+
+QIcon ProductIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient sky(0, 0, size, size);
+        sky.setColorAt(0, QColor(0x1d, 0x4e, 0x89));
+        sky.setColorAt(1, QColor(0x2a, 0x9d, 0x8f));
+        p.setPen(Qt::NoPen);
+        p.setBrush(sky);
+        p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.18, size * 0.18);
+        QFont letter;
+        letter.setPixelSize(std::max(10, size * 3 / 4));
+        letter.setBold(true);
+        p.setFont(letter);
+        p.setPen(Qt::white);
+        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("K"));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+} // namespace kestrova

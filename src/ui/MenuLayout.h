@@ -1,0 +1,31 @@
+// The menu bar and the main toolbar, laid out from command ids over the one action of each
+// command, and the program's icon. Which command does what is wired elsewhere. GUI thread.
+#pragma once
+
+#include "player/Commands.h"
+
+#include <QIcon>
+#include <QList>
+#include <QPair>
+#include <QStringList>
+
+class QMenuBar;
+class QToolBar;
+
+namespace kestrova {
+
+class CCommandRegistry;
+
+// Each menu's title with the texts of its items and submenus, in order.
+using MenuItemTexts = QList<QPair<QString, QStringList>>;
+
+// Fills the menu bar; commands without a handler yet are shown disabled.
+MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands);
+void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands);
+// A command shown in the menus that has no handler yet.
+bool NotYetBuilt(CommandId id);
+// The program's icon: the colours and the letter of the about picture on a rounded square,
+// drawn at the sizes a desktop asks for.
+QIcon ProductIcon();
+
+} // namespace kestrova
