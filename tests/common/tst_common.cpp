@@ -243,8 +243,7 @@ private Q_SLOTS:
         // A profile that cannot be written (here: its folder is gone) leaves nothing behind
         // and raises no message.
         QTemporaryDir dir;
-        QStringList messages;
-        SetMessageHandler([&](MessageKind, const QString& text) { messages << text; });
+        ScopedMessages messages;
         {
             CAppSetting s;
             s.SetProfile(dir.filePath("gone/Kestrova.ini"));
@@ -252,8 +251,7 @@ private Q_SLOTS:
             QVERIFY(!s.Store());
         }
         QVERIFY(!QFile::exists(dir.filePath("gone/Kestrova.ini")));
-        QVERIFY(messages.isEmpty());
-        SetMessageHandler(nullptr);
+        QVERIFY(messages.texts.isEmpty());
     }
 
     void removeFolderContents() {
@@ -265,26 +263,24 @@ private Q_SLOTS:
         WriteAll(temp + "/readonly.dat", "r");
         QFile::setPermissions(temp + "/readonly.dat", QFile::ReadOwner);
         QFile::setPermissions(temp + "/sub", QFile::ReadOwner | QFile::ExeOwner);
-        QStringList messages;
-        SetMessageHandler([&](MessageKind, const QString& text) { messages << text; });
+        ScopedMessages messages;
         QVERIFY(RemoveFolderContents(temp, false));
         QVERIFY(QDir(temp).exists());
         QVERIFY(QDir(temp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-        QVERIFY(messages.isEmpty());
+        QVERIFY(messages.texts.isEmpty());
         QVERIFY(RemoveFolderContents(temp, true));
         QVERIFY(!QDir(temp).exists());
-        SetMessageHandler(nullptr);
     }
 
     void programFolderFollowsHome() {
         QTemporaryDir dir;
-        qputenv("KESTROVA_HOME", dir.path().toUtf8());
+        ScopedEnv home("KESTROVA_HOME", dir.path().toUtf8());
         QString folder;
         QVERIFY(GetProgramFolder(folder));
         QCOMPARE(folder, dir.path() + "/");
         QCOMPARE(DataFolder(), dir.path() + "/");
         QCOMPARE(ProfilePath(), dir.path() + "/Kestrova.ini");
-        qunsetenv("KESTROVA_HOME");
+        qunsetenv("KESTROVA_HOME"); // `home` still brings back what was there before
         QVERIFY(GetProgramFolder(folder));
         QCOMPARE(folder, QCoreApplication::applicationDirPath() + "/");
     }

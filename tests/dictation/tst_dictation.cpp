@@ -6,12 +6,14 @@
 #include "dictation/DictationSession.h"
 #include "dictation/HardSentPanel.h"
 #include "dictation/HardSentences.h"
+#include "support/Fixtures.h"
 
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <memory>
 
 using namespace kestrova;
 
@@ -72,11 +74,17 @@ struct Dictating {
 class TestDictation : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    std::unique_ptr<test::ScopedEnv> m_home;
+    std::unique_ptr<test::ScopedMessages> m_quiet; // the program's messages, not shown
 
 private Q_SLOTS:
     void initTestCase() {
-        qputenv("KESTROVA_HOME", m_dir.path().toUtf8());
-        SetMessageHandler([](MessageKind, const QString&) {});
+        m_home = std::make_unique<test::ScopedEnv>("KESTROVA_HOME", m_dir.path().toUtf8());
+        m_quiet = std::make_unique<test::ScopedMessages>();
+    }
+    void cleanupTestCase() {
+        m_quiet.reset();
+        m_home.reset();
     }
 
     void checking_data() {

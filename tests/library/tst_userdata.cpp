@@ -16,6 +16,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <functional>
+#include <optional>
 #include <unistd.h>
 
 using namespace kestrova;
@@ -73,7 +74,9 @@ class TestUserData : public QObject {
     CAppSetting m_settings;
     QString m_entry;
     QTemporaryDir m_bin;
-    QStringList m_told;
+    std::unique_ptr<test::ScopedEnv> m_homeEnv, m_packEnv;
+    std::optional<test::ScopedEnv> m_fakePack; // a test's stand-in archiver, until cleanup()
+    std::optional<test::ScopedMessages> m_messages; // what the learner is told, per test
     int m_released = 0;
     std::function<bool(const QString&)> m_ask;
     std::function<bool()> m_writePieces, m_saveNotes;
@@ -86,8 +89,10 @@ class TestUserData : public QObject {
         const QString path = m_bin.filePath(QString("pack%1.sh").arg(++made));
         Write(path, "#!/bin/sh\n" + body + "\n");
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("KESTROVA_PACK", path.toUtf8());
+        m_fakePack.emplace("KESTROVA_PACK", path.toUtf8());
     }
+    // Every message of the test so far, told through the prompts or the message handler.
+    QStringList& Told() { return m_messages->texts; }
     QString TempFile(const QString& name) { return CUserData::TempFolder() + '/' + name; }
     void SetEntry(const QString& entry) {
         m_entry = entry;
@@ -113,15 +118,19 @@ class TestUserData : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        qputenv("KESTROVA_HOME", m_home.path().toUtf8());
+        m_homeEnv = std::make_unique<test::ScopedEnv>("KESTROVA_HOME", m_home.path().toUtf8());
+        m_packEnv =
+            std::make_unique<test::ScopedEnv>("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
         m_settings.AutoSaveCourseware = true;
         m_settings.DisableStoreOnExit();
         QVERIFY(QFile::exists(CUserData::ArchiverPath()));
     }
+    void cleanupTestCase() {
+        m_packEnv.reset();
+        m_homeEnv.reset();
+    }
     void init() {
-        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
         m_settings.AutoSaveCourseware = true;
-        m_told.clear();
         m_ask = nullptr;
         m_writePieces = m_saveNotes = nullptr;
         m_data = std::make_unique<CUserData>(m_settings);
@@ -129,13 +138,17 @@ private Q_SLOTS:
         m_data->AddPiece(&m_notes, CUserData::Phase::Always);
         m_data->AddPiece(&m_pieces, CUserData::Phase::WhenModified);
         m_prompts.answer = [this](const QString& q) { return m_ask && m_ask(q); };
-        m_prompts.alsoInto = &m_told;
         m_data->SetPrompts(&m_prompts);
         connect(m_data.get(), &CUserData::releaseRequested, this, [this] { ++m_released; });
         RemoveFolderContents(CUserData::TempFolder(), false);
-        SetMessageHandler([this](MessageKind, const QString& t) { m_told << t; });
+        m_messages.emplace();
+        m_prompts.alsoInto = &m_messages->texts;
     }
-    void cleanup() { SetMessageHandler(nullptr); }
+    void cleanup() {
+        m_prompts.alsoInto = nullptr;
+        m_messages.reset();
+        m_fakePack.reset();
+    }
 
     void saveAndLoadBesideTheFile() {
         SetEntry(m_media.filePath(QString::fromUtf8("第 1 课.mp3")));
@@ -154,7 +167,7 @@ private Q_SLOTS:
         QTest::qWait(20);
         QVERIFY(!m_data->SaveUserData());
         QCOMPARE(QFileInfo(kud).lastModified(), before);
-        QVERIFY(m_told.isEmpty());
+        QVERIFY(Told().isEmpty());
     }
 
     void missingArchiverLosesNothing() {
@@ -162,14 +175,14 @@ private Q_SLOTS:
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("7!8\r\n");
-        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
-        QVERIFY(!m_data->SaveUserData());
-        qunsetenv("KESTROVA_PACK");
-        QCOMPARE(m_told.size(), 1);
-        QVERIFY(m_told[0].contains("first.mp3"));
+        {
+            test::ScopedEnv missing("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+            QVERIFY(!m_data->SaveUserData());
+        }
+        QCOMPARE(Told().size(), 1);
+        QVERIFY(Told()[0].contains("first.mp3"));
         QVERIFY(!QFile::exists(m_media.filePath("first.kud")));
         // The next successful save packs the waiting work into its own file.
-        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
         SetEntry(m_media.filePath("second.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
@@ -198,12 +211,12 @@ private Q_SLOTS:
         const QString archive = m_data->ArchiveFor(m_entry);
         QVERIFY(archive.startsWith(DataFolder() + "UserData/"));
         QVERIFY(QFile::exists(archive));
-        QCOMPARE(m_told.size(), 1); // told once where it went
+        QCOMPARE(Told().size(), 1); // told once where it went
         m_data->LoadUserData(QString());
         QCOMPARE(Read(CUserData::TempFolder() + "/sellist.ist"), QByteArray("5!6\r\n"));
         Work("5!7\r\n");
         QVERIFY(m_data->SaveUserData());
-        QCOMPARE(m_told.size(), 1);
+        QCOMPARE(Told().size(), 1);
     }
 
     void twoFilesOfOneName() {
@@ -217,7 +230,7 @@ private Q_SLOTS:
         SetEntry(wav);
         m_data->LoadUserData(QString());
         QVERIFY(!QFile::exists(CUserData::TempFolder() + "/sellist.ist")); // not the mp3's work
-        QCOMPARE(m_told.size(), 1);
+        QCOMPARE(Told().size(), 1);
         Work("2!200\r\n");
         QVERIFY(m_data->SaveUserData());
         QVERIFY(QFile::exists(m_media.filePath("lesson1.wav.kud")));
@@ -263,9 +276,10 @@ private Q_SLOTS:
         QVERIFY(m_data->SaveUserData());
         m_data->LoadUserData(QString());
         Work("W1\r\n");
-        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
-        QVERIFY(!m_data->SaveUserData());
-        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        {
+            test::ScopedEnv missing("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+            QVERIFY(!m_data->SaveUserData());
+        }
         m_data->LoadUserData(QString());
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("W1\r\n"));
         QVERIFY(UserDataModified()); // not in the archive yet
@@ -276,9 +290,10 @@ private Q_SLOTS:
         // Taken in while nothing else changed, it is still packed at the next save.
         m_data->LoadUserData(QString());
         Work("W3\r\n");
-        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
-        QVERIFY(!m_data->SaveUserData());
-        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        {
+            test::ScopedEnv missing("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+            QVERIFY(!m_data->SaveUserData());
+        }
         m_data->LoadUserData(QString());
         QVERIFY(m_data->SaveUserData());
         QVERIFY(QDir(DataFolder() + "Pending").isEmpty());
@@ -327,12 +342,7 @@ private Q_SLOTS:
         QTemporaryDir home;
         auto disk = Mount::Tmpfs(home.path(), "256k");
         if (!disk) QSKIP("tmpfs cannot be mounted here");
-        const QByteArray before = qgetenv("KESTROVA_HOME");
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
-        struct Restore {
-            QByteArray home;
-            ~Restore() { qputenv("KESTROVA_HOME", home); }
-        } restore{before};
+        test::ScopedEnv fullHome("KESTROVA_HOME", home.path().toUtf8());
         SetEntry(m_media.filePath("full.mp3"));
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
@@ -349,7 +359,7 @@ private Q_SLOTS:
             return CheckWrite(path, WriteWholeFile(path, QByteArray(64 * 1024, 's')));
         };
         QVERIFY(!m_data->SaveUserData());
-        QCOMPARE(m_told.filter("sellist.ist").size(), 1);
+        QCOMPARE(Told().filter("sellist.ist").size(), 1);
         QFile::remove(home.filePath("filler"));
         m_writePieces = nullptr;
         m_data->LoadUserData(QString());
@@ -370,9 +380,10 @@ private Q_SLOTS:
         Write(m_entry, "mp3");
         m_data->LoadUserData(QString());
         Work("stuck\r\n");
-        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
-        QVERIFY(!m_data->SaveUserData());
-        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        {
+            test::ScopedEnv missing("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+            QVERIFY(!m_data->SaveUserData());
+        }
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("stuck\r\n"));
         ro.reset();
         SetEntry(m_media.filePath("next.mp3"));
@@ -396,11 +407,9 @@ private Q_SLOTS:
         const QString pending = DataFolder() + "Pending";
         QDir(pending).removeRecursively();
         Write(pending, "in the way");
-        auto restore = qScopeGuard([&] {
-            QFile::remove(pending);
-            qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
-        });
-        qputenv("KESTROVA_PACK", "/nonexistent/kestrova-pack");
+        auto restore = qScopeGuard([&] { QFile::remove(pending); });
+        std::optional<test::ScopedEnv> missing{std::in_place, "KESTROVA_PACK",
+                                               "/nonexistent/kestrova-pack"};
         const int released = m_released;
         QVERIFY(!m_data->SaveUserData());
         QVERIFY(m_data->WorkAtRisk());
@@ -418,7 +427,7 @@ private Q_SLOTS:
         // Once the archiver works again the work goes to its own file.
         restore.dismiss();
         QFile::remove(pending);
-        qputenv("KESTROVA_PACK", qgetenv("KESTROVA_PACK_REAL"));
+        missing.reset();
         m_data->LoadUserData(QString());
         QVERIFY(!m_data->WorkAtRisk());
         QCOMPARE(Members(m_media.filePath("risk.kud")), (QStringList{"Info.ini", "sellist.ist"}));
@@ -443,7 +452,7 @@ private Q_SLOTS:
         m_data->LoadUserData(QString());
         Work("kept\r\n");
         QVERIFY(m_data->SaveUserData());
-        QCOMPARE(m_told.size(), 1); // told where it went
+        QCOMPARE(Told().size(), 1); // told where it went
         QVERIFY(!QFile::exists(lessons.filePath("c.kud")));
         m_data->LoadUserData(QString());
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("kept\r\n"));
@@ -458,27 +467,28 @@ private Q_SLOTS:
         const int toldAfter[] = {1, 1, 1, 2, 2};
         for (size_t i = 0; i < std::size(results); ++i) {
             QCOMPARE(CheckWrite(path, results[i], "why"), results[i]);
-            QCOMPARE(m_told.size(), toldAfter[i]);
+            QCOMPARE(Told().size(), toldAfter[i]);
         }
-        QVERIFY(m_told[0].contains(QDir::toNativeSeparators(path)) && m_told[0].contains("why"));
+        QVERIFY(Told()[0].contains(QDir::toNativeSeparators(path)) && Told()[0].contains("why"));
         QVERIFY(CheckWrite(path, true));
     }
 
     // A data folder that cannot be written is said at start (root only: a read-only mount).
     void readOnlyDataFolderIsReported() {
         QVERIFY(m_data->CheckDataFolder());
-        QVERIFY(m_told.isEmpty());
+        QVERIFY(Told().isEmpty());
         if (geteuid() != 0) QSKIP("needs root for a read-only mount");
         QTemporaryDir home;
         auto ro = Mount::ReadOnly(home.path());
         if (!ro) QSKIP("cannot mount read-only here");
-        const QByteArray before = qgetenv("KESTROVA_HOME");
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
-        const bool writable = m_data->CheckDataFolder();
-        qputenv("KESTROVA_HOME", before);
+        bool writable = true;
+        {
+            test::ScopedEnv readOnlyHome("KESTROVA_HOME", home.path().toUtf8());
+            writable = m_data->CheckDataFolder();
+        }
         QVERIFY(!writable);
-        QCOMPARE(m_told.size(), 1);
-        QVERIFY(m_told[0].contains(QDir::toNativeSeparators(home.path())));
+        QCOMPARE(Told().size(), 1);
+        QVERIFY(Told()[0].contains(QDir::toNativeSeparators(home.path())));
     }
 
     // A lesson folder that became read-only: its own .kud is still read, the work goes to the
@@ -548,10 +558,10 @@ private Q_SLOTS:
                      "seq 1 20000 | sed 's/^/unsafe member name number /' >&2\nexit 2");
         m_data->LoadUserData(QString());
         QCOMPARE(Read(TempFile("sellist.ist")), QByteArray("1!2\r\n"));
-        QCOMPARE(m_told.size(), 1);
-        QVERIFY2(m_told[0].size() < 1000, qPrintable(QString::number(m_told[0].size())));
-        QVERIFY(m_told[0].contains("20000"));
-        QVERIFY(m_told[0].contains("unsafe member name number 1"));
+        QCOMPARE(Told().size(), 1);
+        QVERIFY2(Told()[0].size() < 1000, qPrintable(QString::number(Told()[0].size())));
+        QVERIFY(Told()[0].contains("20000"));
+        QVERIFY(Told()[0].contains("unsafe member name number 1"));
     }
 
     // The archiver's own short report counts every skipped member, not its lines.
@@ -592,8 +602,8 @@ private Q_SLOTS:
                      "echo 'cannot write a member' >&2\n" +
                      ending);
         m_data->LoadUserData(QString());
-        QCOMPARE(m_told.size(), 1);
-        QVERIFY(m_told[0].contains("broken.mp3"));
+        QCOMPARE(Told().size(), 1);
+        QVERIFY(Told()[0].contains("broken.mp3"));
         QStringList expected{"Info.ini"};
         if (leftover) expected << "sellist.ist";
         QCOMPARE(QDir(CUserData::TempFolder()).entryList(QDir::Files), expected);

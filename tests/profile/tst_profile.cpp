@@ -31,7 +31,7 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(int, value);
         QTemporaryDir home;
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         {
             QFile f(ProfilePath());
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -71,7 +71,6 @@ private Q_SLOTS:
                 frame.SelectPage(page);
             QApplication::processEvents();
         }
-        qunsetenv("KESTROVA_HOME");
     }
 };
 

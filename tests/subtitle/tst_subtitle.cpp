@@ -4,6 +4,7 @@
 #include "subtitle/Lrc.h"
 #include "subtitle/LrcView.h"
 #include "subtitle/SubtitleModel.h"
+#include "support/Fixtures.h"
 
 #include <QFile>
 #include <QProcess>
@@ -15,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <atomic>
+#include <memory>
 
 using namespace kestrova;
 
@@ -91,9 +93,13 @@ struct TestClock : kestrova::IPlaybackClock {
 class TestSubtitle : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    std::unique_ptr<test::ScopedEnv> m_home;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("KESTROVA_HOME", m_dir.path().toUtf8()); }
+    void initTestCase() {
+        m_home = std::make_unique<test::ScopedEnv>("KESTROVA_HOME", m_dir.path().toUtf8());
+    }
+    void cleanupTestCase() { m_home.reset(); }
 
     void readingRules_data() {
         QTest::addColumn<QString>("text");

@@ -53,6 +53,7 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <memory>
 #include <unistd.h>
 
 using namespace kestrova;
@@ -87,9 +88,13 @@ public Q_SLOTS:
 class TestUi : public QObject {
     Q_OBJECT
     QTemporaryDir m_home;
+    std::unique_ptr<test::ScopedEnv> m_homeEnv;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); }
+    void initTestCase() {
+        m_homeEnv = std::make_unique<test::ScopedEnv>("KESTROVA_HOME", m_home.path().toUtf8());
+    }
+    void cleanupTestCase() { m_homeEnv.reset(); }
 
     void startupAndExitWriteTheProfile() {
         auto* app = static_cast<CKestrovaApp*>(QCoreApplication::instance());
@@ -268,8 +273,7 @@ private Q_SLOTS:
     void cancelSplittingEndsDictation() {
         QFETCH(bool, fromMenu);
         QTemporaryDir home;
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
-        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         CAppSetting settings;
         settings.UseSplit = false;
         CMainFrame frame(settings);
@@ -342,9 +346,9 @@ private Q_SLOTS:
         catcher.urls.clear();
         QLabel* logo = frame.MainPanel()->Logo();
         logo->resize(40, 40);
-        QTest::mouseClick(logo, Qt::LeftButton, {}, QPoint(20, 20));
+        QTest::mouseClick(logo, Qt::LeftButton, {}, logo->rect().center());
         QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(kProductSite))});
-        QTest::mouseClick(logo, Qt::RightButton, {}, QPoint(20, 20));
+        QTest::mouseClick(logo, Qt::RightButton, {}, logo->rect().center());
         QCOMPARE(catcher.urls.size(), 1);
     }
 
@@ -404,12 +408,14 @@ private Q_SLOTS:
     }
 
     void placementIsSavedAndApplied() {
+        const QString placed = "0,1,-1,-1,-1,-1,40,50,1040,650";
+        const QSize placedSize = WindowPlacement::FromText(placed)->normal.size();
         CAppSetting settings;
-        settings.Profile().SetString("UserGUI", "WindowPos", "0,1,-1,-1,-1,-1,40,50,1040,650");
+        settings.Profile().SetString("UserGUI", "WindowPos", placed);
         {
             CMainFrame frame(settings);
             frame.Activate();
-            QCOMPARE(frame.normalGeometry().size(), QSize(1000, 600));
+            QCOMPARE(frame.normalGeometry().size(), placedSize);
             frame.setWindowState(Qt::WindowMinimized);
             QVERIFY(frame.close());
         }
@@ -417,12 +423,16 @@ private Q_SLOTS:
             WindowPlacement::FromText(settings.Profile().GetString("UserGUI", "WindowPos", ""));
         QVERIFY(saved);
         QCOMPARE(saved->showCmd, WindowPlacement::kShow); // minimised is stored as "show"
-        QCOMPARE(saved->normal.size(), QSize(1000, 600));
-        // A malformed placement leaves the default size.
+        QCOMPARE(saved->normal.size(), placedSize);
+        // A malformed placement leaves the default size: that of a frame never placed.
         settings.Profile().SetString("UserGUI", "WindowPos", "1,2,3");
         CMainFrame other(settings);
         other.Activate();
-        QCOMPARE(other.size(), QSize(900, 640));
+        CAppSetting unplaced;
+        CMainFrame fresh(unplaced);
+        fresh.Activate();
+        QCOMPARE(other.size(), fresh.size());
+        QVERIFY(other.size() != placedSize);
     }
 
     void exitQuestion() {
@@ -459,7 +469,7 @@ private Q_SLOTS:
 
     void openedLessonPlaysAndRestoresAtNextStart() {
         QTemporaryDir home;
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         const QStringList lessons = {test::Media("lesson.mp3"), test::Media("lesson.wav")};
         {
             CAppSetting settings;
@@ -497,7 +507,6 @@ private Q_SLOTS:
         QCOMPARE(frame.Session().Controller().PlaylistIndex(), 1);
         QVERIFY(frame.Session().Engine().HasChannel());
         QVERIFY(frame.Session().Engine().IsStopped());
-        qputenv("KESTROVA_HOME", m_home.path().toUtf8());
     }
 
     // A data folder that cannot be written is told at start, not found out at the first save
@@ -509,22 +518,18 @@ private Q_SLOTS:
             QSKIP("cannot mount here");
         auto unmount = qScopeGuard([&] { QProcess::execute("umount", {home.path()}); });
         QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", home.path()}), 0);
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
-        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
-        QStringList told;
-        SetMessageHandler([&](MessageKind, const QString& text) { told << text; });
-        auto quiet = qScopeGuard([] { SetMessageHandler(nullptr); });
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        test::ScopedMessages told;
         CAppSetting settings;
         settings.DisableStoreOnExit();
         CMainFrame frame(settings);
         frame.Activate();
-        QCOMPARE(told.filter(QDir::toNativeSeparators(home.path())).size(), 1);
+        QCOMPARE(told.texts.filter(QDir::toNativeSeparators(home.path())).size(), 1);
     }
 
     void sentenceListKeepsItsWidth() {
         QTemporaryDir home;
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
-        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         // One start of the program: the width the sentence list shows, and the one stored.
         auto run = [&](int width) {
             CAppSetting settings;
@@ -538,26 +543,25 @@ private Q_SLOTS:
             frame.close();
             return std::pair(shown, settings.MLSplitWidth);
         };
-        QCOMPARE(run(246), std::pair(246, 246));
-        QCOMPARE(run(0), std::pair(246, 246));
-        QCOMPARE(run(0), std::pair(246, 246));
+        const int chosen = 246; // a width the learner dragged the list to, not the default
+        QCOMPARE(run(chosen), std::pair(chosen, chosen));
+        QCOMPARE(run(0), std::pair(chosen, chosen));
+        QCOMPARE(run(0), std::pair(chosen, chosen));
     }
 
     void sentenceListIsReadableAtTheDefaultWidth() {
         QTemporaryDir home; // no playlist of earlier tests
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         // A font in which the headers need more than their share (47 %) of the default width,
         // as a Chinese font does.
         const QFont normal = QApplication::font();
-        auto restore = qScopeGuard([&] {
-            QApplication::setFont(normal);
-            qputenv("KESTROVA_HOME", m_home.path().toUtf8());
-        });
+        auto restore = qScopeGuard([&] { QApplication::setFont(normal); });
         QFont large = normal;
         large.setPointSizeF(normal.pointSizeF() * 2);
         QApplication::setFont(large);
         CAppSetting settings;
-        settings.Load(); // the defaults: MLSplitWidth 150
+        settings.Load(); // the defaults
+        const int defaultWidth = settings.MLSplitWidth;
         CMainFrame frame(settings);
         frame.Activate();
         CSellistView* list = frame.Sellist();
@@ -569,7 +573,7 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QTreeWidget* tree = list->List();
         QHeaderView* header = tree->header();
-        QVERIFY(header->sectionSizeHint(1) > 150 * 47 / 100);
+        QVERIFY(header->sectionSizeHint(1) > defaultWidth * 47 / 100);
         QFont bold = tree->font(); // the current row's
         bold.setBold(true);
         for (int column = 0; column < 2; ++column)
@@ -595,8 +599,7 @@ private Q_SLOTS:
     void subtitlesFollowAgainWhenPlaybackResumes() {
         QFETCH(QString, resume);
         QTemporaryDir home;
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
-        auto restore = qScopeGuard([&] { qputenv("KESTROVA_HOME", m_home.path().toUtf8()); });
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         const QString lesson = home.filePath("lesson.wav");
         QVERIFY(QFile::copy(test::Media("lesson.wav"), lesson));
         QFile lrcFile(home.filePath("lesson.lrc"));
@@ -641,7 +644,7 @@ private Q_SLOTS:
 
     void dictationThroughTheFrame() {
         QTemporaryDir home;
-        qputenv("KESTROVA_HOME", home.path().toUtf8());
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
         // A lesson without subtitles: split at opening, dictated, saved as LRC.
         const QString lesson = home.filePath("talk.wav");
         QVERIFY(QFile::copy(test::Media("speech_gaps.wav"), lesson));
@@ -703,7 +706,6 @@ private Q_SLOTS:
                  0);
         QVERIFY(QFile::exists(out.filePath("hardSent.dat")));
         QVERIFY(QFile::exists(out.filePath("sellist.ist")));
-        qputenv("KESTROVA_HOME", m_home.path().toUtf8());
     }
 
     void workSurvivesSigkill() {
