@@ -144,8 +144,10 @@ QString CDictationInfoPanel::Text() const {
     return m_progress->text() + ' ' + m_errors->text() + ' ' + m_message->text();
 }
 
-CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, QWidget* parent)
-    : QWidget(parent), m_settings(settings), m_sound(std::make_unique<CSoundPlayer>()) {
+CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, CDictationSession& session,
+                                     QWidget* parent)
+    : QWidget(parent), m_settings(settings), m_session(session),
+      m_sound(std::make_unique<CSoundPlayer>()) {
     setObjectName(QStringLiteral("DictateSentPanel"));
     m_table = new QTreeWidget(this);
     m_table->setRootIsDecorated(false);
@@ -159,14 +161,7 @@ CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, QWidget* parent)
     connect(m_answer, &CAnswerEdit::submitted, this, &CDictateSentPanel::Submit);
 }
 
-CDictateSentPanel::~CDictateSentPanel() {
-    if (m_session.Running()) m_session.Stop();
-}
-
-void CDictateSentPanel::SetHost(IDictationHost* host) {
-    m_host = host;
-    m_session.SetSource(host);
-}
+CDictateSentPanel::~CDictateSentPanel() = default;
 
 void CDictateSentPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

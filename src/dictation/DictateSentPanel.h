@@ -59,9 +59,12 @@ private:
 class CDictateSentPanel : public QWidget {
     Q_OBJECT
 public:
-    CDictateSentPanel(CAppSetting& settings, QWidget* parent = nullptr);
+    // `session`: the dictation's course, which the study session owns.
+    CDictateSentPanel(CAppSetting& settings, CDictationSession& session,
+                      QWidget* parent = nullptr);
     ~CDictateSentPanel() override;
-    void SetHost(IDictationHost* host);
+    // The study session: what is dictated, and the playback it stops.
+    void SetHost(IDictationHost* host) { m_host = host; }
     void SetPrompts(IPrompts* prompts) { m_prompts = prompts; }
 
     void StartAll();
@@ -95,7 +98,7 @@ private:
     CAppSetting& m_settings;
     IDictationHost* m_host = nullptr;
     IPrompts* m_prompts = nullptr;
-    CDictationSession m_session;
+    CDictationSession& m_session;
     std::unique_ptr<CSoundPlayer> m_sound;
     QTreeWidget* m_table;
     CDictationInfoPanel* m_info;

@@ -9,7 +9,7 @@
 
 namespace kestrova {
 
-CDictationView::CDictationView(CAppSetting& settings, QWidget* parent)
+CDictationView::CDictationView(CAppSetting& settings, CDictationSession& session, QWidget* parent)
     : QWidget(parent), m_settings(settings) {
     setObjectName(QStringLiteral("DictationView"));
     auto* layout = new QVBoxLayout(this);
@@ -18,7 +18,7 @@ CDictationView::CDictationView(CAppSetting& settings, QWidget* parent)
     m_freePlaceholder =
         new QLabel(QString::fromUtf8("选择“操作 → 开始听写 → 智能模式”开始逐句听写。"), m_stack);
     static_cast<QLabel*>(m_freePlaceholder)->setAlignment(Qt::AlignCenter);
-    m_panel = new CDictateSentPanel(settings, m_stack);
+    m_panel = new CDictateSentPanel(settings, session, m_stack);
     m_stack->addWidget(m_freePlaceholder);
     m_stack->addWidget(m_panel);
     layout->addWidget(m_stack);

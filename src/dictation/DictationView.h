@@ -14,13 +14,14 @@ namespace kestrova {
 
 class CAppSetting;
 class CDictateSentPanel;
+class CDictationSession;
 class IDictationHost;
 class IPrompts;
 
 class CDictationView : public QWidget {
     Q_OBJECT
 public:
-    CDictationView(CAppSetting& settings, QWidget* parent = nullptr);
+    CDictationView(CAppSetting& settings, CDictationSession& session, QWidget* parent = nullptr);
     void SetHost(IDictationHost* host);
     void SetPrompts(IPrompts* prompts);
     CDictateSentPanel* Panel() const { return m_panel; }

@@ -4,6 +4,7 @@
 #include "SentenceModel.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
+#include "dictation/DictationSession.h"
 
 namespace kestrova {
 
@@ -19,7 +20,11 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
       m_sentences(std::make_unique<CSentenceModel>()),
       m_userData(std::make_unique<CUserData>(settings)),
       m_controller(std::make_unique<CPlaybackController>(settings, std::move(engine))),
-      m_subtitles(std::make_unique<CSubtitleModel>(*static_cast<IPlaybackClock*>(this))) {
+      m_subtitles(std::make_unique<CSubtitleModel>(*static_cast<IPlaybackClock*>(this))),
+      m_dictation(std::make_unique<CDictationSession>()) {
+    m_dictation->SetSource(this);
+    connect(m_dictation.get(), &CDictationSession::runningChanged, this,
+            &CStudySession::FollowDictation);
     m_controller->SetSentences(m_sentences.get());
     m_controller->SetPlaylist(m_playlist.get());
     m_controller->SetEntryStore(this);
@@ -103,6 +108,7 @@ void CStudySession::UpdateCommands() {
 
 CStudySession::~CStudySession() {
     m_sentences->StopSplit();
+    m_dictation->disconnect(this);
 }
 
 int CStudySession::SentenceCount() const {
@@ -201,10 +207,19 @@ void CStudySession::CancelSplit() {
     Q_EMIT splitCancelled();
 }
 
-void CStudySession::SetDictationRunning(bool sentence, bool any) {
-    m_sentenceDictation = sentence;
+bool CStudySession::SentenceDictationRunning() const {
+    return m_dictation->Running();
+}
+
+void CStudySession::SetDictationMode(bool on) {
+    m_dictationMode = on;
+    FollowDictation();
+}
+
+void CStudySession::FollowDictation() {
+    const bool sentence = m_dictation->Running();
     m_sentences->SetLocked(sentence);
-    m_controller->SetDictating(sentence, any);
+    m_controller->SetDictating(sentence, m_dictationMode);
 }
 
 } // namespace kestrova

@@ -18,6 +18,7 @@
 namespace kestrova {
 
 class CAppSetting;
+class CDictationSession;
 class CMediaCore;
 class CPlaylistModel;
 class CSentenceModel;
@@ -38,6 +39,7 @@ public:
     CSubtitleModel& Subtitles() { return *m_subtitles; }
     CPlaylistModel& Playlist() { return *m_playlist; }
     CUserData& UserData() { return *m_userData; }
+    CDictationSession& Dictation() { return *m_dictation; }
     CMediaCore& Engine();
 
     // Splitting of the open file: the command, the rule for a file opened without
@@ -51,10 +53,11 @@ public:
     static bool Handles(CommandId id);
     bool IsEnabled(CommandId id) const;
 
-    // The dictation's state: sentence dictation locks the list and the transport's
-    // commands that would leave the sentence.
-    void SetDictationRunning(bool sentence, bool any);
-    bool SentenceDictationRunning() const { return m_sentenceDictation; }
+    // While sentence dictation runs the list refuses the learner's choices and the
+    // transport keeps the commands that would leave the sentence off. `on`: a dictation
+    // mode (sentence or free) is on, and the pause between passes is dictation's.
+    void SetDictationMode(bool on);
+    bool SentenceDictationRunning() const;
     // The open file's work is packed beside it (before another file opens, at close).
     void SaveUserData();
 
@@ -79,6 +82,7 @@ Q_SIGNALS:
 
 private:
     void UpdateCommands();
+    void FollowDictation();
     bool SaveBeforeLeaving() override;
     QString LoadEntry(const QString& entry) override;
     void EntryReleased() override;
@@ -92,7 +96,8 @@ private:
     std::unique_ptr<CUserData> m_userData;
     std::unique_ptr<CPlaybackController> m_controller;
     std::unique_ptr<CSubtitleModel> m_subtitles;
-    bool m_sentenceDictation = false;
+    std::unique_ptr<CDictationSession> m_dictation;
+    bool m_dictationMode = false;
     std::uint64_t m_enabled = 0;
 };
 

@@ -83,7 +83,8 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_lrcView = new CLrcView(m_session->Subtitles(), m_settings.GlobalFont,
                              m_nowPlaying->SubtitleArea());
     m_nowPlaying->SubtitleArea()->layout()->addWidget(m_lrcView);
-    m_dictation = new CDictationView(m_settings, m_tabView->PageWidget(CTabView::Dictation));
+    m_dictation = new CDictationView(m_settings, m_session->Dictation(),
+                                     m_tabView->PageWidget(CTabView::Dictation));
     m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictation);
     m_hard = new CHardSentPanel(m_tabView->PageWidget(CTabView::HardSentences));
     m_tabView->PageWidget(CTabView::HardSentences)->layout()->addWidget(m_hard);
@@ -138,6 +139,9 @@ CMainFrame::~CMainFrame() {
     m_session->disconnect(this);
     m_session->Controller().disconnect(this);
     m_session->Sentences().disconnect(this);
+    // The views go before the session they show.
+    delete takeCentralWidget();
+    delete m_ctrlBar;
 }
 
 void CMainFrame::CreateMenus() {

@@ -230,20 +230,20 @@ void CMainFrame::WireLists() {
 void CMainFrame::WireDictation() {
     CStudySession& session = *m_session;
     CDictateSentPanel* panel = m_dictation->Panel();
-    CDictationSession& dictation = panel->Session();
+    CDictationSession& dictation = session.Dictation();
     m_dictation->SetHost(&session);
     m_dictation->SetPrompts(m_prompts);
     m_hard->SetSource(&session);
-    // While sentence dictation runs, the list, the hard sentences and the transport's
-    // leaving commands refuse the learner; any dictation counts its own pause.
-    auto follow = [this, &dictation] {
-        const bool sentence = dictation.Running();
-        m_session->SetDictationRunning(sentence, m_dictation->Running());
-        m_hard->SetLocked(sentence);
+    // The session locks the list and the transport while sentence dictation runs; the hard
+    // sentences refuse the learner's choices as well.
+    connect(m_dictation, &CDictationView::modeChanged, this, [this] {
+        m_session->SetDictationMode(m_dictation->Running());
         UpdateCommandStates();
-    };
-    connect(&dictation, &CDictationSession::runningChanged, this, follow);
-    connect(m_dictation, &CDictationView::modeChanged, this, follow);
+    });
+    connect(&dictation, &CDictationSession::runningChanged, this, [this](bool running) {
+        m_hard->SetLocked(running);
+        UpdateCommandStates();
+    });
     connect(&dictation, &CDictationSession::hardSentence, m_hard, &CHardSentPanel::Add);
     connect(m_dictation, &CDictationView::pageWanted, this,
             [this] { SelectPage(CTabView::Dictation); });

@@ -251,7 +251,9 @@ private Q_SLOTS:
         settings.ToHardSent = 10;
         settings.RedoError = true;
         FakeList list;
-        CDictateSentPanel panel(settings);
+        CDictationSession session;
+        session.SetSource(&list);
+        CDictateSentPanel panel(settings, session);
         panel.SetHost(&list);
         panel.resize(600, 300);
         panel.StartAll();

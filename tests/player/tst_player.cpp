@@ -4,6 +4,7 @@
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "dictation/DictationSession.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
 #include "player/SentenceModel.h"
@@ -600,13 +601,19 @@ private Q_SLOTS:
         session.Subtitles().ChooseLine(2);
         QCOMPARE(session.Sentences().Current(), 2);
         QCOMPARE(session.Controller().GetRegion().start, 200);
-        // Sentence dictation locks the list; its own choice still plays.
-        session.SetDictationRunning(true, true);
-        QVERIFY(!session.PlaySentence(0, false));
-        QVERIFY(session.PlaySentence(0, true));
+        // Sentence dictation locks the list and the transport's leaving commands; its own
+        // choice still plays.
+        session.Dictation().StartAll();
         QCOMPARE(session.CurrentSentence(), 0);
+        QVERIFY(session.SentenceDictationRunning());
+        QVERIFY(!session.Controller().IsEnabled(C::Stop));
+        QVERIFY(!session.PlaySentence(1, false));
+        QVERIFY(session.PlaySentence(1, true));
+        QCOMPARE(session.CurrentSentence(), 1);
+        session.Dictation().Stop();
+        QVERIFY(session.Controller().IsEnabled(C::Stop));
+        QVERIFY(session.PlaySentence(2, false));
         // The list released: no sentences, no subtitles, the commands off again.
-        session.SetDictationRunning(false, false);
         session.Controller().RemoveAllEntries();
         QCOMPARE(session.Sentences().Count(), 0);
         QVERIFY(!session.HasSubtitles() && !session.Sentences().Fixed());
