@@ -4,7 +4,6 @@
 #include "Decoder.h"
 #include "Effects.h"
 #include "FrameRing.h"
-#include "common/AppSetting.h"
 #include "common/Util.h"
 #include "common/Wav.h"
 

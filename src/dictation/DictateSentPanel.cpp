@@ -89,9 +89,13 @@ CDictationInfoPanel::CDictationInfoPanel(CAppSetting& settings, QWidget* parent)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 0, 4, 0);
     m_progress = new QLabel(this);
+    m_progress->setObjectName(QStringLiteral("progressText"));
     m_errors = new QLabel(this);
+    m_errors->setObjectName(QStringLiteral("errorsText"));
     m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("messageText"));
     m_interval = new QSlider(Qt::Horizontal, this);
+    m_interval->setObjectName(QStringLiteral("intervalSlider"));
     m_interval->setRange(0, 60);
     m_interval->setValue(std::clamp(settings.SentInterval, 0, 60));
     m_interval->setFixedWidth(120);
@@ -140,16 +144,13 @@ void CDictationInfoPanel::SetCountdown(int seconds) {
     m_countdown->setText(seconds < 0 ? QString() : QString::number(seconds));
 }
 
-QString CDictationInfoPanel::Text() const {
-    return m_progress->text() + ' ' + m_errors->text() + ' ' + m_message->text();
-}
-
 CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, CDictationSession& session,
                                      QWidget* parent)
     : QWidget(parent), m_settings(settings), m_session(session),
       m_sound(std::make_unique<CSoundPlayer>()) {
     setObjectName(QStringLiteral("DictateSentPanel"));
     m_table = new QTreeWidget(this);
+    m_table->setObjectName(QStringLiteral("sentenceTable"));
     m_table->setRootIsDecorated(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setHeaderLabels({QString::fromUtf8("句序"), QString::fromUtf8("断点时间"),
@@ -158,6 +159,7 @@ CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, CDictationSession& s
     m_table->setColumnWidth(1, 70);
     m_info = new CDictationInfoPanel(settings, this);
     m_answer = new CAnswerEdit(this);
+    m_answer->setObjectName(QStringLiteral("answerEdit"));
     connect(m_answer, &CAnswerEdit::submitted, this, &CDictateSentPanel::Submit);
 }
 

@@ -42,9 +42,6 @@ public:
     void Show(int position, int total, int errors, const QString& message);
     // Seconds counted in the pause between passes; -1 empties it.
     void SetCountdown(int seconds);
-    QString Text() const;
-    QSlider* IntervalSlider() const { return m_interval; }
-    QLabel* Countdown() const { return m_countdown; }
 
 private:
     CAppSetting& m_settings;
@@ -74,11 +71,7 @@ public:
     void RedoErrors();
     void Stop(bool keepView);
     bool SaveAsLrc();
-    CDictationSession& Session() { return m_session; }
-    CAnswerEdit* Answer() const { return m_answer; }
-    QTreeWidget* Table() const { return m_table; }
     CDictationInfoPanel* Info() const { return m_info; }
-    bool Busy() const { return m_busy; }
 
 Q_SIGNALS:
     // Dictation ended by itself (finished, or the learner chose not to go on).

@@ -13,6 +13,7 @@ CHardSentPanel::CHardSentPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_table = new QTreeWidget(this);
+    m_table->setObjectName(QStringLiteral("hardSentenceTable"));
     m_table->setRootIsDecorated(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setHeaderLabels({QString::fromUtf8("句序"), QString::fromUtf8("复读开始点"),
@@ -35,7 +36,17 @@ void CHardSentPanel::Rebuild() {
     for (const HARD_ITEM& item : m_items)
         m_table->addTopLevelItem(new QTreeWidgetItem(QStringList{
             item.number, TimeText(item.start), TimeText(item.end), item.difficulty, item.added}));
+    ShowLast();
     Q_EMIT itemsChanged();
+}
+
+void CHardSentPanel::ShowLast() {
+    if (!m_last) return;
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].start == m_last->first && m_items[i].end == m_last->second) {
+            m_table->setCurrentItem(m_table->topLevelItem(int(i)));
+            return;
+        }
 }
 
 void CHardSentPanel::Add(std::uint32_t start, std::uint32_t end, int errorCount) {
@@ -61,6 +72,7 @@ bool CHardSentPanel::Save() {
 void CHardSentPanel::PlayRow(int row) {
     if (m_locked || row < 0 || row >= int(m_items.size())) return;
     m_last = {m_items[size_t(row)].start, m_items[size_t(row)].end};
+    ShowLast();
     if (!m_source) return;
     for (int i = 0; i < m_source->SentenceCount(); ++i)
         if (m_source->SentenceStart(i) == m_items[size_t(row)].start)

@@ -1,5 +1,6 @@
 // The "难点句库" page: the hard sentences of the open file with their difficulty, kept in
-// Temp/hardSent.dat; a double-click plays one. GUI thread.
+// Temp/hardSent.dat; a double-click plays one. The item last added or played becomes the
+// table's current row. GUI thread.
 #pragma once
 
 #include "DictationHost.h"
@@ -31,19 +32,18 @@ public:
     const HardItems& GetItems() const { return m_items; }
     std::vector<std::uint32_t> Starts() const;
     void PlayRow(int row);
-    // Start and end of the item last added or last double-clicked (played); none since the
-    // library was loaded.
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> LastItem() const { return m_last; }
-    QTreeWidget* Table() const { return m_table; }
 
 Q_SIGNALS:
     void itemsChanged();
 
 private:
     void Rebuild();
+    void ShowLast();
     ISentenceSource* m_source = nullptr;
     bool m_locked = false;
     HardItems m_items;
+    // Start and end of the item last added or last double-clicked (played); none since the
+    // library was loaded.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> m_last;
     QTreeWidget* m_table;
 };

@@ -23,6 +23,7 @@ CNoteFrm::CNoteFrm(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("formatToolBar"));
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->setFixedHeight(24);
     m_editor = new QTextEdit(this);

@@ -26,8 +26,6 @@ public:
     bool WritePiece() override { return SaveNotes(); }
     void ReloadPiece() override { LoadNotes(); }
     QTextEdit* Editor() const { return m_editor; }
-    QToolBar* ToolBar() const { return m_toolBar; }
-    QAction* Command(const QString& name) const;
 
     void ToggleBold();
     void ToggleItalic();
@@ -40,6 +38,7 @@ public:
     void ApplyFont(const QFont& font);
 
 private:
+    QAction* Command(const QString& name) const;
     void UpdateChecks();
     QToolBar* m_toolBar;
     QTextEdit* m_editor;

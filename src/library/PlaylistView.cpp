@@ -19,6 +19,7 @@ CPlaylistView::CPlaylistView(CPlaylistModel& model, CPlaybackController& control
     m_caption = new QLabel(QString::fromUtf8(" 文件播放列表"), this);
     m_caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("fileList"));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({playlist::HeaderText(m_sort), QString::fromUtf8("文件大小")});
     m_list->setRootIsDecorated(false);
@@ -94,10 +95,6 @@ void CPlaylistView::ShowMarked(int index) {
     CMediaInfo::ReadGeneral(path, info);
     Q_EMIT titleChanged(playlist::WindowTitle(info.track, info.performer, path));
     Q_EMIT bitRateChanged(playlist::BitRateText(info.bitRate));
-}
-
-int CPlaylistView::PlayingRow() const {
-    return m_model.Marked();
 }
 
 void CPlaylistView::ResetHeader() {

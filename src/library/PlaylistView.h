@@ -33,11 +33,7 @@ public:
     // list stays) and play from its first entry.
     void PlayFiles(const QStringList& files);
     void SortByHeader();
-    playlist::SortState SortState() const { return m_sort; }
-    int SelectedRow() const;
     void SetSelectedRow(int row);
-    int PlayingRow() const;
-    QTreeWidget* List() const { return m_list; }
 
 Q_SIGNALS:
     void titleChanged(const QString& title);
@@ -51,6 +47,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    int SelectedRow() const;
     void Rebuild();
     void ShowMarked(int row);
     void ResetHeader();

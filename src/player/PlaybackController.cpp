@@ -286,8 +286,9 @@ bool CPlaybackController::DoPlay() {
     if (m_deviceLost) {
         m_deviceLost = false; // the sound is back
         Q_EMIT message(QString());
-        ShowPassMessage();
     }
+    // Play pressed in the pause between passes starts the next pass: the count says so.
+    ShowPassMessage();
     Q_EMIT playbackResumed();
     return true;
 }
@@ -614,7 +615,6 @@ void CPlaybackController::OnRegionEnd() {
         return;
     }
     DoPlay();
-    ShowPassMessage();
 }
 
 bool CPlaybackController::PlayEnd() {
@@ -728,7 +728,6 @@ void CPlaybackController::PauseTick() {
         if (m_sentences && m_sentences->CanNext()) m_sentences->Next();
     } else {
         DoPlay();
-        ShowPassMessage();
     }
 }
 

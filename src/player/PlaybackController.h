@@ -75,17 +75,12 @@ public:
     void Play() { Execute(CommandId::Play); }
 
     State GetState() const;
+    // The region as it stands; a view made later starts from it, then follows regionChanged.
     Region GetRegion() const { return m_region; }
-    OneKeyStep GetOneKeyStep() const { return m_oneKey; }
-    // Passes still to go over the region, this one included.
-    int PassesLeft() const { return m_counter; }
-    int LengthCs() const;
     bool AutoRepeatOn() const { return m_autoRepeat; }
     bool Muted() const { return m_muted; }
     int Volume() const { return m_volume; }
-    bool Pausing() const;       // counting the pause between passes
-    int PauseSeconds() const { return m_pauseSeconds; }
-    bool DeviceLost() const { return m_deviceLost; }
+    bool Pausing() const; // counting the pause between passes
 
     // Sentence dictation runs (its commands are off, the pause between passes counts for
     // it); `any`: sentence or free dictation runs.
@@ -175,6 +170,7 @@ private:
     bool PassHeld();
     void PlayPrompt();
     bool HasFile() const;
+    int LengthCs() const;
     int EntryCount() const;
     void UpdateCommands();
 
@@ -187,7 +183,7 @@ private:
     QString m_openEntry; // the entry opened last: a sort moves the cursor's entry, not this
     Region m_region;
     OneKeyStep m_oneKey = OneKeyStep::None;
-    int m_counter = 0;
+    int m_counter = 0; // passes still to go over the region, this one included
     int m_pauseSeconds = 0;
     int m_volume = 0;
     int m_position = -1;

@@ -86,12 +86,7 @@ CCtrlBar::CCtrlBar(CPlaybackController& controller, QWidget* parent)
             [this](int p, int length) {
                 if (!m_slider->isSliderDown()) ShowPosition(p, length);
             });
-    connect(&controller, &CPlaybackController::regionChanged, this, [this](const Region& r) {
-        if (r.set)
-            m_slider->SetSelection(r.start, r.end);
-        else
-            m_slider->ClearSelection();
-    });
+    connect(&controller, &CPlaybackController::regionChanged, this, &CCtrlBar::ShowRegion);
     connect(m_volume, &QSlider::valueChanged, &controller, &CPlaybackController::SetVolume);
     connect(m_mute, &QToolButton::clicked, &controller, &CPlaybackController::SetMute);
     auto showVolume = [this] {
@@ -113,11 +108,20 @@ CCtrlBar::CCtrlBar(CPlaybackController& controller, QWidget* parent)
     connect(&controller, &CPlaybackController::autoRepeatChanged, this, [this] { SyncTransport(); });
     connect(&controller, &CPlaybackController::stateChanged, this, [this] { SyncTransport(); });
     showVolume();
+    ShowRegion(controller.GetRegion());
     SyncTransport();
+}
+
+void CCtrlBar::ShowRegion(const Region& r) {
+    if (r.set)
+        m_slider->SetSelection(r.start, r.end);
+    else
+        m_slider->ClearSelection();
 }
 
 QToolButton* CCtrlBar::AddButton(const QString& text, const QString& tip, CommandId id) {
     auto* b = new QToolButton(widget());
+    b->setObjectName(QString::fromLatin1(Command(id).name));
     b->setText(text);
     b->setToolTip(tip);
     b->setAutoRaise(true);

@@ -1,7 +1,7 @@
-// The control bar: a view of the playback controller. The transport buttons run commands by
-// id and take their enabled state from the controller; the position slider shows the
-// position with the repeat region as its selection, and a learner's drag seeks when it is
-// released; volume and mute follow the controller both ways. GUI thread.
+// The control bar: a view of the playback controller. The transport buttons (each named after
+// its command) run commands by id and take their enabled state from the controller; the position
+// slider shows the position with the repeat region as its selection, and a learner's drag seeks
+// when it is released; volume and mute follow the controller both ways. GUI thread.
 #pragma once
 
 #include "player/Commands.h"
@@ -16,6 +16,7 @@ class QToolButton;
 namespace kestrova {
 
 class CPlaybackController;
+struct Region;
 class CTimeSlider;
 
 class CCtrlBar : public QDockWidget {
@@ -24,12 +25,11 @@ public:
     explicit CCtrlBar(CPlaybackController& controller, QWidget* parent = nullptr);
 
     CPlaybackController& Controller() { return m_controller; }
-    CTimeSlider* Slider() const { return m_slider; }
-    QToolButton* Button(CommandId id) const { return m_buttons.value(id); }
 
 private:
     QToolButton* AddButton(const QString& text, const QString& tip, CommandId id);
     void ShowPosition(int p, int length);
+    void ShowRegion(const Region& region);
     void SyncTransport();
 
     CPlaybackController& m_controller;

@@ -16,10 +16,6 @@ public:
     CModifySelDlg(std::uint32_t start, std::uint32_t end, QWidget* parent = nullptr);
     std::uint32_t NewStart() const { return m_newStart; }
     std::uint32_t NewEnd() const { return m_newEnd; }
-    QSpinBox* StartControl() const { return m_startSpin; }
-    QSpinBox* EndControl() const { return m_endSpin; }
-    QLabel* StartText() const { return m_startText; }
-    QLabel* EndText() const { return m_endText; }
 
 private:
     std::uint32_t m_oldStart, m_oldEnd, m_newStart, m_newEnd;

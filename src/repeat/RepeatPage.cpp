@@ -33,9 +33,11 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
 
     m_prompt = new QCheckBox(QString::fromUtf8("复读区完成一遍后使用声音提示"), this);
+    m_prompt->setObjectName(QStringLiteral("promptCheck"));
     layout->addWidget(m_prompt);
     auto* pathRow = new QHBoxLayout;
     m_path = new QLineEdit(this);
+    m_path->setObjectName(QStringLiteral("promptPath"));
     auto* choose = new QPushButton(QString::fromUtf8("选择文件"), this);
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(choose);
@@ -44,11 +46,14 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     auto* repeat = new QGroupBox(QString::fromUtf8("自动逐句复读"), this);
     auto* form = new QFormLayout(repeat);
     m_pause = new QCheckBox(QString::fromUtf8("停顿"), repeat);
+    m_pause->setObjectName(QStringLiteral("pauseCheck"));
     form->addRow(m_pause);
     m_pauseLength = new QComboBox(repeat);
+    m_pauseLength->setObjectName(QStringLiteral("pauseLength"));
     m_pauseLength->addItems(Texts(kPauseChoiceTexts));
     form->addRow(QString::fromUtf8("时间长度（秒）"), m_pauseLength);
     m_count = new QComboBox(repeat);
+    m_count->setObjectName(QStringLiteral("countList"));
     m_count->addItems(Texts(kPassCounts));
     form->addRow(QString::fromUtf8("复读次数"), m_count);
     layout->addWidget(repeat);
@@ -56,8 +61,10 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     auto* other = new QGroupBox(QString::fromUtf8("其它"), this);
     auto* otherForm = new QFormLayout(other);
     m_cancel = new QCheckBox(QString::fromUtf8("鼠标拖动滑块到复读区之外时，取消复读"), other);
+    m_cancel->setObjectName(QStringLiteral("cancelCheck"));
     otherForm->addRow(m_cancel);
     m_step = new QComboBox(other);
+    m_step->setObjectName(QStringLiteral("stepList"));
     m_step->addItems(Texts(kMoveSteps));
     otherForm->addRow(QString::fromUtf8("断点移动步长"), m_step);
     layout->addWidget(other);

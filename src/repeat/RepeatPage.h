@@ -21,14 +21,6 @@ public:
     // Writes the page into the settings (what the dialog's OK does).
     void Store();
 
-    QCheckBox* PromptCheck() const { return m_prompt; }
-    QLineEdit* PromptPath() const { return m_path; }
-    QCheckBox* PauseCheck() const { return m_pause; }
-    QComboBox* PauseLength() const { return m_pauseLength; }
-    QComboBox* Count() const { return m_count; }
-    QCheckBox* CancelCheck() const { return m_cancel; }
-    QComboBox* Step() const { return m_step; }
-
 Q_SIGNALS:
     void stored();
 

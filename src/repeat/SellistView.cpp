@@ -25,6 +25,7 @@ CSellistView::CSellistView(CAppSetting& settings, CSentenceModel& model, QWidget
     captionFont.setPointSize(9);
     m_caption->setFont(captionFont);
     m_list = new QTreeWidget(this);
+    m_list->setObjectName(QStringLiteral("sentenceList"));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({QString::fromUtf8("复读开始点"), QString::fromUtf8("复读结束点")});
     m_list->setRootIsDecorated(false);
@@ -56,10 +57,6 @@ CSellistView::CSellistView(CAppSetting& settings, CSentenceModel& model, QWidget
     connect(&m_model, &CSentenceModel::currentChanged, this, &CSellistView::MarkCurrent);
     connect(&m_model, &CSentenceModel::rowChosen, this, &CSellistView::ShowChosen);
     Rebuild();
-}
-
-int CSellistView::RowCount() const {
-    return m_list->topLevelItemCount();
 }
 
 void CSellistView::ShowChosen(int row) {

@@ -19,7 +19,6 @@ public:
     CSellistView(CAppSetting& settings, CSentenceModel& model, QWidget* parent = nullptr);
 
     CSentenceModel& Model() { return m_model; }
-    int RowCount() const;
     int SelectedRow() const;
     void SetSelectedRow(int row);
     void MergeUp();
@@ -27,7 +26,6 @@ public:
     // Opens the modify dialog for the selected row.
     void Modify();
     void PlaySelected();
-    QTreeWidget* List() const { return m_list; }
 
 Q_SIGNALS:
     // The selected sentence goes to the hard-sentence library.

@@ -21,6 +21,7 @@ CLrcView::CLrcView(CSubtitleModel& model, const QString& globalFont, QWidget* pa
     headerFont.setPointSize(9);
     m_header->setFont(headerFont);
     m_box = new QTextBrowser(this);
+    m_box->setObjectName(QStringLiteral("subtitleBox"));
     m_box->document()->setUndoRedoEnabled(false); // shown text, never edited
     m_box->setOpenLinks(false);
     m_box->setOpenExternalLinks(false);

@@ -22,9 +22,6 @@ public:
 
     CSubtitleModel& Model() { return m_model; }
     void ApplyFont(const QString& globalFont);
-    QTextBrowser* Box() const { return m_box; }
-    // Indexes of the lines shown and of the bold one.
-    int ShownUpTo() const { return m_renderedIndex; }
 
     static QFont SubtitleFont(const QString& globalFont);
 
@@ -38,7 +35,7 @@ private:
     void UpdateHeader();
     void Clear();
     CSubtitleModel& m_model;
-    int m_renderedIndex = -1;
+    int m_renderedIndex = -1;     // lines 0..this are shown, this one bold
     std::vector<int> m_lineStart; // document position where each shown line begins
     QLabel* m_header;
     QTextBrowser* m_box;

@@ -24,7 +24,9 @@ void CSubtitleModel::Reset() {
 }
 
 void CSubtitleModel::StartFollowing() {
-    if (!m_timer.isActive() && !m_items.empty()) m_timer.start();
+    if (m_items.empty()) return;
+    if (!m_timer.isActive()) m_timer.start();
+    Tick(); // the line of where playback resumes, not half a second later
 }
 
 bool CSubtitleModel::Load(const QString& media) {
@@ -66,9 +68,10 @@ QString CSubtitleModel::Text(int index) const {
 
 void CSubtitleModel::Tick() {
     if (m_items.empty()) return;
+    // Paused (between passes, for one) the pane stays on the line it shows.
     const int pos = m_clock.PlayingPositionMs();
-    const std::uint32_t time = pos >= 0 ? std::uint32_t(pos / 10) : 0;
-    const QString line = m_lrc.GetLineAt(time);
+    if (pos < 0) return;
+    const QString line = m_lrc.GetLineAt(std::uint32_t(pos / 10));
     if (!line.isEmpty()) m_shown = line;
     if (m_shown != m_current) {
         m_current = m_shown;

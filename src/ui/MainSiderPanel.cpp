@@ -25,6 +25,7 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     m_logo = new QLabel(this);
+    m_logo->setObjectName(QStringLiteral("logo"));
     m_logo->setAlignment(Qt::AlignCenter);
     m_logo->setCursor(Qt::PointingHandCursor);
     const QString logo = ProgramFolder() + "logo.gif";
@@ -55,6 +56,7 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
 
     auto* wordRow = new QHBoxLayout;
     m_word = new QLineEdit(this);
+    m_word->setObjectName(QStringLiteral("wordBox"));
     auto* find = new QToolButton(this);
     find->setText(QString::fromUtf8("查"));
     find->setToolTip(QString::fromUtf8("查找单词"));
@@ -71,9 +73,11 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
     auto* form = new QFormLayout(repeat);
     form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     m_count = new QComboBox(repeat);
+    m_count->setObjectName(QStringLiteral("countList"));
     for (const Choice& count : kPassCounts)
         m_count->addItem(QString::fromUtf8(count.text));
     m_pause = new QComboBox(repeat);
+    m_pause->setObjectName(QStringLiteral("pauseList"));
     m_pause->addItem(QString::fromUtf8("不使用"));
     for (const char* text : kPauseChoiceTexts)
         m_pause->addItem(QString::fromUtf8(text));

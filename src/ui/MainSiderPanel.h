@@ -23,11 +23,7 @@ public:
     CMainSiderPanel(CAppSetting& settings, QWidget* parent = nullptr);
     // Shows the settings' count and pause choices (also whenever the repeat options change).
     void SyncFromSettings();
-    QComboBox* CountList() const { return m_count; }
-    QComboBox* PauseList() const { return m_pause; }
-    QLineEdit* WordBox() const { return m_word; }
     static QUrl DictionaryUrl(const QString& word);
-    QLabel* Logo() const { return m_logo; }
 
 Q_SIGNALS:
     // A link (or the logo) stands for this command.

@@ -30,10 +30,12 @@ CStatusBar::CStatusBar(QWidget* parent)
         addPermanentWidget(label);
     }
     m_progress = new QProgressBar(m_panes[0]);
+    m_progress->setObjectName(QStringLiteral("splitProgress"));
     m_progress->setRange(0, 100);
     m_progress->setTextVisible(false);
     m_progress->hide();
     m_cancel = new QToolButton(m_panes[0]);
+    m_cancel->setObjectName(QStringLiteral("cancelSplitButton"));
     m_cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     m_cancel->setIconSize(QSize(16, 16));
     m_cancel->setAutoRaise(true);
@@ -65,11 +67,6 @@ void CStatusBar::FitPaneTo(int pane, const QStringList& texts) {
         width = std::max(width, metrics.horizontalAdvance(text.replace('0', widest)));
     // Room of two spaces around the text, as the panes sized by spaces have.
     label->setMinimumWidth(width + metrics.horizontalAdvance(QStringLiteral("  ")));
-}
-
-QString CStatusBar::PaneText(int pane) const {
-    const QLabel* label = Pane(pane);
-    return label ? label->text() : QString();
 }
 
 void CStatusBar::SetSplittingProgress(int percent) {

@@ -1,6 +1,6 @@
 // The main frame's status bar: the message pane, the caps/num/scroll indicators and four
-// text panes, with the splitting progress bar and its cancel button laid over the right end
-// of the message pane. GUI thread.
+// text panes ("pane0".."pane7"), with the splitting progress bar and its cancel button laid
+// over the right end of the message pane. GUI thread.
 #pragma once
 
 #include <QStatusBar>
@@ -19,8 +19,6 @@ public:
 
     // Panes 0..7: message, caps, num, scroll, then four text panes other parts write.
     void SetPaneText(int pane, const QString& text);
-    QString PaneText(int pane) const;
-    QLabel* Pane(int pane) const;
     // Keeps a pane at least as wide as the widest of `texts`, so that it does not change
     // width (and move the panes beside it) as its text changes. Each '0' in a text stands for
     // any digit and is measured as the widest digit of the pane's font.
@@ -28,8 +26,6 @@ public:
     // -10 hides the bar and the button; a value below 5 shows them; every other value moves
     // the bar to it (range 0..100).
     void SetSplittingProgress(int percent);
-    QProgressBar* ProgressBar() const { return m_progress; }
-    QToolButton* CancelButton() const { return m_cancel; }
 
 Q_SIGNALS:
     void cancelSplitting();
@@ -38,6 +34,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLabel* Pane(int pane) const;
     void PlaceProgress();
     void ShowLockPanes();
     QLabel* m_panes[kPaneCount] = {};

@@ -8,6 +8,7 @@
 #include "dictation/HardSentences.h"
 #include "support/Fixtures.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -256,28 +257,37 @@ private Q_SLOTS:
         CDictateSentPanel panel(settings, session);
         panel.SetHost(&list);
         panel.resize(600, 300);
+        auto* table = panel.findChild<QTreeWidget*>("sentenceTable");
+        auto* answer = panel.findChild<QTextEdit*>("answerEdit");
+        // The status line: progress, errors, message.
+        auto info = [&] {
+            QStringList texts;
+            for (const char* name : {"progressText", "errorsText", "messageText"})
+                texts << panel.Info()->findChild<QLabel*>(name)->text();
+            return texts.join(' ');
+        };
         panel.StartAll();
-        QCOMPARE(panel.Table()->topLevelItemCount(), 3);
-        QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("已听写：0/3")));
-        panel.Answer()->setPlainText("onx");
+        QCOMPARE(table->topLevelItemCount(), 3);
+        QVERIFY(info().contains(QString::fromUtf8("已听写：0/3")));
+        answer->setPlainText("onx");
         panel.Submit();
-        QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("听写错误！")));
+        QVERIFY(info().contains(QString::fromUtf8("听写错误！")));
         // The wrong part is red and underlined from the first wrong character.
-        QTextCursor at(panel.Answer()->document());
+        QTextCursor at(answer->document());
         at.setPosition(3);
         QVERIFY(at.charFormat().fontUnderline());
         QCOMPARE(at.charFormat().foreground().color(), QColor(255, 0, 0));
         at.setPosition(2);
         QVERIFY(!at.charFormat().fontUnderline());
-        panel.Answer()->setPlainText("one");
+        answer->setPlainText("one");
         panel.Submit();
-        QCOMPARE(panel.Table()->topLevelItem(0)->text(2), QString("one"));
-        QVERIFY(panel.Answer()->toPlainText().isEmpty());
-        QVERIFY(panel.Info()->Text().contains(QString::fromUtf8("听写正确！")));
+        QCOMPARE(table->topLevelItem(0)->text(2), QString("one"));
+        QVERIFY(answer->toPlainText().isEmpty());
+        QVERIFY(info().contains(QString::fromUtf8("听写正确！")));
         QCOMPARE(list.current, 1);
         QSignalSpy stopped(&panel, &CDictateSentPanel::stopped);
         panel.Stop(true);
-        QVERIFY(!panel.Session().Running());
+        QVERIFY(!session.Running());
         QVERIFY(stopped.isEmpty() && list.stops == 0); // the view stays, playback too
     }
 
@@ -287,7 +297,7 @@ private Q_SLOTS:
         CDictationInfoPanel info(settings);
         info.resize(700, 25);
         info.show();
-        QSlider* slider = info.IntervalSlider();
+        auto* slider = info.findChild<QSlider*>("intervalSlider");
         auto place = [&] {
             QCoreApplication::processEvents();
             return slider->geometry();
@@ -310,8 +320,9 @@ private Q_SLOTS:
         FakeList list;
         panel.SetSource(&list);
         panel.Add(100, 200, 99);
-        QCOMPARE(panel.Table()->topLevelItem(0)->text(1), QString("00:01.00"));
-        QCOMPARE(panel.Table()->topLevelItem(0)->text(3), QString("1"));
+        auto* table = panel.findChild<QTreeWidget*>("hardSentenceTable");
+        QCOMPARE(table->topLevelItem(0)->text(1), QString("00:01.00"));
+        QCOMPARE(table->topLevelItem(0)->text(3), QString("1"));
         QVERIFY(UserDataModified());
         panel.PlayRow(0);
         QCOMPARE(list.played, QList<int>{1});
@@ -325,30 +336,39 @@ private Q_SLOTS:
         QCOMPARE(again.GetItems(), panel.GetItems());
     }
 
-    // The panel keeps the span of the item last added as a new row or last double-clicked.
+    // The panel keeps the span of the item last added as a new row or last double-clicked,
+    // as the table's current row.
     void libraryRemembersTheLastItem() {
-        using Span = std::pair<std::uint32_t, std::uint32_t>;
         CHardSentPanel panel;
         FakeList list;
         list.spans.clear();
         panel.SetSource(&list);
-        QVERIFY(!panel.LastItem());
+        auto* table = panel.findChild<QTreeWidget*>("hardSentenceTable");
+        // Start and end of the current row; none without one.
+        auto last = [&] {
+            const QTreeWidgetItem* row = table->currentItem();
+            return row ? QStringList{row->text(1), row->text(2)} : QStringList();
+        };
+        auto span = [](std::uint32_t start, std::uint32_t end) {
+            return QStringList{TimeText(start), TimeText(end)};
+        };
+        QVERIFY(last().isEmpty());
         panel.Add(100, 200, 99);
-        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        QCOMPARE(last(), span(100, 200));
         panel.Add(300, 450, 99);
-        QCOMPARE(panel.LastItem(), std::optional(Span{300, 450}));
+        QCOMPARE(last(), span(300, 450));
         panel.Add(100, 200, 5); // only lowers the first row's difficulty
-        QCOMPARE(panel.LastItem(), std::optional(Span{300, 450}));
+        QCOMPARE(last(), span(300, 450));
         panel.PlayRow(0);
-        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        QCOMPARE(last(), span(100, 200));
         panel.SetLocked(true); // a double-click ignored is not remembered
         panel.PlayRow(1);
         panel.SetLocked(false);
-        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        QCOMPARE(last(), span(100, 200));
         panel.PlayRow(2); // no such row
-        QCOMPARE(panel.LastItem(), std::optional(Span{100, 200}));
+        QCOMPARE(last(), span(100, 200));
         panel.Load(); // the library of another file
-        QVERIFY(!panel.LastItem());
+        QVERIFY(last().isEmpty());
     }
 };
 

@@ -42,6 +42,7 @@ struct PlaylistRig {
         settings.DisableStoreOnExit();
         controller.SetPlaylist(&model);
     }
+    QTreeWidget* List() const { return view.findChild<QTreeWidget*>("fileList"); }
 };
 } // namespace
 
@@ -255,27 +256,27 @@ private Q_SLOTS:
         CPlaylistView& view = rig.view;
         const QString a = Touch("a.mp3"), b = Touch("B.mp3"), c = Touch("c.mp3");
         view.AddFiles({c, a, b});
-        QCOMPARE(view.List()->topLevelItemCount(), 3);
-        QCOMPARE(view.List()->topLevelItem(1)->text(1), QString("0 KB"));
+        QCOMPARE(rig.List()->topLevelItemCount(), 3);
+        QCOMPARE(rig.List()->topLevelItem(1)->text(1), QString("0 KB"));
         // Header clicks cycle the sort.
         view.SortByHeader();
-        QCOMPARE(view.List()->headerItem()->text(0), QString::fromUtf8("文件名 ↑"));
+        QCOMPARE(rig.List()->headerItem()->text(0), QString::fromUtf8("文件名 ↑"));
         QCOMPARE(static_cast<QStringList>(rig.model.Paths()), (QStringList{c, b, a}));
         view.SortByHeader();
         QCOMPARE(static_cast<QStringList>(rig.model.Paths()), (QStringList{a, b, c}));
         view.AddFiles({c});
-        QCOMPARE(view.List()->headerItem()->text(0), QString::fromUtf8("文件名"));
-        QCOMPARE(view.List()->topLevelItemCount(), 4);
+        QCOMPARE(rig.List()->headerItem()->text(0), QString::fromUtf8("文件名"));
+        QCOMPARE(rig.List()->topLevelItemCount(), 4);
         // The entry opened is marked (also when it cannot be played), and follows removals.
         rig.controller.OpenEntry(2);
-        QCOMPARE(view.PlayingRow(), 2);
-        QVERIFY(view.List()->topLevelItem(2)->font(0).bold());
+        QCOMPARE(rig.model.Marked(), 2);
+        QVERIFY(rig.List()->topLevelItem(2)->font(0).bold());
         rig.controller.RemoveEntry(0);
         QCOMPARE(rig.controller.PlaylistIndex(), 1);
-        QCOMPARE(view.PlayingRow(), 1);
-        QCOMPARE(view.List()->topLevelItemCount(), 3);
+        QCOMPARE(rig.model.Marked(), 1);
+        QCOMPARE(rig.List()->topLevelItemCount(), 3);
         rig.controller.RemoveAllEntries();
-        QCOMPARE(view.List()->topLevelItemCount(), 0);
+        QCOMPARE(rig.List()->topLevelItemCount(), 0);
         QVERIFY(rig.model.Paths().isEmpty());
     }
 
@@ -309,8 +310,8 @@ private Q_SLOTS:
                 menu->close();
             }
         });
-        const QRect firstRow = view.List()->visualItemRect(view.List()->topLevelItem(0));
-        const QPoint at = view.List()->viewport()->mapTo(&view, firstRow.center());
+        const QRect firstRow = rig.List()->visualItemRect(rig.List()->topLevelItem(0));
+        const QPoint at = rig.List()->viewport()->mapTo(&view, firstRow.center());
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, view.mapToGlobal(at));
         QApplication::sendEvent(&view, &event);
         QCoreApplication::processEvents();

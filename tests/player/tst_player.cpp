@@ -98,9 +98,12 @@ private Q_SLOTS:
         QSignalSpy regions(&c, &CPlaybackController::regionChanged);
         QSignalSpy positions(&c, &CPlaybackController::positionChanged);
         c.SetRegion(1000, 1500);
-        QCOMPARE(c.GetRegion(), (Region{1000, 1500, true}));
         QCOMPARE(Last<Region>(regions), (Region{1000, 1500, true}));
-        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::RegionSet);
+        QCOMPARE(loop.Engine().GetPosition(), 10000);
+        // A chosen region counts as set for the one-key command: its next press clears it.
+        c.Execute(C::OneKey);
+        QVERIFY(!Last<Region>(regions).set);
+        c.SetRegion(1000, 1500);
         QCOMPARE(loop.Engine().GetPosition(), 10000);
         // Back and Forward never leave the region.
         loop.Engine().SetPosition(12500);
@@ -118,50 +121,52 @@ private Q_SLOTS:
         QCOMPARE(loop.Engine().GetPosition(), 13500);
         loop.settings.CancelRepeat = true;
         c.SeekTo(1800);
-        QVERIFY(!c.GetRegion().set);
         QVERIFY(!Last<Region>(regions).set);
         QCOMPARE(loop.Engine().GetPosition(), 18000);
         // Set end jumps back to the start point; set start does not move playback.
         loop.Engine().SetPosition(2000);
         c.Execute(C::SetStart);
-        QCOMPARE(c.GetRegion().start, 200);
+        QCOMPARE(Last<Region>(regions).start, 200);
         QCOMPARE(loop.Engine().GetPosition(), 2000);
         loop.Engine().SetPosition(5000);
         c.Execute(C::SetEnd);
-        QCOMPARE(c.GetRegion().end, 500);
+        QCOMPARE(Last<Region>(regions).end, 500);
         QCOMPARE(loop.Engine().GetPosition(), 2000);
         // Move start left by the step, not below 0; then the command is off, and says so.
         QSignalSpy enabled(&c, &CPlaybackController::commandEnabledChanged);
         c.SetRegion(50, 500);
         c.Execute(C::MoveStartLeft);
-        QCOMPARE(c.GetRegion().start, 0);
+        QCOMPARE(Last<Region>(regions).start, 0);
         QVERIFY(!c.IsEnabled(C::MoveStartLeft));
         QVERIFY(std::any_of(enabled.begin(), enabled.end(), [](const QList<QVariant>& args) {
             return args[0].value<CommandId>() == C::MoveStartLeft && !args[1].toBool();
         }));
         // Stop clears the region and rewinds.
         c.Execute(C::Stop);
-        QVERIFY(!c.GetRegion().set);
+        QVERIFY(!Last<Region>(regions).set);
         QCOMPARE(Last<int>(positions), 0);
     }
 
-    // The one-key command: start, end (playback goes back to the start), clear.
+    // The one-key command: start, end (playback goes back to the start), clear, and start
+    // again.
     void oneKeySteps() {
         Loop loop({m_long});
         CPlaybackController& c = *loop.c;
         QVERIFY(c.OpenEntry(0));
+        QSignalSpy regions(&c, &CPlaybackController::regionChanged);
         loop.Run(300);
         c.Execute(C::OneKey);
-        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::StartSet);
-        QCOMPARE(c.GetRegion().start, 30);
+        QVERIFY(Last<Region>(regions).set);
+        QCOMPARE(Last<Region>(regions).start, 30);
         loop.Run(500);
-        c.Execute(C::OneKey);
-        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::RegionSet);
-        QCOMPARE(c.GetRegion(), (Region{30, 80, true}));
+        c.Execute(C::OneKey); // the start was set: this press sets the end
+        QCOMPARE(Last<Region>(regions), (Region{30, 80, true}));
         QCOMPARE(loop.Engine().GetPosition(), 300);
-        c.Execute(C::OneKey);
-        QCOMPARE(c.GetOneKeyStep(), OneKeyStep::None);
-        QVERIFY(!c.GetRegion().set);
+        c.Execute(C::OneKey); // the region was set: this press clears it
+        QVERIFY(!Last<Region>(regions).set);
+        c.Execute(C::OneKey); // nothing set: this press sets the start
+        QVERIFY(Last<Region>(regions).set);
+        QCOMPARE(Last<Region>(regions).start, 30);
     }
 
     void passEndsExactlyAtTheRegion() {
@@ -170,6 +175,7 @@ private Q_SLOTS:
         loop.settings.RepeatAmount = 3;
         std::vector<float> heard;
         loop.Engine().NullOutput()->capture = &heard;
+        QSignalSpy passEnds(loop.c.get(), &CPlaybackController::passEnded);
         loop.c->SetRegion(100, 150); // 1.00 s .. 1.50 s
         heard.clear();
         loop.Run(520);
@@ -183,7 +189,7 @@ private Q_SLOTS:
             }
         QCOMPARE(last, (66150 - 1) % 32000);
         QCOMPARE(firstAfter, 44100 % 32000);
-        QCOMPARE(loop.c->PassesLeft(), 2); // one pass counted, once
+        QCOMPARE(passEnds.size(), 1); // one pass counted, once
     }
 
     // Every listener hears each pass end; one of them may keep playback at the region's
@@ -289,7 +295,7 @@ private Q_SLOTS:
         QCOMPARE(pauses.last(), (QList<QVariant>{1, 3}));
         c.Execute(C::Play); // Play ends a pause at once
         QVERIFY(!c.Pausing());
-        QCOMPARE(c.PauseSeconds(), 0);
+        QCOMPARE(pauses.last(), (QList<QVariant>{0, 0}));
         // "暂停" holds until Play.
         loop.settings.PauseFinishIndex = int(PauseChoice::Hold);
         loop.Run(3500);
@@ -298,6 +304,23 @@ private Q_SLOTS:
         QVERIFY(c.Pausing());
         QCOMPARE(pauses.last(), (QList<QVariant>{21, -1}));
         QCOMPARE(CPlaybackController::PauseText(21, -1), QString::fromUtf8("句间暂停:21"));
+    }
+
+    // Play pressed in the pause between passes starts the next pass, and the count says so.
+    void playInThePauseCountsThePass() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = int(PauseChoice::TenSeconds);
+        loop.sentences.SetSentences({{100, 150}, {150, 200}});
+        QSignalSpy messages(&c, &CPlaybackController::message);
+        c.Execute(C::AutoRepeat);
+        QCOMPARE(Last<QString>(messages), CPlaybackController::PassText(1, 2));
+        loop.Run(520);
+        QVERIFY(c.Pausing());
+        c.Execute(C::Play);
+        QCOMPARE(Last<QString>(messages), CPlaybackController::PassText(2, 2));
     }
 
     // The device lost in the pause between passes: the next pass does not start silently over
@@ -467,29 +490,31 @@ private Q_SLOTS:
         CPlaybackController& c = *loop.c;
         QVERIFY(c.OpenEntry(0));
         loop.sentences.SetSentences(Three());
+        QSignalSpy regions(&c, &CPlaybackController::regionChanged);
         QVERIFY(loop.sentences.SelectSentence(1));
-        QVERIFY(c.GetRegion().set);
+        QVERIFY(Last<Region>(regions).set);
         loop.sentences.SetLocked(true);
         c.SetDictating(true, true);
         for (CommandId id : {C::Stop, C::ClearRegion, C::OneKey, C::AutoRepeat, C::NextSentence})
             QVERIFY2(!c.IsEnabled(id), Command(id).name);
         QVERIFY(!loop.sentences.SelectSentence(2));
         QVERIFY(loop.sentences.Choose(2));
-        QCOMPARE(c.GetRegion(), (Region{250, 400, true}));
+        QCOMPARE(Last<Region>(regions), (Region{250, 400, true}));
         loop.sentences.SetSentences({{0, 300}, {300, 400}});
-        QVERIFY(!c.GetRegion().set);
+        QVERIFY(!Last<Region>(regions).set);
     }
 
     void sentenceModelRules() {
         Loop loop({m_long});
         QVERIFY(loop.c->OpenEntry(0));
         CSentenceModel& model = loop.sentences;
+        QSignalSpy regions(loop.c.get(), &CPlaybackController::regionChanged);
         QVERIFY(!model.SelectSentence(0)); // empty
         QVERIFY(!model.CanNext() && !model.CanPrevious());
         model.SetSentences(Three());
         QCOMPARE(model.rowCount(), 3);
         QVERIFY(model.SelectSentence(1));
-        QCOMPARE(loop.c->GetRegion(), (Region{100, 250, true}));
+        QCOMPARE(Last<Region>(regions), (Region{100, 250, true}));
         QVERIFY(model.CanNext() && model.CanPrevious());
         QVERIFY(!model.SelectSentence(3));
         // Merging and modifying are the learner's work: written at once and marked.
@@ -560,15 +585,16 @@ private Q_SLOTS:
         QVERIFY(c.OpenEntry(0));
         loop.settings.PauseFinish = true;
         loop.settings.PauseFinishIndex = int(PauseChoice::TenSeconds);
+        QSignalSpy pauses(&c, &CPlaybackController::pauseCounted);
         c.SetRegion(100, 150);
         loop.Run(520);
         c.PauseTick();
-        QCOMPARE(c.PauseSeconds(), 2);
+        QCOMPARE(pauses.last(), (QList<QVariant>{2, 10}));
         RepeatOptions shorter = RepeatOptions::From(loop.settings);
         shorter.pause = PauseChoice::OneSecond;
         loop.settings.Apply(shorter);
-        QCOMPARE(c.PauseSeconds(), 0);
         c.PauseTick();
+        QCOMPARE(pauses.last(), (QList<QVariant>{1, 1})); // counted again from zero
         c.PauseTick();
         QVERIFY(loop.Engine().IsPlaying()); // the new length ended the pause
     }
@@ -598,9 +624,10 @@ private Q_SLOTS:
         QCOMPARE(session.Reference(1), QStringLiteral("Two"));
         QCOMPARE(session.SentenceStart(1), 120u);
         // A subtitle line chosen plays its sentence.
+        QSignalSpy regions(&session.Controller(), &CPlaybackController::regionChanged);
         session.Subtitles().ChooseLine(2);
         QCOMPARE(session.Sentences().Current(), 2);
-        QCOMPARE(session.Controller().GetRegion().start, 200);
+        QCOMPARE(Last<Region>(regions).start, 200);
         // Sentence dictation locks the list and the transport's leaving commands; its own
         // choice still plays.
         session.Dictation().StartAll();

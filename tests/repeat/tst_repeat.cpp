@@ -76,10 +76,16 @@ struct Loop {
         list = std::make_unique<CSellistView>(settings, sentences);
     }
     CMediaCore& Engine() { return controller->Engine(); }
+    CTimeSlider* Slider() const { return bar->findChild<CTimeSlider*>("positionSlider"); }
+    // A transport button, named after its command.
+    QToolButton* Button(CommandId id) const {
+        return bar->findChild<QToolButton*>(QString::fromLatin1(Command(id).name));
+    }
+    QTreeWidget* SentenceList() const { return list->findChild<QTreeWidget*>("sentenceList"); }
     // The time beside the slider, and what it should read for the slider's position.
     QString TimeLabel() const { return bar->findChild<QLabel*>("positionText")->text(); }
     QString SliderTime() {
-        return TimeText(std::uint32_t(bar->Slider()->value())) + " / " +
+        return TimeText(std::uint32_t(Slider()->value())) + " / " +
                TimeText(std::uint32_t(Engine().GetLength() / 10));
     }
     void Run(int ms) {
@@ -154,13 +160,13 @@ private Q_SLOTS:
         QFETCH(std::uint32_t, start);
         QFETCH(std::uint32_t, end);
         CModifySelDlg dialog(100, 250);
-        QSpinBox* control = startControl ? dialog.StartControl() : dialog.EndControl();
+        QSpinBox* control = dialog.findChild<QSpinBox*>(startControl ? "startSpin" : "endSpin");
         for (int p : moves)
             control->setValue(p);
         QCOMPARE(dialog.NewStart(), start);
         QCOMPARE(dialog.NewEnd(), end);
-        QCOMPARE(dialog.StartText()->text(), TimeText(start));
-        QCOMPARE(dialog.EndText()->text(), TimeText(end));
+        QCOMPARE(dialog.findChild<QLabel*>("startText")->text(), TimeText(start));
+        QCOMPARE(dialog.findChild<QLabel*>("endText")->text(), TimeText(end));
     }
 
     void sentenceFile() {
@@ -243,59 +249,58 @@ private Q_SLOTS:
         loop.settings.CancelRepeat = false;
         loop.controller->SetRegion(100, 150);
         loop.Run(200);
-        QCOMPARE(loop.bar->Slider()->SelectionStart(), 100);
-        QCOMPARE(loop.bar->Slider()->SelectionEnd(), 150);
-        Q_EMIT loop.bar->Slider()->sliderMoved(1300);
-        Q_EMIT loop.bar->Slider()->sliderReleased();
-        QCOMPARE(loop.bar->Slider()->value(), 150);
+        QCOMPARE(loop.Slider()->SelectionStart(), 100);
+        QCOMPARE(loop.Slider()->SelectionEnd(), 150);
+        Q_EMIT loop.Slider()->sliderMoved(1300);
+        Q_EMIT loop.Slider()->sliderReleased();
+        QCOMPARE(loop.Slider()->value(), 150);
         for (int i = 0; i < 8; ++i) {
             loop.Run(100);
             QVERIFY2(loop.Engine().GetPosition() <= 1500,
                      qPrintable(QString::number(loop.Engine().GetPosition())));
         }
         loop.controller->Execute(CommandId::ClearRegion);
-        QVERIFY(!loop.bar->Slider()->HasSelection());
+        QVERIFY(!loop.Slider()->HasSelection());
     }
 
     void timeLabelShowsTheSliderPosition() {
         Loop loop({m_long});
         CPlaybackController& c = *loop.controller;
         QVERIFY(c.OpenEntry(0));
-        CCtrlBar& bar = *loop.bar;
         loop.settings.PauseFinish = true;
         loop.settings.PauseFinishIndex = int(PauseChoice::ThreeSeconds);
         loop.Run(700);
-        QCOMPARE(bar.Slider()->value(), 70);
+        QCOMPARE(loop.Slider()->value(), 70);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
         // In the pause after a pass the slider is back at the region's start, and so is the
         // time.
         c.SetRegion(100, 150);
         loop.Run(600);
         QVERIFY(c.Pausing());
-        QCOMPARE(bar.Slider()->value(), 100);
+        QCOMPARE(loop.Slider()->value(), 100);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
         c.Execute(CommandId::Stop);
-        QCOMPARE(bar.Slider()->value(), 0);
+        QCOMPARE(loop.Slider()->value(), 0);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
         // Pause shows where playback stopped, not the last tick before it.
         c.Execute(CommandId::Play);
         loop.Run(300);
         loop.Engine().NullOutput()->Advance(50);
         c.Execute(CommandId::Pause);
-        QCOMPARE(bar.Slider()->value(), 35);
+        QCOMPARE(loop.Slider()->value(), 35);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
-        QVERIFY(bar.Button(CommandId::Pause)->isDown());
-        QVERIFY(!bar.Button(CommandId::Play)->isDown());
+        QVERIFY(loop.Button(CommandId::Pause)->isDown());
+        QVERIFY(!loop.Button(CommandId::Play)->isDown());
         c.Execute(CommandId::Stop);
         // The end of the file rewinds both.
         loop.settings.Order = int(PlayOrder::PlayOnce);
         c.Execute(CommandId::Play);
-        Q_EMIT bar.Slider()->sliderMoved(1950);
+        Q_EMIT loop.Slider()->sliderMoved(1950);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
         loop.Run(600);
         QCoreApplication::processEvents();
         QVERIFY(loop.Engine().IsStopped());
-        QCOMPARE(bar.Slider()->value(), 0);
+        QCOMPARE(loop.Slider()->value(), 0);
         QCOMPARE(loop.TimeLabel(), loop.SliderTime());
     }
 
@@ -304,7 +309,7 @@ private Q_SLOTS:
     void barFollowsTheController() {
         Loop loop({m_long});
         CPlaybackController& c = *loop.controller;
-        QToolButton* autoRepeat = loop.bar->Button(CommandId::AutoRepeat);
+        QToolButton* autoRepeat = loop.Button(CommandId::AutoRepeat);
         QVERIFY(!autoRepeat->isEnabled());
         QVERIFY(c.OpenEntry(0));
         loop.sentences.SetSentences({{100, 150}, {150, 200}});
@@ -314,7 +319,7 @@ private Q_SLOTS:
         QCOMPARE(loop.sentences.Current(), 0);
         c.Execute(CommandId::AutoRepeat);
         QVERIFY(!autoRepeat->isChecked());
-        QVERIFY(!loop.bar->Button(CommandId::PrevFile)->isEnabled());
+        QVERIFY(!loop.Button(CommandId::PrevFile)->isEnabled());
         auto* volume = loop.bar->findChild<QSlider*>("volumeSlider");
         auto* mute = loop.bar->findChild<QToolButton*>("muteButton");
         mute->click();
@@ -333,24 +338,25 @@ private Q_SLOTS:
         Loop loop({m_long});
         QVERIFY(loop.controller->OpenEntry(0));
         CSellistView& view = *loop.list;
+        QTreeWidget* tree = loop.SentenceList();
         loop.sentences.SetSentences({{0, 100}, {100, 250}, {250, 400}});
-        QCOMPARE(view.RowCount(), 3);
-        QCOMPARE(view.List()->topLevelItem(1)->text(1), TimeText(250));
-        QTreeWidgetItem* row = view.List()->topLevelItem(2);
-        Q_EMIT view.List()->itemDoubleClicked(row, 0);
+        QCOMPARE(tree->topLevelItemCount(), 3);
+        QCOMPARE(tree->topLevelItem(1)->text(1), TimeText(250));
+        QTreeWidgetItem* row = tree->topLevelItem(2);
+        Q_EMIT tree->itemDoubleClicked(row, 0);
         QCOMPARE(loop.sentences.Current(), 2);
         QVERIFY(row->font(0).bold());
         QCOMPARE(view.SelectedRow(), 2);
         loop.sentences.SetLocked(true);
-        Q_EMIT view.List()->itemDoubleClicked(view.List()->topLevelItem(0), 0);
+        Q_EMIT tree->itemDoubleClicked(tree->topLevelItem(0), 0);
         QCOMPARE(loop.sentences.Current(), 2);
         loop.sentences.SetLocked(false);
         view.SetSelectedRow(1);
         view.MergeUp();
-        QCOMPARE(view.RowCount(), 2);
-        QCOMPARE(view.List()->topLevelItem(0)->text(1), TimeText(250));
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QCOMPARE(tree->topLevelItem(0)->text(1), TimeText(250));
         loop.sentences.MoveBoundary(1, 300);
-        QCOMPARE(view.List()->topLevelItem(1)->text(0), TimeText(300));
+        QCOMPARE(tree->topLevelItem(1)->text(0), TimeText(300));
     }
 
     void repeatPageStoresWhatItShows() {
@@ -360,18 +366,21 @@ private Q_SLOTS:
         settings.PauseFinishIndex = 4;
         {
             CRepeatPage page(settings);
-            QCOMPARE(page.Count()->currentText(), QString::fromUtf8("二次"));
-            QCOMPARE(page.Step()->currentIndex(), -1);
-            QCOMPARE(page.PauseLength()->currentText(), QString::fromUtf8("句子时长"));
-            page.Count()->setCurrentIndex(3);
-            page.PauseCheck()->setChecked(true);
+            auto* count = page.findChild<QComboBox*>("countList");
+            QCOMPARE(count->currentText(), QString::fromUtf8("二次"));
+            QCOMPARE(page.findChild<QComboBox*>("stepList")->currentIndex(), -1);
+            QCOMPARE(page.findChild<QComboBox*>("pauseLength")->currentText(),
+                     QString::fromUtf8("句子时长"));
+            count->setCurrentIndex(3);
+            page.findChild<QCheckBox*>("pauseCheck")->setChecked(true);
             page.Store();
         }
         QCOMPARE(settings.RepeatAmount, 5);
         QCOMPARE(settings.MoveStep, 75);
         QVERIFY(settings.PauseFinish);
         CRepeatPage again(settings);
-        QCOMPARE(again.Count()->currentText(), QString::fromUtf8("五次"));
+        QCOMPARE(again.findChild<QComboBox*>("countList")->currentText(),
+                 QString::fromUtf8("五次"));
     }
 
 };

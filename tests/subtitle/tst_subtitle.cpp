@@ -283,6 +283,11 @@ private Q_SLOTS:
         TestClock clock;
         CSubtitleModel model(clock);
         CLrcView view(model, QString());
+        QTextBrowser* box = view.findChild<QTextBrowser*>("subtitleBox");
+        // The last line shown (one block a line), -1 for none.
+        auto shownUpTo = [&] {
+            return box->document()->isEmpty() ? -1 : box->document()->blockCount() - 1;
+        };
         QSignalSpy loaded(&model, &CSubtitleModel::loaded);
         QSignalSpy failed(&model, &CSubtitleModel::failed);
         QSignalSpy chosen(&model, &CSubtitleModel::lineChosen);
@@ -294,18 +299,17 @@ private Q_SLOTS:
         QCOMPARE(distributed.back().end, 500u);
         QVERIFY(model.Following());
         model.Tick(); // not playing, no line at 0: nothing shown
-        QCOMPARE(view.ShownUpTo(), -1);
+        QCOMPARE(shownUpTo(), -1);
         clock.position = 1500;
         model.Tick();
-        QCOMPARE(view.ShownUpTo(), 0);
+        QCOMPARE(shownUpTo(), 0);
         clock.position = 2100;
         model.Tick();
-        QCOMPARE(view.ShownUpTo(), 1);
-        QCOMPARE(view.Box()->document()->blockCount(), 2);
+        QCOMPARE(shownUpTo(), 1);
+        QCOMPARE(box->document()->blockCount(), 2);
         // The current line is bold, the one before it no longer.
         auto weight = [&](int line) {
-            return view.Box()
-                ->document()
+            return box->document()
                 ->findBlockByNumber(line)
                 .begin()
                 .fragment()
@@ -316,24 +320,32 @@ private Q_SLOTS:
         QCOMPARE(weight(0), int(QFont::Normal));
         clock.position = 3100; // an empty line leaves the box as it is
         model.Tick();
-        QCOMPARE(view.ShownUpTo(), 1);
+        QCOMPARE(shownUpTo(), 1);
         clock.position = 4100; // the same text again: not rebuilt either
         model.Tick();
-        QCOMPARE(view.ShownUpTo(), 1);
+        QCOMPARE(shownUpTo(), 1);
         clock.position = 1200; // back: fewer lines
         model.Tick();
-        QCOMPARE(view.ShownUpTo(), 0);
+        QCOMPARE(shownUpTo(), 0);
+        // Paused (the pause between passes): the line shown stays.
+        clock.position = -1;
+        model.Tick();
+        QCOMPARE(shownUpTo(), 0);
         // A click names its own line, and following stops.
-        Q_EMIT view.Box()->anchorClicked(QUrl("#3"));
+        Q_EMIT box->anchorClicked(QUrl("#3"));
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen[0][0].toInt(), 3);
         QVERIFY(!model.Following());
+        // Following again shows the line of where playback is at once.
+        clock.position = 2100;
+        model.StartFollowing();
+        QCOMPARE(shownUpTo(), 1);
         // A file without subtitles falls back.
         QVERIFY(!model.Load(m_dir.filePath("none.mp3")));
         QCOMPARE(failed.size(), 1);
         QCOMPARE(model.Status(), QString::fromUtf8("(加载失败)"));
         QVERIFY(!model.HasLines());
-        QCOMPARE(view.Box()->document()->toPlainText(), QString());
+        QCOMPARE(box->document()->toPlainText(), QString());
         // An unpacked courseware's subtitles win over the file's own.
         QDir().mkpath(DataFolder() + "Temp");
         Write(DataFolder() + "Temp/audio.lrc", "[00:00.00]from courseware\n");

@@ -74,6 +74,11 @@ QString LessonWithSubtitles(const QString& folder) {
     lrcFile.write("[00:00.00]Hello.\r\n[00:01.00]A short lesson.\r\n[00:02.00]Repeat.\r\n");
     return lesson;
 }
+
+// Status-bar pane 0..7 ("pane<n>"); null for any other.
+QLabel* Pane(const CStatusBar* bar, int pane) {
+    return bar->findChild<QLabel*>(QStringLiteral("pane%1").arg(pane));
+}
 } // namespace
 
 // Takes the addresses the program hands to the desktop, instead of a browser.
@@ -172,18 +177,20 @@ private Q_SLOTS:
         CMainFrame frame(settings);
         frame.show();
         CStatusBar* bar = frame.StatusBarPanes();
-        QVERIFY(bar->Pane(7) && !bar->Pane(8));
-        QVERIFY(bar->Pane(4)->minimumWidth() > bar->Pane(6)->minimumWidth());
-        QVERIFY(bar->ProgressBar()->isHidden());
+        QVERIFY(Pane(bar, 7) && !Pane(bar, 8));
+        QVERIFY(Pane(bar, 4)->minimumWidth() > Pane(bar, 6)->minimumWidth());
+        auto* progress = bar->findChild<QProgressBar*>("splitProgress");
+        auto* cancel = bar->findChild<QToolButton*>("cancelSplitButton");
+        QVERIFY(progress->isHidden());
         frame.SetSplittingProgress(0);
-        QVERIFY(!bar->ProgressBar()->isHidden() && !bar->CancelButton()->isHidden());
+        QVERIFY(!progress->isHidden() && !cancel->isHidden());
         frame.SetSplittingProgress(60);
-        QCOMPARE(bar->ProgressBar()->value(), 60);
-        QVERIFY(bar->ProgressBar()->width() > 0);
-        QVERIFY(bar->ProgressBar()->geometry().right() < bar->CancelButton()->geometry().left());
-        QCOMPARE(bar->CancelButton()->geometry().right(), bar->Pane(0)->rect().right());
+        QCOMPARE(progress->value(), 60);
+        QVERIFY(progress->width() > 0);
+        QVERIFY(progress->geometry().right() < cancel->geometry().left());
+        QCOMPARE(cancel->geometry().right(), Pane(bar, 0)->rect().right());
         frame.SetSplittingProgress(-10);
-        QVERIFY(bar->ProgressBar()->isHidden() && bar->CancelButton()->isHidden());
+        QVERIFY(progress->isHidden() && cancel->isHidden());
     }
 
     void statusPanesKeepTheirPlaces() {
@@ -195,7 +202,7 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             QList<QRect> rects;
             for (int pane = 4; pane < CStatusBar::kPaneCount; ++pane)
-                rects << bar->Pane(pane)->geometry();
+                rects << Pane(bar, pane)->geometry();
             return rects;
         };
         // What the control bar writes: the region, then the clock or the pause between passes.
@@ -287,7 +294,7 @@ private Q_SLOTS:
             frame.Action(CommandId::CancelSplit)->setEnabled(true);
             frame.Action(CommandId::CancelSplit)->trigger();
         } else {
-            frame.StatusBarPanes()->CancelButton()->click();
+            frame.StatusBarPanes()->findChild<QToolButton*>("cancelSplitButton")->click();
         }
         QVERIFY(!frame.DictationView()->Running());
         QVERIFY(!frame.Session().SentenceDictationRunning());
@@ -344,7 +351,7 @@ private Q_SLOTS:
         frame.Action(CommandId::Website)->trigger();
         QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(kProductSite))});
         catcher.urls.clear();
-        QLabel* logo = frame.MainPanel()->Logo();
+        auto* logo = frame.MainPanel()->findChild<QLabel*>("logo");
         logo->resize(40, 40);
         QTest::mouseClick(logo, Qt::LeftButton, {}, logo->rect().center());
         QCOMPARE(catcher.urls, QList<QUrl>{QUrl(QString::fromLatin1(kProductSite))});
@@ -383,13 +390,15 @@ private Q_SLOTS:
         settings.PauseFinishIndex = 2;
         CMainFrame frame(settings);
         CMainSiderPanel* panel = frame.MainPanel();
-        QCOMPARE(panel->CountList()->currentText(), QString::fromUtf8("五次"));
-        QCOMPARE(panel->PauseList()->currentText(), QString::fromUtf8("五秒"));
-        panel->CountList()->setCurrentIndex(6);
-        Q_EMIT panel->CountList()->activated(6);
+        auto* count = panel->findChild<QComboBox*>("countList");
+        auto* pause = panel->findChild<QComboBox*>("pauseList");
+        QCOMPARE(count->currentText(), QString::fromUtf8("五次"));
+        QCOMPARE(pause->currentText(), QString::fromUtf8("五秒"));
+        count->setCurrentIndex(6);
+        Q_EMIT count->activated(6);
         QCOMPARE(settings.RepeatAmount, 20);
-        panel->PauseList()->setCurrentIndex(0);
-        Q_EMIT panel->PauseList()->activated(0);
+        pause->setCurrentIndex(0);
+        Q_EMIT pause->activated(0);
         QVERIFY(!settings.PauseFinish);
         QCOMPARE(CMainSiderPanel::DictionaryUrl("hello").toString(),
                  QString("https://dict.kestrova.example/search/?q=hello"));
@@ -487,7 +496,7 @@ private Q_SLOTS:
             QVERIFY(frame.Action(CommandId::Notes)->isEnabled());
             core.NullOutput()->Advance(1500);
             frame.Session().Controller().PositionTick();
-            QVERIFY(frame.StatusBarPanes()->PaneText(7).startsWith("00:01.50 / 00:03.0"));
+            QVERIFY(Pane(frame.StatusBarPanes(), 7)->text().startsWith("00:01.50 / 00:03.0"));
             frame.Action(CommandId::NextFile)->trigger();
             QCOMPARE(frame.Session().Controller().PlaylistIndex(), 1);
             QVERIFY(core.IsPlaying());
@@ -571,7 +580,7 @@ private Q_SLOTS:
             sentences.push_back({358888 + i * 100, 358988 + i * 100});
         frame.Session().Sentences().SetSentences(sentences);
         QCoreApplication::processEvents();
-        QTreeWidget* tree = list->List();
+        auto* tree = list->findChild<QTreeWidget*>("sentenceList");
         QHeaderView* header = tree->header();
         QVERIFY(header->sectionSizeHint(1) > defaultWidth * 47 / 100);
         QFont bold = tree->font(); // the current row's
@@ -618,7 +627,8 @@ private Q_SLOTS:
         QCOMPARE(list.Count(), 3);
         QVERIFY(subtitles.Following());
         auto click = [&](int line) {
-            Q_EMIT lrc->Box()->anchorClicked(QUrl(QStringLiteral("#%1").arg(line)));
+            Q_EMIT lrc->findChild<QTextBrowser*>("subtitleBox")
+                ->anchorClicked(QUrl(QStringLiteral("#%1").arg(line)));
         };
         if (resume == "line clicked") {
             click(1); // while playing: the line's sentence becomes the region
@@ -667,12 +677,13 @@ private Q_SLOTS:
         QTRY_COMPARE(frame.Session().Sentences().Count(), 3); // the splitting worker's list arrived
         frame.Action(CommandId::SentenceDictation)->trigger();
         CDictateSentPanel* panel = frame.DictationView()->Panel();
+        auto* answer = panel->findChild<QTextEdit*>("answerEdit");
         QVERIFY(frame.DictationView()->SentenceMode());
         QVERIFY(frame.Session().SentenceDictationRunning());
         QCOMPARE(frame.TabView()->currentIndex(), 1);
         QVERIFY(!frame.Session().Controller().IsEnabled(CommandId::Stop));
         for (const char* typed : {"the cat", "learning", "repeat"}) {
-            panel->Answer()->setPlainText(QString::fromLatin1(typed));
+            answer->setPlainText(QString::fromLatin1(typed));
             panel->Submit();
         }
         QCOMPARE(questions.last(),
@@ -687,7 +698,7 @@ private Q_SLOTS:
         // With subtitles: wrong answers fill the hard-sentence library at the threshold.
         frame.Action(CommandId::SentenceDictation)->trigger();
         QVERIFY(frame.Session().SentenceDictationRunning());
-        panel->Answer()->setPlainText("wrong");
+        answer->setPlainText("wrong");
         panel->Submit();
         panel->Submit();
         QCOMPARE(int(frame.HardSentences()->GetItems().size()), 1);
