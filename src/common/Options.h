@@ -27,9 +27,9 @@ enum class PauseChoice {
 };
 
 struct RepeatOptions {
-    int passes = 0;                 // passes over a region
+    int passes = 0; // passes over a region
     bool promptAfterPass = false;
-    QString promptSound;            // played after each pass when promptAfterPass
+    QString promptSound; // played after each pass when promptAfterPass
     bool pauseAfterPass = false;
     PauseChoice pause = PauseChoice::OneSecond;
     int moveStepCs = 0;             // the region's ends move by this

@@ -292,8 +292,8 @@ void CDictateSentPanel::AfterAnswer(CDictationSession::Outcome outcome) {
         ShowCurrent(QString::fromUtf8("无信息"));
         break;
     case CDictationSession::Outcome::OfferSaveLrc:
-        if (m_prompts &&
-            m_prompts->Ask(QString::fromUtf8("（智能听写模式）听写完成，是否将听写保存为LRC文件？")))
+        if (m_prompts && m_prompts->Ask(QString::fromUtf8(
+                             "（智能听写模式）听写完成，是否将听写保存为LRC文件？")))
             SaveAsLrc();
         Stop(false);
         break;

@@ -57,8 +57,7 @@ class CDictateSentPanel : public QWidget {
     Q_OBJECT
 public:
     // `session`: the dictation's course, which the study session owns.
-    CDictateSentPanel(CAppSetting& settings, CDictationSession& session,
-                      QWidget* parent = nullptr);
+    CDictateSentPanel(CAppSetting& settings, CDictationSession& session, QWidget* parent = nullptr);
     ~CDictateSentPanel() override;
     // The study session: what is dictated, and the playback it stops.
     void SetHost(IDictationHost* host) { m_host = host; }

@@ -17,13 +17,12 @@ constexpr int kJumpMs = 2000;
 constexpr int kPauseSeconds[] = {1, 3, 5, 10};
 
 using C = CommandId;
-// The commands of the transport, in the order of their bits in the enabled-state mask.
+// The commands of the transport.
 constexpr CommandId kCommands[] = {
-    C::Play,          C::Pause,        C::PlayPause,    C::Stop,        C::Back,
-    C::Forward,       C::BackToStart,  C::SetStart,     C::SetEnd,      C::OneKey,
-    C::MoveStartLeft, C::MoveEndRight, C::ClearRegion,  C::PrevFile,    C::NextFile,
-    C::Mute,          C::VolumeUp,     C::VolumeDown,   C::AutoRepeat,  C::PrevSentence,
-    C::NextSentence};
+    C::Play,        C::Pause,        C::PlayPause,   C::Stop,   C::Back,          C::Forward,
+    C::BackToStart, C::SetStart,     C::SetEnd,      C::OneKey, C::MoveStartLeft, C::MoveEndRight,
+    C::ClearRegion, C::PrevFile,     C::NextFile,    C::Mute,   C::VolumeUp,      C::VolumeDown,
+    C::AutoRepeat,  C::PrevSentence, C::NextSentence};
 
 // The program makes the engine and ends when there is no device; a controller made without
 // one (its tests, a frame on its own) gets the engine of KESTROVA_AUDIO, or a silent one.
@@ -37,7 +36,7 @@ std::unique_ptr<CMediaCore> MakeEngine() {
 CPlaybackController::CPlaybackController(CAppSetting& settings, std::unique_ptr<CMediaCore> engine,
                                          QObject* parent)
     : QObject(parent), m_settings(settings), m_engine(engine ? std::move(engine) : MakeEngine()),
-      m_prompt(std::make_unique<CSoundPlayer>()) {
+      m_prompt(std::make_unique<CSoundPlayer>()), m_commands(kCommands) {
     m_volume = std::clamp(m_settings.Volume, 0, 100);
     m_muted = m_settings.Mute;
     m_positionTimer = new QTimer(this);
@@ -131,7 +130,7 @@ void CPlaybackController::SetDictating(bool sentence, bool any) {
 }
 
 bool CPlaybackController::Handles(CommandId id) {
-    return std::find(std::begin(kCommands), std::end(kCommands), id) != std::end(kCommands);
+    return CCommandStates(kCommands).Holds(id);
 }
 
 bool CPlaybackController::IsEnabled(CommandId c) const {
@@ -667,7 +666,8 @@ bool CPlaybackController::PlayEnd() {
 }
 
 void CPlaybackController::Post(CommandId id) {
-    QMetaObject::invokeMethod(this, [this, id] { Execute(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id] { Execute(id); }, Qt::QueuedConnection);
 }
 
 void CPlaybackController::StartPauseTimer() {
@@ -733,14 +733,8 @@ void CPlaybackController::PauseTick() {
 
 void CPlaybackController::UpdateCommands() {
     // The position timer calls this ten times a second: listeners hear only of changes.
-    std::uint64_t enabled = 0;
-    for (std::size_t i = 0; i < std::size(kCommands); ++i)
-        if (IsEnabled(kCommands[i])) enabled |= std::uint64_t(1) << i;
-    const std::uint64_t changed = enabled ^ m_enabled;
-    m_enabled = enabled;
-    for (std::size_t i = 0; i < std::size(kCommands); ++i)
-        if (changed & (std::uint64_t(1) << i))
-            Q_EMIT commandEnabledChanged(kCommands[i], (enabled >> i) & 1u);
+    m_commands.Update([this](CommandId id) { return IsEnabled(id); },
+                      [this](CommandId id, bool on) { Q_EMIT commandEnabledChanged(id, on); });
     const State state = GetState();
     if (state != m_state) {
         m_state = state;

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "common/Options.h"
-#include "player/Commands.h"
+#include "player/CommandStates.h"
 
 #include <QObject>
 #include <QString>
@@ -196,7 +196,7 @@ private:
     State m_state = State::NoFile;
     QTimer* m_positionTimer;
     QTimer* m_pauseTimer;
-    std::uint64_t m_enabled = 0;
+    CCommandStates m_commands;
 };
 
 } // namespace kestrova

@@ -10,8 +10,10 @@ namespace kestrova {
 
 namespace {
 using C = CommandId;
-constexpr CommandId kCommands[] = {C::Split,  C::CancelSplit, C::ImportLrc,        C::ExportCourseware,
-                                   C::Notes, C::MediaInfo,   C::SentenceDictation};
+// The session's own commands.
+constexpr CommandId kCommands[] = {
+    C::Split, C::CancelSplit, C::ImportLrc,        C::ExportCourseware,
+    C::Notes, C::MediaInfo,   C::SentenceDictation};
 } // namespace
 
 CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> engine,
@@ -21,7 +23,7 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
       m_userData(std::make_unique<CUserData>(settings)),
       m_controller(std::make_unique<CPlaybackController>(settings, std::move(engine))),
       m_subtitles(std::make_unique<CSubtitleModel>(*static_cast<IPlaybackClock*>(this))),
-      m_dictation(std::make_unique<CDictationSession>()) {
+      m_dictation(std::make_unique<CDictationSession>()), m_commands(kCommands) {
     m_dictation->SetSource(this);
     connect(m_dictation.get(), &CDictationSession::runningChanged, this,
             &CStudySession::FollowDictation);
@@ -74,7 +76,7 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
 }
 
 bool CStudySession::Handles(CommandId id) {
-    return std::find(std::begin(kCommands), std::end(kCommands), id) != std::end(kCommands);
+    return CCommandStates(kCommands).Holds(id);
 }
 
 bool CStudySession::IsEnabled(CommandId id) const {
@@ -96,14 +98,8 @@ bool CStudySession::IsEnabled(CommandId id) const {
 }
 
 void CStudySession::UpdateCommands() {
-    std::uint64_t enabled = 0;
-    for (std::size_t i = 0; i < std::size(kCommands); ++i)
-        if (IsEnabled(kCommands[i])) enabled |= std::uint64_t(1) << i;
-    const std::uint64_t changed = enabled ^ m_enabled;
-    m_enabled = enabled;
-    for (std::size_t i = 0; i < std::size(kCommands); ++i)
-        if (changed & (std::uint64_t(1) << i))
-            Q_EMIT commandEnabledChanged(kCommands[i], (enabled >> i) & 1u);
+    m_commands.Update([this](CommandId id) { return IsEnabled(id); },
+                      [this](CommandId id, bool on) { Q_EMIT commandEnabledChanged(id, on); });
 }
 
 CStudySession::~CStudySession() {
@@ -169,7 +165,7 @@ bool CStudySession::SaveBeforeLeaving() {
 QString CStudySession::LoadEntry(const QString& entry) {
     m_userData->SetCurrentEntry(entry);
     return m_userData->LoadUserData(entry.endsWith(".kcw", Qt::CaseInsensitive) ? entry
-                                                                                 : QString());
+                                                                                : QString());
 }
 
 void CStudySession::EntryReleased() {

@@ -9,6 +9,7 @@
 
 #include "dictation/DictationHost.h"
 #include "library/UserData.h"
+#include "player/CommandStates.h"
 #include "player/PlaybackController.h"
 #include "subtitle/SubtitleModel.h"
 
@@ -98,7 +99,7 @@ private:
     std::unique_ptr<CSubtitleModel> m_subtitles;
     std::unique_ptr<CDictationSession> m_dictation;
     bool m_dictationMode = false;
-    std::uint64_t m_enabled = 0;
+    CCommandStates m_commands;
 };
 
 } // namespace kestrova

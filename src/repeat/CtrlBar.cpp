@@ -82,10 +82,9 @@ CCtrlBar::CCtrlBar(CPlaybackController& controller, QWidget* parent)
     connect(m_slider, &QSlider::sliderMoved, &controller, &CPlaybackController::SeekTo);
     connect(m_slider, &QSlider::sliderReleased, this,
             [this] { m_controller.SeekTo(m_slider->value()); });
-    connect(&controller, &CPlaybackController::positionChanged, this,
-            [this](int p, int length) {
-                if (!m_slider->isSliderDown()) ShowPosition(p, length);
-            });
+    connect(&controller, &CPlaybackController::positionChanged, this, [this](int p, int length) {
+        if (!m_slider->isSliderDown()) ShowPosition(p, length);
+    });
     connect(&controller, &CPlaybackController::regionChanged, this, &CCtrlBar::ShowRegion);
     connect(m_volume, &QSlider::valueChanged, &controller, &CPlaybackController::SetVolume);
     connect(m_mute, &QToolButton::clicked, &controller, &CPlaybackController::SetMute);
@@ -102,10 +101,11 @@ CCtrlBar::CCtrlBar(CPlaybackController& controller, QWidget* parent)
     connect(&controller, &CPlaybackController::commandEnabledChanged, this,
             [this](CommandId id, bool enabled) {
                 if (QToolButton* b = m_buttons.value(id))
-                    b->setEnabled(enabled || (id == CommandId::AutoRepeat &&
-                                              m_controller.AutoRepeatOn()));
+                    b->setEnabled(enabled ||
+                                  (id == CommandId::AutoRepeat && m_controller.AutoRepeatOn()));
             });
-    connect(&controller, &CPlaybackController::autoRepeatChanged, this, [this] { SyncTransport(); });
+    connect(&controller, &CPlaybackController::autoRepeatChanged, this,
+            [this] { SyncTransport(); });
     connect(&controller, &CPlaybackController::stateChanged, this, [this] { SyncTransport(); });
     showVolume();
     ShowRegion(controller.GetRegion());

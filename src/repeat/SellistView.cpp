@@ -2,8 +2,8 @@
 
 #include "ModifySelDlg.h"
 #include "common/AppSetting.h"
-#include "player/SentenceModel.h"
 #include "common/Util.h"
+#include "player/SentenceModel.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>

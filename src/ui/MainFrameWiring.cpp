@@ -109,12 +109,10 @@ void CMainFrame::WireTransport() {
     connect(m_session.get(), &CStudySession::commandEnabledChanged, this, enable);
     QAction* autoRepeat = Action(CommandId::AutoRepeat);
     autoRepeat->setCheckable(true);
-    connect(&controller, &CPlaybackController::autoRepeatChanged, autoRepeat,
-            &QAction::setChecked);
+    connect(&controller, &CPlaybackController::autoRepeatChanged, autoRepeat, &QAction::setChecked);
     // A checkable action toggles itself; the controller's state is what it shows.
-    connect(autoRepeat, &QAction::triggered, this, [this, autoRepeat] {
-        autoRepeat->setChecked(m_session->Controller().AutoRepeatOn());
-    });
+    connect(autoRepeat, &QAction::triggered, this,
+            [this, autoRepeat] { autoRepeat->setChecked(m_session->Controller().AutoRepeatOn()); });
     connect(&controller, &CPlaybackController::entryOpened, this, [this](int index) {
         if (index < 0) setWindowTitle(QString::fromLatin1(kProductTitle));
         UpdateCommandStates();
@@ -154,16 +152,15 @@ void CMainFrame::WireStatusBar() {
                                                     TimeText(std::uint32_t(length)));
             });
     connect(&controller, &CPlaybackController::pauseCounted, this, [this](int seconds, int length) {
-        m_statusBar->SetPaneText(
-            7, seconds == 0 ? QString() : CPlaybackController::PauseText(seconds, length));
+        m_statusBar->SetPaneText(7, seconds == 0 ? QString()
+                                                 : CPlaybackController::PauseText(seconds, length));
     });
     connect(&controller, &CPlaybackController::message, this,
             [this](const QString& text) { m_statusBar->SetPaneText(0, text); });
-    connect(&m_session->Sentences(), &CSentenceModel::splittingProgress, this,
-            [this](int percent) {
-                SetSplittingProgress(percent);
-                UpdateCommandStates();
-            });
+    connect(&m_session->Sentences(), &CSentenceModel::splittingProgress, this, [this](int percent) {
+        SetSplittingProgress(percent);
+        UpdateCommandStates();
+    });
     connect(m_statusBar, &CStatusBar::cancelSplitting, this, &CMainFrame::CancelSplit);
     connect(Playlist(), &CPlaylistView::bitRateChanged, this,
             [this](const QString& text) { m_statusBar->SetPaneText(6, text); });
@@ -188,11 +185,11 @@ void CMainFrame::WireLists() {
                              this);
         dialog.exec();
     });
-    connect(Action(CommandId::Split), &QAction::triggered, this, [this] { m_session->StartSplit(); });
+    connect(Action(CommandId::Split), &QAction::triggered, this,
+            [this] { m_session->StartSplit(); });
     connect(Action(CommandId::CancelSplit), &QAction::triggered, this, &CMainFrame::CancelSplit);
     connect(Action(CommandId::MergeUp), &QAction::triggered, Sellist(), &CSellistView::MergeUp);
-    connect(Action(CommandId::MergeDown), &QAction::triggered, Sellist(),
-            &CSellistView::MergeDown);
+    connect(Action(CommandId::MergeDown), &QAction::triggered, Sellist(), &CSellistView::MergeDown);
     connect(&sentences, &QAbstractItemModel::modelReset, this, [this] { UpdateCommandStates(); });
     connect(Sellist(), &CSellistView::addToHardSentences, m_hard,
             [this](std::uint32_t start, std::uint32_t end) { m_hard->Add(start, end, 99); });
@@ -247,7 +244,8 @@ void CMainFrame::WireDictation() {
     connect(&dictation, &CDictationSession::hardSentence, m_hard, &CHardSentPanel::Add);
     connect(m_dictation, &CDictationView::pageWanted, this,
             [this] { SelectPage(CTabView::Dictation); });
-    connect(panel, &CDictateSentPanel::stopped, this, [this] { m_dictation->StopDictation(false); });
+    connect(panel, &CDictateSentPanel::stopped, this,
+            [this] { m_dictation->StopDictation(false); });
 
     // Dictation ends with playback, with its list, and with a cancelled split it waited for.
     auto stop = [this] {

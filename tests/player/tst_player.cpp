@@ -355,10 +355,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("index");
         QTest::addColumn<bool>("playing");
-        QTest::newRow("default, first file: the next plays") << int(PlayOrder::Default) << 0 << 1 << true;
+        QTest::newRow("default, first file: the next plays")
+            << int(PlayOrder::Default) << 0 << 1 << true;
         QTest::newRow("default, last file: stops") << int(PlayOrder::Default) << 1 << 1 << false;
         QTest::newRow("repeat one: the same again") << int(PlayOrder::RepeatOne) << 0 << 0 << true;
-        QTest::newRow("repeat list, last file: the first") << int(PlayOrder::RepeatList) << 1 << 0 << true;
+        QTest::newRow("repeat list, last file: the first")
+            << int(PlayOrder::RepeatList) << 1 << 0 << true;
         QTest::newRow("play one: stops") << int(PlayOrder::PlayOnce) << 0 << 0 << false;
     }
     void playOrderAtTheEndOfAFile() {
@@ -609,8 +611,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(Media("lesson.wav"), media));
         QVERIFY(WriteFileBytes(m_dir.filePath("subbed.lrc"),
                                "[00:00.50]One\n[00:01.20]Two\n[00:02.00]Three\n"));
-        CStudySession session(
-            settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
+        CStudySession session(settings,
+                              std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
         session.Playlist().SetPaths({media});
         QVERIFY(!session.IsEnabled(C::Split) && !session.IsEnabled(C::MediaInfo));
         QSignalSpy commands(&session, &CStudySession::commandEnabledChanged);
