@@ -79,6 +79,9 @@ const std::vector<CommandInfo> kCommands = {
     {C::Play, "play.play", "播放", "", ""},
     {C::Pause, "play.pause", "暂停", "", ""},
     {C::Mute, "play.mute", "静音", "", ""},
+    {C::SpeedUp, "play.speedUp", "加快播放速度", "", ""},
+    {C::SlowDown, "play.slowDown", "减慢播放速度", "", ""},
+    {C::NormalSpeed, "play.normalSpeed", "恢复播放速度", "", ""},
 };
 } // namespace
 

@@ -92,6 +92,10 @@ enum class CommandId {
     Play,
     Pause,
     Mute,
+    // The sound-effects panel's tempo: up and down by a step, and back to normal.
+    SpeedUp,
+    SlowDown,
+    NormalSpeed,
 };
 
 struct CommandInfo {

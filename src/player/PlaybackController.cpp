@@ -531,6 +531,13 @@ void CPlaybackController::SetVolume(int volume) {
     Q_EMIT volumeChanged(volume);
 }
 
+void CPlaybackController::ReleaseAutoRepeat() {
+    if (!m_autoRepeat) return;
+    m_autoRepeat = false;
+    Q_EMIT autoRepeatChanged(false);
+    UpdateCommands();
+}
+
 void CPlaybackController::SeekTo(int p) {
     if (!HasFile()) return;
     int shown = p;

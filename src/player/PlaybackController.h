@@ -103,6 +103,8 @@ public:
     void ClearRegion();
     void SetVolume(int volume);
     void SetMute(bool muted);
+    // Automatic repeat lets go (another part takes over playback); the region stays.
+    void ReleaseAutoRepeat();
     // The learner seeks to p (centiseconds): the slider released, a click on the waveform.
     void SeekTo(int p);
     // A listener of `passEnded` keeps playback at the region's start (the recorder takes

@@ -1,6 +1,8 @@
 #include "StudySession.h"
 
 #include "PlaylistModel.h"
+#include "EffectsController.h"
+#include "RecordController.h"
 #include "SentenceModel.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
@@ -23,7 +25,10 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
       m_userData(std::make_unique<CUserData>(settings)),
       m_controller(std::make_unique<CPlaybackController>(settings, std::move(engine))),
       m_subtitles(std::make_unique<CSubtitleModel>(*static_cast<IPlaybackClock*>(this))),
-      m_dictation(std::make_unique<CDictationSession>()), m_commands(kCommands) {
+      m_dictation(std::make_unique<CDictationSession>()),
+      m_effects(std::make_unique<CEffectsController>(settings, *m_controller)),
+      m_recorder(std::make_unique<CRecordController>(settings, *m_controller, *m_sentences)),
+      m_commands(kCommands) {
     m_dictation->SetSource(this);
     connect(m_dictation.get(), &CDictationSession::runningChanged, this,
             &CStudySession::FollowDictation);

@@ -20,6 +20,8 @@ namespace kestrova {
 
 class CAppSetting;
 class CDictationSession;
+class CEffectsController;
+class CRecordController;
 class CMediaCore;
 class CPlaylistModel;
 class CSentenceModel;
@@ -41,6 +43,8 @@ public:
     CPlaylistModel& Playlist() { return *m_playlist; }
     CUserData& UserData() { return *m_userData; }
     CDictationSession& Dictation() { return *m_dictation; }
+    CEffectsController& Effects() { return *m_effects; }
+    CRecordController& Recorder() { return *m_recorder; }
     CMediaCore& Engine();
 
     // Splitting of the open file: the command, the rule for a file opened without
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<CPlaybackController> m_controller;
     std::unique_ptr<CSubtitleModel> m_subtitles;
     std::unique_ptr<CDictationSession> m_dictation;
+    std::unique_ptr<CEffectsController> m_effects;
+    std::unique_ptr<CRecordController> m_recorder;
     bool m_dictationMode = false;
     CCommandStates m_commands;
 };

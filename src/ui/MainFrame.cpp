@@ -1,7 +1,9 @@
 #include "MainFrame.h"
 
 #include "CommandRegistry.h"
+#include "EffectPanel.h"
 #include "MainSiderPanel.h"
+#include "RecordPanel.h"
 #include "MediaFilter.h"
 #include "MenuLayout.h"
 #include "NowPlayingFrm.h"
@@ -80,6 +82,14 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_tabView->PageWidget(CTabView::NowPlaying)->layout()->addWidget(m_nowPlaying);
     m_mainPanel = new CMainSiderPanel(m_settings, m_sideBar->PanelWidget(CSideBar::MainPanel));
     m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
+    m_effectPanel = new CEffectPanel(m_session->Effects(),
+                                     m_sideBar->PanelWidget(CSideBar::EffectPanel));
+    static_cast<QVBoxLayout*>(m_sideBar->PanelWidget(CSideBar::EffectPanel)->layout())
+        ->insertWidget(0, m_effectPanel);
+    m_recordPanel = new CRecordPanel(m_session->Recorder(),
+                                     m_sideBar->PanelWidget(CSideBar::RecordPanel));
+    static_cast<QVBoxLayout*>(m_sideBar->PanelWidget(CSideBar::RecordPanel)->layout())
+        ->insertWidget(0, m_recordPanel);
     m_lrcView = new CLrcView(m_session->Subtitles(), m_settings.GlobalFont,
                              m_nowPlaying->SubtitleArea());
     m_nowPlaying->SubtitleArea()->layout()->addWidget(m_lrcView);
@@ -142,6 +152,7 @@ CMainFrame::~CMainFrame() {
     // The views go before the session they show.
     delete takeCentralWidget();
     delete m_ctrlBar;
+    delete m_sideBar;
 }
 
 void CMainFrame::CreateMenus() {

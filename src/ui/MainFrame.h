@@ -22,6 +22,8 @@ namespace kestrova {
 class CAppSetting;
 class CCtrlBar;
 class CDictationView;
+class CEffectPanel;
+class CRecordPanel;
 class CHardSentPanel;
 class CLrcView;
 class CUserData;
@@ -131,6 +133,8 @@ private:
     CCtrlBar* m_ctrlBar = nullptr;
     CNowPlayingFrm* m_nowPlaying = nullptr;
     CMainSiderPanel* m_mainPanel = nullptr;
+    CEffectPanel* m_effectPanel = nullptr;
+    CRecordPanel* m_recordPanel = nullptr;
     CLrcView* m_lrcView = nullptr;
     CDictationView* m_dictation = nullptr;
     CHardSentPanel* m_hard = nullptr;

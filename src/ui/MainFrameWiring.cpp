@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "CommandRegistry.h"
+#include "EffectPanel.h"
 #include "MainSiderPanel.h"
 #include "MediaInfoDlg.h"
 #include "StatusBar.h"
@@ -17,6 +18,7 @@
 #include "library/PlaylistView.h"
 #include "library/UserData.h"
 #include "library/WaitDlg.h"
+#include "player/EffectsController.h"
 #include "player/PlaybackController.h"
 #include "player/SentenceModel.h"
 #include "player/StudySession.h"
@@ -102,11 +104,19 @@ void CMainFrame::WireTransport() {
                     [&controller, id] { controller.Execute(id); });
         } else if (CStudySession::Handles(id)) {
             Action(id)->setEnabled(m_session->IsEnabled(id));
+        } else if (CEffectsController::Handles(id)) {
+            CEffectsController& effects = m_session->Effects();
+            Action(id)->setEnabled(effects.IsEnabled(id));
+            connect(Action(id), &QAction::triggered, &effects,
+                    [&effects, id] { effects.Execute(id); });
         }
     }
     auto enable = [this](CommandId id, bool enabled) { Action(id)->setEnabled(enabled); };
     connect(&controller, &CPlaybackController::commandEnabledChanged, this, enable);
     connect(m_session.get(), &CStudySession::commandEnabledChanged, this, enable);
+    connect(&m_session->Effects(), &CEffectsController::commandEnabledChanged, this, enable);
+    connect(m_effectPanel, &CEffectPanel::failed, this,
+            [this](const QString& text) { m_prompts->Tell(MessageKind::Error, text); });
     QAction* autoRepeat = Action(CommandId::AutoRepeat);
     autoRepeat->setCheckable(true);
     connect(&controller, &CPlaybackController::autoRepeatChanged, autoRepeat, &QAction::setChecked);

@@ -5,8 +5,10 @@
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "dictation/DictationSession.h"
+#include "player/EffectsController.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
+#include "player/RecordController.h"
 #include "player/SentenceModel.h"
 #include "player/StudySession.h"
 #include "subtitle/SubtitleModel.h"
@@ -599,6 +601,129 @@ private Q_SLOTS:
         QCOMPARE(pauses.last(), (QList<QVariant>{1, 1})); // counted again from zero
         c.PauseTick();
         QVERIFY(loop.Engine().IsPlaying()); // the new length ended the pause
+    }
+
+    // The effects as slider positions: read from the settings, applied to every file that
+    // opens (rate range, reverb, the chosen preset), stored as they move.
+    void effectsFollowTheSliders() {
+        Loop loop({m_long, Media("lesson.wav")});
+        loop.settings.Tempo = -20;
+        loop.settings.Pitch = 3;
+        loop.settings.Reverb = 5;
+        loop.settings.EqPreset = CEffectsController::Speech;
+        auto effects = std::make_unique<CEffectsController>(loop.settings, *loop.c);
+        QCOMPARE(effects->Tempo(), 40);
+        QCOMPARE(effects->Pitch(), 18);
+        QVERIFY(!effects->RateEnabled());
+        QVERIFY(!effects->ResetTempo()); // no file: the panel says "Set tempo error"
+        QVERIFY(loop.c->OpenEntry(0));
+        // A 44100 Hz file: 0.7 f lies just below 30870.
+        QCOMPARE(effects->RateMin(), 30869);
+        QCOMPARE(effects->RateMax(), 57330);
+        QCOMPARE(effects->Rate(), 44100);
+        QCOMPARE(loop.Engine().BandGainDb(0), 4.0f);  // speech: 31 Hz at 6
+        QCOMPARE(loop.Engine().BandGainDb(9), 6.0f);  // 16 kHz at 4
+        QCOMPARE(loop.Engine().ReverbMixDb(), -0.012f * 15 * 15 * 15);
+        effects->SetReverb(10);
+        QCOMPARE(loop.Engine().ReverbMixDb(), -12.0f);
+        effects->SetTempo(0);
+        QCOMPARE(loop.Engine().Tempo(), -60.0f);
+        QCOMPARE(loop.settings.Tempo, -60);
+        QVERIFY(!effects->IsEnabled(C::SlowDown));
+        effects->Execute(C::SpeedUp);
+        QCOMPARE(loop.Engine().Tempo(), -54.0f);
+        effects->Execute(C::NormalSpeed);
+        QCOMPARE(loop.Engine().Tempo(), 0.0f);
+        QVERIFY(!effects->IsEnabled(C::NormalSpeed));
+        effects->SetBalance(40);
+        int pan = 0;
+        loop.Engine().GetAttributes(nullptr, nullptr, &pan);
+        QCOMPARE(pan, -60);
+        // A band moved by hand: the equaliser is the learner's own; the next file's channel
+        // starts flat while the slider stays.
+        effects->SetBand(3, 5);
+        QCOMPARE(effects->CurrentPreset(), CEffectsController::UserDefined);
+        QCOMPARE(loop.settings.EqPreset, 0);
+        QCOMPARE(loop.Engine().BandGainDb(3), 5.0f);
+        QVERIFY(loop.c->OpenEntry(1));
+        QCOMPARE(effects->Band(3), 5);
+        QCOMPARE(loop.Engine().BandGainDb(3), 0.0f);
+        QCOMPARE(loop.Engine().Tempo(), 0.0f); // the stored tempo follows the file
+        effects->SetPitch(30);
+        effects.reset();
+        QCOMPARE(loop.settings.Pitch, 15);
+        QCOMPARE(loop.settings.Reverb, 10);
+    }
+
+    // Follow-reading through a whole record → compare cycle on the null devices: the source
+    // sentence plays once, then the recording, and every button says what it does.
+    void recordAndCompare() {
+        Loop loop({m_long});
+        QVERIFY(loop.c->OpenEntry(0));
+        loop.sentences.SetSentences({{100, 150}, {150, 200}});
+        loop.sentences.SelectSentence(0);
+        loop.settings.WhenRecordFinished = 0;
+        CRecordController rec(loop.settings, *loop.c, loop.sentences);
+        using B = CRecordController::Button;
+        auto on = [&](B b) { return rec.IsEnabled(b); };
+        QVERIFY(on(B::Record) && on(B::PlaySource));
+        QVERIFY(!on(B::PlayRecording) && !on(B::Compare) && !on(B::Save));
+        QVERIFY(rec.Init());
+        // A refused start says so and leaves the button as it was.
+        ScopedMessages messages;
+        loop.Engine().NullCapture()->refuseStart = true;
+        rec.Record();
+        QVERIFY(!rec.Recording());
+        QCOMPARE(rec.Text(B::Record), QString::fromUtf8("录音"));
+        QCOMPARE(messages.texts, QStringList{"Couldn't start recording"});
+        loop.Engine().NullCapture()->refuseStart = false;
+        // Record one second; playback pauses while the learner speaks.
+        rec.Record();
+        QVERIFY(rec.Recording() && loop.Engine().IsPaused());
+        QCOMPARE(rec.Text(B::Record), QString::fromUtf8("停止录音"));
+        QVERIFY(!on(B::PlaySource) && !on(B::Save));
+        std::vector<std::uint8_t> second(176400, 0);
+        loop.Engine().NullCapture()->Feed(second.data(), second.size());
+        rec.Record();
+        QVERIFY(!rec.Recording());
+        QCOMPARE(rec.RecordedCs(), 100);
+        QVERIFY(on(B::PlayRecording) && on(B::Compare) && on(B::Save) && on(B::PlaySource));
+        // Compare: the sentence once, held at its start, then the recording.
+        rec.Compare();
+        QCOMPARE(rec.Text(B::Compare), QString::fromUtf8("停止对比"));
+        QVERIFY(rec.PlayingSource() && loop.Engine().IsPlaying());
+        loop.Run(520);
+        QVERIFY(!rec.PlayingSource());
+        QVERIFY(rec.PlayingRecording());
+        QCOMPARE(rec.Text(B::PlayRecording), QString::fromUtf8("停止播放"));
+        QVERIFY(!loop.Engine().IsPlaying());
+        QCOMPARE(loop.Engine().GetPosition(), 1000);
+        QVERIFY(!on(B::Record) && !on(B::Save));
+        loop.Engine().RecordingNullOutput()->Advance(1100);
+        QCoreApplication::processEvents();
+        QVERIFY(!rec.PlayingRecording() && !rec.Comparing());
+        QCOMPARE(rec.Text(B::Compare), QString::fromUtf8("对比播放"));
+        QVERIFY(on(B::Record) && on(B::PlaySource) && on(B::Save));
+        // The after-recording choice is stored at once; with "compare" a stopped recording
+        // starts a comparison.
+        rec.SetMode(CRecordController::AfterRecording::Compare);
+        QCOMPARE(loop.settings.WhenRecordFinished, 2);
+        rec.Record();
+        loop.Engine().NullCapture()->Feed(second.data(), second.size());
+        rec.Record();
+        QVERIFY(rec.Comparing() && rec.PlayingSource());
+        rec.Compare();
+        QVERIFY(!rec.Comparing() && !rec.PlayingSource() && !loop.Engine().IsPlaying());
+        // ">>" at the last sentence plays it again; a new file leaves nothing to compare.
+        rec.Next();
+        rec.Next();
+        QCOMPARE(loop.sentences.Current(), 1);
+        QVERIFY(rec.PlayingSource());
+        const QString saved = m_dir.filePath("voice.wav");
+        QVERIFY(rec.Save(saved));
+        QCOMPARE(ReadFileBytes(saved).size(), 44 + 176400);
+        QVERIFY(loop.c->OpenEntry(0));
+        QVERIFY(!on(B::PlayRecording) && !on(B::Compare) && !on(B::Save));
     }
 
     // The session: an opened file's subtitles give its sentences and fix them; a file without
