@@ -72,20 +72,25 @@ CEffectPanel::CEffectPanel(CEffectsController& effects, QWidget* parent)
                         QString::fromUtf8("语音")});
     presetRow->addWidget(m_preset, 1);
     eq->addLayout(presetRow);
+    // The band names take two rows, every other one below, so that each has room for its
+    // text under a narrow side bar.
     auto* bands = new QGridLayout;
     bands->setHorizontalSpacing(0);
+    bands->setVerticalSpacing(0);
     for (int i = 0; i < E::kBands; ++i) {
         auto* slider = new QSlider(Qt::Vertical, equaliser);
         slider->setObjectName(QStringLiteral("band%1").arg(i));
         slider->setRange(0, 2 * E::kBandNeutral);
         slider->setInvertedAppearance(true); // a higher position is a lower gain
         slider->setMinimumHeight(80);
+        slider->setToolTip(QString::fromLatin1(kBandNames[i]));
         auto* name = new QLabel(QString::fromLatin1(kBandNames[i]), equaliser);
         QFont small = name->font();
         small.setPointSizeF(small.pointSizeF() * 0.75);
         name->setFont(small);
-        bands->addWidget(slider, 0, i, Qt::AlignHCenter);
-        bands->addWidget(name, 1, i, Qt::AlignHCenter);
+        name->setAlignment(Qt::AlignCenter);
+        bands->addWidget(slider, 0, 2 * i, 1, 2, Qt::AlignHCenter);
+        bands->addWidget(name, 1 + i % 2, std::max(0, 2 * i - 1), 1, 4, Qt::AlignHCenter);
         connect(slider, &QSlider::valueChanged, &m_effects,
                 [this, i](int p) { m_effects.SetBand(i, p); });
         m_bands.push_back(slider);
