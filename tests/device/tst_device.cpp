@@ -5,8 +5,14 @@
 // and capture from the microphone.
 #include "audio/MediaCore.h"
 #include "audio/SdlAudio.h"
+#include "common/AppSetting.h"
 #include "common/Util.h"
 #include "common/Wav.h"
+#include "player/EffectsController.h"
+#include "player/PlaybackController.h"
+#include "player/PlaylistModel.h"
+#include "player/RecordController.h"
+#include "player/SentenceModel.h"
 #include "support/Fixtures.h"
 #include "support/SoundServer.h"
 
@@ -223,6 +229,54 @@ private Q_SLOTS:
         }
     }
 
+    // The tempo slider at its ends: 40 % and 160 % of the source's speed, pitch kept, as
+    // heard on the monitor (the chirp's frequency tells the source time).
+    void tempoSliderIsHeard() {
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        settings.Volume = 100;
+        CPlaylistModel playlist;
+        CPlaybackController playback(settings, MakeCore());
+        playback.SetPlaylist(&playlist);
+        playlist.SetPaths({m_chirp});
+        CEffectsController effects(settings, playback);
+        QVERIFY(playback.OpenEntry(0));
+        CMonitorRecorder rec;
+        QVERIFY(rec.Start());
+        // Ten moments of each run, a tenth of a second apart.
+        std::vector<std::pair<int, std::vector<std::int64_t>>> runs;
+        for (int slider : {0, 2 * CEffectsController::kTempoNeutral}) {
+            playback.Engine().SetPosition(1000);
+            effects.SetTempo(slider);
+            playback.Execute(CommandId::Play);
+            QTest::qWait(400);
+            std::vector<std::int64_t> moments;
+            for (int i = 0; i < 10; ++i) {
+                moments.push_back(SteadyNs());
+                QTest::qWait(100);
+            }
+            runs.push_back({slider, moments});
+            playback.Execute(CommandId::Pause);
+        }
+        rec.Stop();
+        const std::vector<float> heard = rec.Mono();
+        for (const auto& [slider, moments] : runs) {
+            // The median of the source time heard per wall time between moments half a second
+            // apart (stretching plays short pieces at the source's speed: a shorter span
+            // would measure the pieces, not their progress).
+            std::vector<double> speeds;
+            for (std::size_t i = 5; i < moments.size(); ++i) {
+                const double source =
+                    ChirpSourceMs(FrequencyAt(heard, rec.FrameAt(moments[i]))) -
+                    ChirpSourceMs(FrequencyAt(heard, rec.FrameAt(moments[i - 5])));
+                speeds.push_back(source / (double(moments[i] - moments[i - 5]) / 1e6));
+            }
+            const double speed = Median(speeds);
+            qInfo("tempo slider %d: %.3f of the source's speed", slider, speed);
+            QVERIFY(std::abs(speed - (slider == 0 ? 0.4 : 1.6)) < 0.05);
+        }
+    }
+
     void passEndsAtTheRegionEnd() {
         auto core = MakeCore();
         CMonitorRecorder rec;
@@ -329,6 +383,60 @@ private Q_SLOTS:
         QSignalSpy ended(core.get(), &CMediaCore::recordingPlayEnded);
         QVERIFY(core->PlayRecording(true));
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // Follow-reading through the server: what the learner says into the microphone is
+    // recorded, and a comparison plays the source sentence once, then the recording.
+    void compareTheSentenceWithTheRecording() {
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        settings.Volume = 100;
+        CPlaylistModel playlist;
+        CSentenceModel sentences;
+        CPlaybackController playback(settings, MakeCore());
+        playback.SetPlaylist(&playlist);
+        playback.SetSentences(&sentences);
+        playlist.SetPaths({m_speech});
+        CRecordController recorder(settings, playback, sentences);
+        recorder.SetMode(CRecordController::AfterRecording::Manual);
+        QVERIFY(playback.OpenEntry(0));
+        const int s2 = 2509;
+        const int e2 = 4634;
+        sentences.SetSentences({{0, 250}, {s2 / 10, e2 / 10}});
+        sentences.SelectSentence(1);
+        QVERIFY(recorder.Init());
+        recorder.Record();
+        QVERIFY(recorder.Recording());
+        m_server.PlayInto("mic", m_lesson); // the learner speaks
+        QTest::qWait(2000);
+        recorder.Record();
+        QVERIFY(recorder.IsEnabled(CRecordController::Button::Compare));
+        CMonitorRecorder rec;
+        QVERIFY(rec.Start());
+        const std::int64_t t0 = SteadyNs();
+        recorder.Compare();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.PlayingRecording(), 4000);
+        const std::int64_t t1 = SteadyNs();
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.Comparing(), 4000);
+        rec.Stop();
+        QVERIFY(!playback.Engine().IsPlaying());
+        const std::vector<float> heard = rec.Mono();
+        const std::vector<float> source(m_speechMono.begin() + Frames(s2),
+                                        m_speechMono.begin() + Frames(s2 + 500));
+        const Match first =
+            FindPattern(heard, source, rec.FrameAt(t0) - Frames(30), rec.FrameAt(t0) + Frames(400));
+        qInfo("source sentence: heard after %.1f ms, correlation %.3f",
+              Ms(first.frame - rec.FrameAt(t0)), first.correlation);
+        QVERIFY(first.correlation >= 0.9);
+        // The recording starts with the lesson as it came through the microphone.
+        const std::vector<float> spoken(m_lessonMono.begin() + Frames(300),
+                                        m_lessonMono.begin() + Frames(1000));
+        const Match second =
+            FindPattern(heard, spoken, rec.FrameAt(t1) - Frames(100), std::int64_t(heard.size()));
+        qInfo("recording: correlation %.3f", second.correlation);
+        QVERIFY(second.correlation >= 0.8);
+        QVERIFY(second.frame > first.frame + Frames(e2 - s2 - 100));
         QVERIFY(m_messages.isEmpty());
     }
 };
