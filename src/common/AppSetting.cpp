@@ -66,6 +66,7 @@ const std::vector<S::Key> kLoadOrder = {
     {"Repeat", "MoveStep", T::Int, &S::MoveStep, 100, nullptr, 1, 6000},
     {"Repeat", "CancelRepeat", T::Flag, &S::CancelRepeat, 0, nullptr},
     {"Repeat", "SentInterval", T::Int, &S::SentInterval, 5, nullptr, 0, 60},
+    {"Repeat", "PassTempos", T::Text, &S::PassTempos, 0, ""},
 
     {"SplitAudio", "SentenceDist", T::Int, &S::SentenceDist, 28, nullptr, 0, 100},
     {"SplitAudio", "BackgroundNoise", T::Int, &S::BackgroundNoise, 980, nullptr, 0, 2000},

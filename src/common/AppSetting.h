@@ -123,6 +123,8 @@ public:
     int MoveStep = 0;
     bool CancelRepeat = false;
     int SentInterval = 0;
+    // Tempo of each pass of automatic repeat, in percent, comma-separated ("" none).
+    QString PassTempos;
     // SplitAudio
     int SentenceDist = 0;
     int BackgroundNoise = 0;

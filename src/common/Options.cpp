@@ -2,6 +2,8 @@
 
 #include "AppSetting.h"
 
+#include <QRegularExpression>
+#include <QStringList>
 #include <algorithm>
 
 namespace kestrova {
@@ -20,6 +22,7 @@ RepeatOptions RepeatOptions::From(const CAppSetting& s) {
     o.dictationPause = s.SentInterval;
     o.order = s.Order >= 0 && s.Order <= int(PlayOrder::PlayOnce) ? PlayOrder(s.Order)
                                                                   : PlayOrder::Default;
+    o.passTempos = ParsePassTempos(s.PassTempos).value_or(std::vector<int>{});
     return o;
 }
 
@@ -33,6 +36,27 @@ void RepeatOptions::StoreTo(CAppSetting& s) const {
     s.CancelRepeat = seekOutsideClears;
     s.SentInterval = dictationPause;
     s.Order = int(order);
+    s.PassTempos = PassTemposText(passTempos);
+}
+
+std::optional<std::vector<int>> ParsePassTempos(const QString& text) {
+    std::vector<int> tempos;
+    for (const QString& piece :
+         text.split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        // A typographic minus reads as a minus.
+        const int value = QString(piece).replace(QChar(0x2212), QLatin1Char('-')).toInt(&ok);
+        if (!ok) return std::nullopt;
+        if (tempos.size() < kMaxPassTempos) tempos.push_back(std::clamp(value, -60, 60));
+    }
+    return tempos;
+}
+
+QString PassTemposText(const std::vector<int>& tempos) {
+    QStringList texts;
+    for (int tempo : tempos)
+        texts << QString::number(tempo);
+    return texts.join(QLatin1Char(','));
 }
 
 DictationOptions DictationOptions::From(const CAppSetting& s) {

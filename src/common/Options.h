@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <array>
+#include <optional>
+#include <vector>
 
 namespace kestrova {
 
@@ -36,6 +38,9 @@ struct RepeatOptions {
     bool seekOutsideClears = false; // a seek outside the region clears it (else it stays)
     int dictationPause = 0;         // seconds between passes while dictating
     PlayOrder order = PlayOrder::Default;
+    // The tempo of each pass of automatic repeat in percent (-60..60), the last one for the
+    // passes beyond; empty: every pass at the tempo slider's value.
+    std::vector<int> passTempos;
     bool operator==(const RepeatOptions&) const = default;
 
     // A choice out of range in the profile reads as the first one.
@@ -58,6 +63,13 @@ struct DictationOptions {
     static DictationOptions From(const CAppSetting& settings);
     void StoreTo(CAppSetting& settings) const;
 };
+
+// Pass tempos as the learner types and the profile keeps them: integers separated by commas
+// or spaces. A list with anything else is refused (nullopt); values are kept within
+// -60..60 and at most kMaxPassTempos of them.
+inline constexpr std::size_t kMaxPassTempos = 20;
+std::optional<std::vector<int>> ParsePassTempos(const QString& text);
+QString PassTemposText(const std::vector<int>& tempos);
 
 // The lists the repeat options are chosen from, in list order, with their texts.
 struct Choice {

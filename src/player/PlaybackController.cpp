@@ -86,8 +86,12 @@ void CPlaybackController::SetSentences(CSentenceModel* sentences) {
     connect(sentences, &CSentenceModel::currentChanged, this, [this] { UpdateCommands(); });
 }
 
-QString CPlaybackController::PassText(int pass, int of) {
-    return QString::fromUtf8("第 %1/%2 遍").arg(pass).arg(of);
+QString CPlaybackController::PassText(int pass, int of, std::optional<int> tempo) {
+    QString text = QString::fromUtf8("第 %1/%2 遍").arg(pass).arg(of);
+    if (!tempo) return text;
+    // The pass's tempo with a true minus sign: "第 2/3 遍 −15%".
+    const QString sign = *tempo < 0 ? QString(QChar(0x2212)) : *tempo > 0 ? "+" : QString();
+    return text + " " + sign + QString::number(std::abs(*tempo)) + "%";
 }
 QString CPlaybackController::PauseText(int seconds, int length) {
     return QString::fromUtf8("句间暂停:") + QString::number(seconds) +
@@ -321,6 +325,7 @@ void CPlaybackController::ClearRegion() {
     if (!m_region.set) return;
     if (m_autoRepeat) {
         m_autoRepeat = false;
+        RestoreTempo();
         Q_EMIT autoRepeatChanged(false);
     }
     m_region = Region{0, LengthCs(), false};
@@ -383,22 +388,49 @@ void CPlaybackController::SetRegion(std::uint32_t start, std::uint32_t end) {
     m_region.set = true;
     EmitRegion();
     ApplyStopMark();
+    m_counter = RepeatOptions::From(m_settings).passes;
+    ApplyPassTempo();
     if (end != 0) m_engine->SetPosition(m_region.start * 10);
     m_oneKey = OneKeyStep::RegionSet;
-    m_counter = RepeatOptions::From(m_settings).passes;
     if (!m_engine->IsPlaying()) DoPlay();
     ShowPassMessage();
     UpdateCommands();
     Q_EMIT playbackResumed();
 }
 
+int CPlaybackController::PassNumber() const {
+    const int passes = RepeatOptions::From(m_settings).passes;
+    return std::clamp(passes - m_counter + 1, 1, std::max(passes, 1));
+}
+
+std::optional<int> CPlaybackController::PassTempo() const {
+    const RepeatOptions o = RepeatOptions::From(m_settings);
+    if (!m_autoRepeat || o.passTempos.empty()) return std::nullopt;
+    return o.passTempos[std::min(std::size_t(PassNumber()), o.passTempos.size()) - 1];
+}
+
+void CPlaybackController::ApplyPassTempo() {
+    // Set while playback waits at the region's start, so that the whole pass has it.
+    const std::optional<int> tempo = PassTempo();
+    if (!tempo || !HasFile()) return;
+    m_engine->SetTempo(float(*tempo));
+    m_passTempos = true;
+}
+
+void CPlaybackController::RestoreTempo() {
+    // Automatic repeat is over: the tempo slider's value again.
+    if (!m_passTempos) return;
+    m_passTempos = false;
+    if (HasFile()) m_engine->SetTempo(float(m_settings.Tempo));
+}
+
 void CPlaybackController::ShowPassMessage() {
     // The lost device's note stays until the sound is back.
     const int passes = RepeatOptions::From(m_settings).passes;
     if (m_deviceLost || !m_autoRepeat || passes <= 0) return;
-    const int pass = std::clamp(passes - m_counter + 1, 1, passes);
+    const int pass = PassNumber();
     Q_EMIT passChanged(pass, passes);
-    Q_EMIT message(PassText(pass, passes));
+    Q_EMIT message(PassText(pass, passes, PassTempo()));
 }
 
 bool CPlaybackController::OpenEntry(int index) {
@@ -534,6 +566,7 @@ void CPlaybackController::SetVolume(int volume) {
 void CPlaybackController::ReleaseAutoRepeat() {
     if (!m_autoRepeat) return;
     m_autoRepeat = false;
+    RestoreTempo();
     Q_EMIT autoRepeatChanged(false);
     UpdateCommands();
 }
@@ -573,6 +606,7 @@ void CPlaybackController::SwitchAutoRepeat() {
         ClearRegion();
         if (m_autoRepeat) {
             m_autoRepeat = false;
+            RestoreTempo();
             Q_EMIT autoRepeatChanged(false);
         }
     } else {
@@ -606,6 +640,7 @@ void CPlaybackController::OnRegionEnd() {
     m_engine->Pause();
     PlayPrompt();
     --m_counter;
+    ApplyPassTempo();
     m_engine->SetPosition(m_region.start * 10);
     if (PassHeld()) {
         UpdateCommands();
@@ -638,6 +673,7 @@ bool CPlaybackController::PlayEnd() {
             return false;
         }
         if (--m_counter > 0) {
+            ApplyPassTempo();
             m_engine->SetPosition(m_region.start * 10);
             if (!Pausing() && o.dictationPause != 0 && (m_dictating || o.pauseAfterPass)) {
                 m_engine->Pause();

@@ -14,6 +14,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
@@ -116,7 +117,8 @@ public:
     void PauseTick();
 
     // Texts of the status bar for the loop.
-    static QString PassText(int pass, int of);
+    // "第 2/3 遍", and the pass's tempo when automatic repeat steps it ("第 2/3 遍 −15%").
+    static QString PassText(int pass, int of, std::optional<int> tempo = std::nullopt);
     static QString PauseText(int seconds, int length);
     static QString DeviceLostText();
 
@@ -165,6 +167,10 @@ private:
     void EmitRegion();
     void ShowPosition(int p);
     void ShowPassMessage();
+    int PassNumber() const;
+    std::optional<int> PassTempo() const;
+    void ApplyPassTempo();
+    void RestoreTempo();
     void ApplyStopMark();
     void StartPauseTimer();
     void StopPauseTimer();
@@ -195,6 +201,7 @@ private:
     bool m_dictating = false;
     bool m_anyDictation = false;
     bool m_hold = false;
+    bool m_passTempos = false; // a pass of automatic repeat has its own tempo
     State m_state = State::NoFile;
     QTimer* m_positionTimer;
     QTimer* m_pauseTimer;

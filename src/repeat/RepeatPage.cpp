@@ -56,6 +56,13 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     m_count->setObjectName(QStringLiteral("countList"));
     m_count->addItems(Texts(kPassCounts));
     form->addRow(QString::fromUtf8("复读次数"), m_count);
+    // A speed for each pass (the shadowing ladder), in percent; empty: the tempo slider's.
+    m_passTempos = new QLineEdit(repeat);
+    m_passTempos->setObjectName(QStringLiteral("passTempos"));
+    m_passTempos->setPlaceholderText(QString::fromUtf8("如 -30, -15, 0"));
+    m_passTempos->setToolTip(QString::fromUtf8(
+        "每遍的播放速度（百分比，-60 到 60），以逗号分隔；空白则每遍都用音效控制中的速度"));
+    form->addRow(QString::fromUtf8("每遍速度（%）"), m_passTempos);
     layout->addWidget(repeat);
 
     auto* other = new QGroupBox(QString::fromUtf8("其它"), this);
@@ -83,6 +90,7 @@ CRepeatPage::CRepeatPage(CAppSetting& settings, QWidget* parent)
     m_count->setCurrentIndex(IndexOfChoice(kPassCounts, o.passes));
     m_cancel->setChecked(o.seekOutsideClears);
     m_step->setCurrentIndex(IndexOfChoice(kMoveSteps, o.moveStepCs));
+    m_passTempos->setText(PassTemposText(o.passTempos).replace(",", ", "));
 }
 
 void CRepeatPage::Store() {
@@ -95,6 +103,8 @@ void CRepeatPage::Store() {
     if (m_count->currentIndex() >= 0) o.passes = kPassCounts[m_count->currentIndex()].value;
     o.seekOutsideClears = m_cancel->isChecked();
     if (m_step->currentIndex() >= 0) o.moveStepCs = kMoveSteps[m_step->currentIndex()].value;
+    // A list that does not read as numbers keeps the one stored.
+    if (const auto tempos = ParsePassTempos(m_passTempos->text())) o.passTempos = *tempos;
     m_settings.Apply(o);
     Q_EMIT stored();
 }

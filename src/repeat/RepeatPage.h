@@ -33,6 +33,7 @@ private:
     QComboBox* m_count;
     QCheckBox* m_cancel;
     QComboBox* m_step;
+    QLineEdit* m_passTempos;
 };
 
 } // namespace kestrova

@@ -308,6 +308,38 @@ private Q_SLOTS:
         QCOMPARE(CPlaybackController::PauseText(21, -1), QString::fromUtf8("句间暂停:21"));
     }
 
+    // A speed for each pass of automatic repeat (the shadowing ladder): each pass is heard at
+    // its tempo and says it; automatic repeat off, the tempo slider's value again.
+    void passTemposStepTheSpeed() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        loop.settings.RepeatAmount = 3;
+        loop.settings.Tempo = 10;
+        QCOMPARE(ParsePassTempos(QString::fromUtf8("−30, -15 0")), (std::vector<int>{-30, -15, 0}));
+        QVERIFY(!ParsePassTempos("-30, slow"));
+        QCOMPARE(ParsePassTempos("-99"), (std::vector<int>{-60}));
+        loop.settings.PassTempos = "-30,-15";
+        QVERIFY(c.OpenEntry(0));
+        loop.sentences.SetSentences({{100, 150}, {150, 200}});
+        QSignalSpy messages(&c, &CPlaybackController::message);
+        c.Execute(C::AutoRepeat);
+        QCOMPARE(loop.Engine().Tempo(), -30.0f);
+        QCOMPARE(Last<QString>(messages), QString::fromUtf8("第 1/3 遍 −30%"));
+        loop.Run(800); // half a second of the source at 70 % takes 714 ms
+        QCOMPARE(loop.Engine().Tempo(), -15.0f);
+        QCOMPARE(Last<QString>(messages), QString::fromUtf8("第 2/3 遍 −15%"));
+        loop.Run(600);
+        QCOMPARE(loop.Engine().Tempo(), -15.0f); // the last step holds for the passes beyond
+        QCOMPARE(Last<QString>(messages), QString::fromUtf8("第 3/3 遍 −15%"));
+        c.Execute(C::AutoRepeat);
+        QCOMPARE(loop.Engine().Tempo(), 10.0f);
+        // Without steps a pass says nothing of its speed.
+        loop.settings.PassTempos.clear();
+        c.Execute(C::AutoRepeat);
+        QCOMPARE(Last<QString>(messages), CPlaybackController::PassText(1, 3));
+        QCOMPARE(loop.Engine().Tempo(), 10.0f);
+    }
+
     // Play pressed in the pause between passes starts the next pass, and the count says so.
     void playInThePauseCountsThePass() {
         Loop loop({m_long});
@@ -621,8 +653,8 @@ private Q_SLOTS:
         QCOMPARE(effects->RateMin(), 30869);
         QCOMPARE(effects->RateMax(), 57330);
         QCOMPARE(effects->Rate(), 44100);
-        QCOMPARE(loop.Engine().BandGainDb(0), 4.0f);  // speech: 31 Hz at 6
-        QCOMPARE(loop.Engine().BandGainDb(9), 6.0f);  // 16 kHz at 4
+        QCOMPARE(loop.Engine().BandGainDb(0), 4.0f); // speech: 31 Hz at 6
+        QCOMPARE(loop.Engine().BandGainDb(9), 6.0f); // 16 kHz at 4
         QCOMPARE(loop.Engine().ReverbMixDb(), -0.012f * 15 * 15 * 15);
         effects->SetReverb(10);
         QCOMPARE(loop.Engine().ReverbMixDb(), -12.0f);
