@@ -4,7 +4,7 @@ KESTROVA_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev
+  libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev libaubio-dev
 )
 # What running the program wants beside the libraries: a sound server to play through and
 # a font with Chinese characters for the interface texts.

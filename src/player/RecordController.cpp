@@ -31,6 +31,8 @@ CRecordController::CRecordController(CAppSetting& settings, CPlaybackController&
     connect(&playback.Engine(), &CMediaCore::recordingPlayEnded, this, [this] {
         if (m_playingRecording) PlayRecording();
     });
+    connect(&sentences, &CSentenceModel::currentChanged, this,
+            &CRecordController::UpdateComparison);
     Reset();
 }
 
@@ -84,6 +86,7 @@ void CRecordController::Record() {
         Engine().StopRecording();
         m_recording = false;
         RecordingTick();
+        UpdateComparison();
         for (B b : {B::PlaySource, B::PlayRecording, B::Compare, B::Save})
             Enable(b, true);
         Enable(B::PlayRecording, Engine().HasRecording());
@@ -219,6 +222,25 @@ void CRecordController::Reset() {
     Enable(B::Compare, false);
     Enable(B::Save, false);
     Q_EMIT changed();
+}
+
+void CRecordController::UpdateComparison() {
+    if (!Engine().HasRecording() || !Engine().HasChannel()) return;
+    // The sentence chosen, else the region; without either there is nothing to hold the
+    // recording against.
+    int startCs = 0;
+    int endCs = 0;
+    const int current = m_sentences.Current();
+    if (current >= 0 && current < m_sentences.Count()) {
+        startCs = int(m_sentences.At(current).start);
+        endCs = int(m_sentences.At(current).end);
+    } else if (const Region region = m_playback.GetRegion(); region.set) {
+        startCs = region.start;
+        endCs = region.end;
+    } else {
+        return;
+    }
+    m_comparer.Compare(Engine().FileName(), startCs * 10, endCs * 10, Engine().RecordingImage());
 }
 
 void CRecordController::RecordingTick() {

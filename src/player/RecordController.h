@@ -6,6 +6,8 @@
 // The "跟读对比" panel is its view. No widgets. GUI thread.
 #pragma once
 
+#include "player/VoiceComparer.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -62,6 +64,11 @@ public:
     void RecordingTick();
     void PlaybackTick();
 
+    // Works out the comparison picture of the current sentence and the last recording
+    // (after a recording and when the sentence changes).
+    void UpdateComparison();
+    CVoiceComparer& Comparer() { return m_comparer; }
+
 Q_SIGNALS:
     // A text or an enabled state changed.
     void changed();
@@ -80,6 +87,7 @@ private:
     CSentenceModel& m_sentences;
     QTimer m_recordTimer;
     QTimer m_playTimer;
+    CVoiceComparer m_comparer;
     bool m_initialised = false;
     bool m_recording = false;
     bool m_playingRecording = false;

@@ -1,5 +1,6 @@
 #include "RecordPanel.h"
 
+#include "VoiceCompareView.h"
 #include "common/Util.h"
 
 #include <QButtonGroup>
@@ -51,6 +52,10 @@ CRecordPanel::CRecordPanel(CRecordController& recorder, QWidget* parent)
     connect(previous, &QPushButton::clicked, &m_recorder, &CRecordController::Previous);
     connect(next, &QPushButton::clicked, &m_recorder, &CRecordController::Next);
     layout->addLayout(grid);
+    // The picture of the last recording beside the source sentence.
+    m_picture = new CVoiceCompareView(this);
+    layout->addWidget(m_picture);
+    connect(&m_recorder.Comparer(), &CVoiceComparer::ready, m_picture, &CVoiceCompareView::Show);
 
     auto* levelRow = new QHBoxLayout;
     m_level = new QSlider(Qt::Horizontal, this);

@@ -16,6 +16,8 @@ class QSlider;
 
 namespace kestrova {
 
+class CVoiceCompareView;
+
 class CRecordPanel : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +37,7 @@ private:
     QRadioButton* m_modes[3];
     QLabel* m_length;
     QLabel* m_position;
+    CVoiceCompareView* m_picture;
 };
 
 } // namespace kestrova

@@ -5,6 +5,7 @@
 #include "audio/MediaCore.h"
 #include "audio/MediaInfo.h"
 #include "audio/SoundPlayer.h"
+#include "audio/VoiceCompare.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "support/Fixtures.h"
@@ -628,6 +629,45 @@ private Q_SLOTS:
                 QVERIFY(total <= 4 * 44100); // never more than the lesson holds
             }
         }
+    }
+
+    // The pitch tracker follows a slow sweep (150 Hz rising 100 Hz a second) within 2 %;
+    // the picture's trace finds where the tone begins and centres the curve on its median.
+    void pitchOfASweep() {
+        constexpr int rate = 44100;
+        const int silent = rate * 3 / 10;
+        std::vector<float> mono(std::size_t(silent), 0.0f);
+        for (int i = 0; i < rate * 5 / 2; ++i) {
+            const double t = double(i) / rate;
+            mono.push_back(float(0.5 * std::sin(2 * M_PI * (150 * t + 50 * t * t))));
+        }
+        const std::vector<float> hz = TrackPitch(mono, rate);
+        std::vector<double> errors;
+        for (std::size_t block = 40; block + 5 < hz.size(); ++block) {
+            const double t = double(block) * VoiceTrace::kBlockMs / 1000 - 0.3;
+            if (t < 0.1) continue;
+            const double expected = 150 + 100 * t;
+            errors.push_back(std::abs(hz[block] - expected) / expected);
+        }
+        std::sort(errors.begin(), errors.end());
+        QVERIFY(errors.size() > 200);
+        const double typical = errors[errors.size() / 2];
+        const double worst = errors[errors.size() * 95 / 100];
+        qInfo("pitch error: median %.2f %%, 95th percentile %.2f %%", typical * 100, worst * 100);
+        QVERIFY(worst < 0.02);
+        const VoiceTrace trace = AnalyseVoice(mono, rate);
+        QVERIFY(std::abs(trace.onset - 30) <= 1);
+        QCOMPARE(trace.envelope.size(), (mono.size() + 440) / 441); // a block every 10 ms
+        // Rising through the median: below it early, above it late, about a fifth each way
+        // (150..400 Hz around about 275).
+        QVERIFY(trace.pitch[60] < -4 && trace.pitch[250] > 4);
+        QVERIFY(std::isnan(trace.pitch[10])); // silence has no pitch
+        // A span of a file, as the picture reads the source sentence.
+        int fileRate = 0;
+        const std::vector<float> span = ReadMono(m_numbered, 1000, 1500, &fileRate);
+        QCOMPARE(fileRate, 44100);
+        QCOMPARE(span.size(), std::size_t(22050));
+        QCOMPARE(NumberOf(span[0]), 44100 % 32000);
     }
 };
 

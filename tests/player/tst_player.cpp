@@ -716,9 +716,15 @@ private Q_SLOTS:
         QVERIFY(!on(B::PlaySource) && !on(B::Save));
         std::vector<std::uint8_t> second(176400, 0);
         loop.Engine().NullCapture()->Feed(second.data(), second.size());
+        QSignalSpy pictures(&rec.Comparer(), &CVoiceComparer::ready);
         rec.Record();
         QVERIFY(!rec.Recording());
         QCOMPARE(rec.RecordedCs(), 100);
+        // The comparison picture is worked out away from the window: the sentence's half
+        // second and the recording's second, a block every 10 ms.
+        QTRY_COMPARE(pictures.size(), 1);
+        QCOMPARE(pictures[0][0].value<VoiceTrace>().envelope.size(), std::size_t(50));
+        QCOMPARE(pictures[0][1].value<VoiceTrace>().envelope.size(), std::size_t(100));
         QVERIFY(on(B::PlayRecording) && on(B::Compare) && on(B::Save) && on(B::PlaySource));
         // Compare: the sentence once, held at its start, then the recording.
         rec.Compare();
