@@ -9,6 +9,10 @@
 #include "common/AppSetting.h"
 #include "library/Playlist.h"
 #include "library/PlaylistView.h"
+#include "audio/MediaCore.h"
+#include "player/PlaybackController.h"
+#include "player/PlaylistModel.h"
+#include "player/SentenceModel.h"
 #include "repeat/SellistView.h"
 #include "repeat/Splitter.h"
 
@@ -128,13 +132,17 @@ void Lists() {
     QTemporaryDir home;
     qputenv("KESTROVA_HOME", home.path().toUtf8());
     CAppSetting settings;
-    CSellistView list(settings);
+    settings.DisableStoreOnExit();
+    CSentenceModel sentences;
+    CSellistView list(settings, sentences);
     list.resize(300, 300);
+    SentenceArray items;
     for (std::uint32_t i = 0; i < 5000; ++i)
-        list.GetSentences().push_back(SEL_ITEM{i * 300, i * 300 + 300});
+        items.push_back(SEL_ITEM{i * 300, i * 300 + 300});
     auto start = Clock::now();
-    list.RebuildRows();
-    std::printf("RebuildRows of 5000 sentences: %.1f ms (target < 300)\n", Seconds(start) * 1e3);
+    sentences.SetSentences(items);
+    std::printf("5000 sentences into the model and the list: %.1f ms (target < 300)\n",
+                Seconds(start) * 1e3);
 
     QStringList paths;
     for (int i = 0; i < 10000; ++i) {
@@ -143,13 +151,17 @@ void Lists() {
         f.open(QIODevice::WriteOnly);
         paths << p;
     }
-    playlist::Write(CPlaylistView::PlaylistPath(), paths);
-    CPlaylistView view(settings);
+    playlist::Write(CPlaylistModel::PlaylistPath(), paths);
+    CPlaylistModel model;
+    CPlaybackController controller(
+        settings, std::make_unique<CMediaCore>(std::make_unique<CNullAudioOutput>()));
+    controller.SetPlaylist(&model);
+    CPlaylistView view(model, controller);
     start = Clock::now();
-    view.LoadPlaylist();
+    model.Load(); // the view rebuilds its rows from it
     const double load = Seconds(start);
     start = Clock::now();
-    view.RebuildRows();
+    model.SetPaths(QStringList(model.Paths()));
     const double rebuild = Seconds(start);
     start = Clock::now();
     view.SortByHeader();

@@ -4,8 +4,10 @@
 // brackets, and so on) against a real LRC of the same size, and at four times the size
 // (targets: a ratio near 1 or below against the real file, near 4 for four times the size).
 #include "common/AppSetting.h"
+#include "player/SentenceModel.h"
 #include "repeat/SellistView.h"
 #include "subtitle/LrcView.h"
+#include "subtitle/SubtitleModel.h"
 
 #include <QApplication>
 #include <QFile>
@@ -37,23 +39,27 @@ int main(int argc, char** argv) {
     lrcFile.close();
 
     CAppSetting settings;
-    CSellistView list(settings);
-    CLrcView view{QString()};
+    settings.DisableStoreOnExit();
+    CSentenceModel sentences;
+    CSellistView list(settings, sentences);
+    struct Clock10k : IPlaybackClock {
+        int position = -1;
+        int PlayingPositionMs() const override { return position; }
+        int LengthMs() const override { return 10000 * 1500; }
+    } clock;
+    int& position = clock.position;
+    CSubtitleModel model(clock);
+    CLrcView view(model, QString());
     view.resize(800, 400);
-    int position = -1;
-    CLrcView::Hooks hooks;
-    hooks.playingPositionMs = [&] { return position; };
-    hooks.lengthMs = [] { return 10000 * 1500; };
-    hooks.loaded = [&](const LrcItems& items) {
-        SentenceArray& s = list.GetSentences();
-        s.clear();
+    // The lines become the sentences, as the study session does it.
+    QObject::connect(&model, &CSubtitleModel::loaded, &sentences, [&](const LrcItems& items) {
+        SentenceArray s;
         for (const LRC_ITEM& item : items)
             s.push_back(SEL_ITEM{item.start, item.end});
-        list.RebuildRows();
-    };
-    view.SetHooks(hooks);
+        sentences.SetSentences(s);
+    });
     const auto start = Clock::now();
-    view.LoadLrc(media);
+    model.Load(media);
     const double loadMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::printf("10000-line LRC into model, lines and sentence list: %.1f ms (target < 200)\n",
                 loadMs);
@@ -100,7 +106,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 2000; ++i) {
         position = i * 1500 + 700; // the next line each tick
         const auto t = Clock::now();
-        view.Tick();
+        model.Tick();
         ticks.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t).count());
     }
     std::sort(ticks.begin(), ticks.end());

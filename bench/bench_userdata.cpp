@@ -83,9 +83,7 @@ int main(int argc, char** argv) {
         QFile::remove(temp + "/audio.dat");
         QFile::remove(temp + "/audio.lrc");
         QFile::remove(work.filePath("lesson.kcw"));
-        CUserData::Hooks hooks;
-        hooks.currentEntry = [&] { return media; };
-        data.SetHooks(hooks);
+        data.SetCurrentEntry(media);
         t = Clock::now();
         data.Export(work.filePath("lesson.kcw"));
         exportMs.push_back(Ms(t));

@@ -54,6 +54,9 @@ fi
 ./build-bench/bench/bench_subtitle
 KESTROVA_PACK=$PWD/build-bench/kestrova-pack ./build-bench/bench/bench_userdata "$media/hour.mp3"
 
+# The follow-reading comparison picture: 10 s of speech against 10 s of recording.
+./build-bench/bench/bench_voice "$media/speech.wav"
+
 # Start-up to the main window shown (offscreen, empty profile), median of 11 starts.
 times=()
 for i in $(seq 11); do
