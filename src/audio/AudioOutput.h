@@ -32,6 +32,9 @@ public:
     virtual std::int64_t PlayedFrames() const = 0;
     // The device went away (sound server gone, headset unplugged); Open tries again.
     virtual bool Lost() const { return false; }
+    // The most frames one pull of the output takes from the ring at once: what lies beyond
+    // that many frames after the read count is not being read and may be made again.
+    virtual std::size_t PullFrames() const { return 4096; }
     virtual int ErrorCode() const { return 0; }
     virtual bool IsNull() const { return false; }
 };

@@ -26,6 +26,12 @@ public:
     std::size_t Read(float* out, std::size_t count);
     // Empties the ring; only while neither side runs.
     void Reset();
+    // Producer side: forgets what was written from `writeCount` on (to be written again
+    // with other settings). The caller keeps at least one pull of the reader beyond the read
+    // count, so that no frame it drops can be in the middle of being read.
+    void Rewind(std::int64_t writeCount) {
+        m_write.store(writeCount, std::memory_order_release);
+    }
 
     void SetGains(float left, float right) {
         m_gainLeft.store(left, std::memory_order_relaxed);

@@ -549,21 +549,40 @@ bool CMediaCore::SetTempoAndPitch(float tempoPercent, float pitchSemitones) {
 
 bool CMediaCore::ApplySpeed() {
     std::lock_guard lock(m_mutex);
-    if (!m_producing || m_producerDone) {
-        ApplyTempoLocked();
-        return true;
+    ApplyTempoLocked();
+    RefillLocked();
+    return true;
+}
+
+void CMediaCore::RefillLocked() {
+    // Playing on with new settings: what the output may be reading keeps the old ones; the
+    // rest of the ring is dropped and made again from the source place it stood for, so
+    // that the change is heard about one device buffer later, not a whole ring later.
+    if (!m_producing || m_eventPosted || m_segments.empty()) return;
+    const std::int64_t keep = m_ring->ReadCount() + std::int64_t(m_output->PullFrames());
+    if (keep >= m_ring->WriteCount()) {
+        if (m_producerDone) return; // the end is in the ring already: it plays as it is
+        // Little is queued: the rest of the file follows the ring's end.
+        const std::int64_t from = std::int64_t(std::llround(m_outSrc));
+        m_stretch->clear();
+        m_decoder->Seek(from);
+        m_outSrc = double(from);
+        m_inputDone = false;
+        m_segments.push_back(NewSegmentLocked(m_outSrc));
+        m_wake.notify_one();
+        return;
     }
-    // Playing on: what is already in the ring keeps its speed; the rest of the file is
-    // decoded again from where the ring ends, with the new settings.
-    const std::int64_t from = std::int64_t(std::llround(m_outSrc));
+    const double src = SourceAtLocked(keep);
+    m_ring->Rewind(keep);
+    while (!m_segments.empty() && m_segments.back().w >= keep)
+        m_segments.pop_back();
+    const std::int64_t from = std::int64_t(std::llround(src));
     m_stretch->clear();
     m_decoder->Seek(from);
     m_outSrc = double(from);
-    m_inputDone = false;
-    ApplyTempoLocked();
+    m_inputDone = m_producerDone = false;
     m_segments.push_back(NewSegmentLocked(m_outSrc));
     m_wake.notify_one();
-    return true;
 }
 
 void CMediaCore::SetEffect(int index, int value) {
@@ -572,6 +591,7 @@ void CMediaCore::SetEffect(int index, int value) {
     m_effects->SetEffect(index, value);
     m_lastEffectIndex = index;
     m_lastEffectValue = value;
+    RefillLocked(); // heard at once, not after what is queued
 }
 
 float CMediaCore::BandGainDb(int band) const {

@@ -142,6 +142,7 @@ Q_SIGNALS:
 private:
     enum class State { Stopped, Playing, Paused };
     bool ApplySpeed();
+    void RefillLocked();
     struct Segment {
         std::int64_t w; // ring write count where the segment starts
         double src;     // source frame of its first frame

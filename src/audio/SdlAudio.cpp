@@ -110,6 +110,7 @@ bool CSdlAudioOutput::Open(int rate) {
     // Measured on PulseAudio: a buffer handed over is heard about half a buffer later (the
     // server asks for the next one while it still plays the last).
     m_latencyFrames = have.samples / 2;
+    m_pullFrames = have.samples;
     m_handed = 0;
     Publish(0, 0, 0);
     SDL_PauseAudioDevice(m_device, 0); // runs from now on, silent until Start

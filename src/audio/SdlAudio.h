@@ -29,6 +29,7 @@ public:
 
     // Frames between a callback and the moment its first frame is heard.
     int LatencyFrames() const { return m_latencyFrames; }
+    std::size_t PullFrames() const override { return m_pullFrames; }
 
 private:
     static void Callback(void* self, Uint8* stream, int len);
@@ -40,6 +41,7 @@ private:
     bool m_failed = false; // the last Open found no device
     int m_rate = 0;
     int m_latencyFrames = 0;
+    std::size_t m_pullFrames = 4096;
     // Owned by whoever holds SDL's device lock: the callback, or Start and Stop.
     CFrameRing* m_ring = nullptr;
     std::int64_t m_handed = 0;

@@ -31,7 +31,7 @@ CEffectPanel::CEffectPanel(CEffectsController& effects, QWidget* parent)
     using E = CEffectsController;
     // A row: the label resets the slider when clicked.
     auto row = [&](int r, const char* label, const char* name, int min, int max,
-                   void (E::*moved)(int), std::function<void()> reset) {
+                   std::function<void(int)> moved, std::function<void()> reset) {
         auto* title = new QToolButton(audio);
         title->setText(QString::fromUtf8(label));
         title->setAutoRaise(true);
@@ -42,21 +42,27 @@ CEffectPanel::CEffectPanel(CEffectsController& effects, QWidget* parent)
         slider->setRange(min, max);
         grid->addWidget(title, r, 0);
         grid->addWidget(slider, r, 1);
-        connect(slider, &QSlider::valueChanged, &m_effects,
-                [this, moved](int p) { (m_effects.*moved)(p); });
+        connect(slider, &QSlider::valueChanged, &m_effects, std::move(moved));
         connect(title, &QToolButton::clicked, this, std::move(reset));
         return slider;
     };
-    m_tempo = row(0, "速度", "tempo", 0, 2 * E::kTempoNeutral, &E::SetTempo, [this] {
-        if (!m_effects.ResetTempo()) Q_EMIT failed(QStringLiteral("Set tempo error"));
-    });
-    m_rate = row(1, "速率", "rate", 0, 0, &E::SetRate, [this] { m_effects.ResetRate(); });
-    m_pitch = row(2, "音调", "pitch", 0, 2 * E::kPitchNeutral, &E::SetPitch,
-                  [this] { m_effects.ResetPitch(); });
-    m_reverb = row(3, "混响", "reverb", 0, E::kReverbMax, &E::SetReverb,
-                   [this] { m_effects.ResetReverb(); });
-    m_balance = row(4, "平衡", "balance", 0, 2 * E::kBalanceNeutral, &E::SetBalance,
-                    [this] { m_effects.ResetBalance(); });
+    m_tempo = row(
+        0, "速度", "tempo", 0, 2 * E::kTempoNeutral, [this](int p) { m_effects.SetTempo(p); },
+        [this] {
+            if (!m_effects.ResetTempo()) Q_EMIT failed(QStringLiteral("Set tempo error"));
+        });
+    m_rate = row(
+        1, "速率", "rate", 0, 0, [this](int p) { m_effects.SetRate(p); },
+        [this] { m_effects.ResetRate(); });
+    m_pitch = row(
+        2, "音调", "pitch", 0, 2 * E::kPitchNeutral, [this](int p) { m_effects.SetPitch(p); },
+        [this] { m_effects.ResetPitch(); });
+    m_reverb = row(
+        3, "混响", "reverb", 0, E::kReverbMax, [this](int p) { m_effects.SetReverb(p); },
+        [this] { m_effects.ResetReverb(); });
+    m_balance = row(
+        4, "平衡", "balance", 0, 2 * E::kBalanceNeutral, [this](int p) { m_effects.SetBalance(p); },
+        [this] { m_effects.ResetBalance(); });
     m_balance->setTickInterval(20);
     m_balance->setTickPosition(QSlider::TicksBelow);
     layout->addWidget(audio);

@@ -31,7 +31,7 @@ CRecordPanel::CRecordPanel(CRecordController& recorder, QWidget* parent)
         auto* b = new QPushButton(m_recorder.Text(button), this);
         b->setObjectName(QString::fromLatin1(name));
         grid->addWidget(b, row, column);
-        connect(b, &QPushButton::clicked, &m_recorder, [this, act] { (m_recorder.*act)(); });
+        connect(b, &QPushButton::clicked, &m_recorder, act);
         m_buttons.insert(int(button), b);
     };
     add(B::Record, "recordButton", 0, 0, &CRecordController::Record);

@@ -28,6 +28,7 @@
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
 #include "ui/TabView.h"
+#include "ui/VoiceCompareView.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -43,9 +44,11 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -277,6 +280,65 @@ private Q_SLOTS:
         QTest::newRow("menu command") << true;
         QTest::newRow("status bar button") << false;
     }
+    // The side bar's two sound pages: the main panel's links open them; the follow-reading
+    // buttons say what they do through a record -> compare cycle, and the effect sliders
+    // reach the playing channel.
+    void soundPagesOfTheSideBar() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        CAppSetting settings;
+        settings.UseSplit = false;
+        settings.Volume = 100;
+        settings.WhenRecordFinished = 0;
+        CMainFrame frame(settings);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        CMediaCore& engine = frame.Session().Engine();
+        auto* panel = frame.MainPanel();
+        Q_EMIT panel->command(CommandId::PanelEffects);
+        QCOMPARE(frame.SideBar()->CurrentPanel(), int(CSideBar::EffectPanel));
+        auto* tempo = frame.SideBar()->findChild<QSlider*>("tempoSlider");
+        QVERIFY(tempo && tempo->isVisible());
+        tempo->setValue(30);
+        QCOMPARE(engine.Tempo(), -30.0f);
+        frame.SideBar()->findChild<QToolButton*>("tempoReset")->click();
+        QCOMPARE(tempo->value(), 60);
+        QCOMPARE(engine.Tempo(), 0.0f);
+        auto* rate = frame.SideBar()->findChild<QSlider*>("rateSlider");
+        QCOMPARE(rate->minimum(), 30869);
+        QCOMPARE(rate->maximum(), 57330);
+        frame.Action(CommandId::SlowDown)->trigger();
+        QCOMPARE(tempo->value(), 54);
+
+        Q_EMIT panel->command(CommandId::PanelRecord);
+        QCOMPARE(frame.SideBar()->CurrentPanel(), int(CSideBar::RecordPanel));
+        auto button = [&](const char* name) {
+            return frame.SideBar()->findChild<QPushButton*>(QString::fromLatin1(name));
+        };
+        QVERIFY(!button("playRecordingButton")->isEnabled() && !button("saveButton")->isEnabled());
+        frame.Session().Sentences().SelectSentence(1);
+        button("recordButton")->click();
+        QCOMPARE(button("recordButton")->text(), QString::fromUtf8("停止录音"));
+        QVERIFY(!button("playSourceButton")->isEnabled());
+        std::vector<std::uint8_t> voice(88200, 0);
+        engine.NullCapture()->Feed(voice.data(), voice.size());
+        button("recordButton")->click();
+        QCOMPARE(button("recordButton")->text(), QString::fromUtf8("录音"));
+        QVERIFY(button("saveButton")->isEnabled() && button("compareButton")->isEnabled());
+        QTRY_VERIFY(frame.SideBar()->findChild<CVoiceCompareView*>()->HasTraces());
+        button("compareButton")->click();
+        QCOMPARE(button("compareButton")->text(), QString::fromUtf8("停止对比"));
+        QCOMPARE(button("playSourceButton")->text(), QString::fromUtf8("停止播放"));
+        engine.NullOutput()->Advance(1100); // the sentence, then its recording
+        QTRY_COMPARE(button("playRecordingButton")->text(), QString::fromUtf8("停止播放"));
+        QCOMPARE(button("playSourceButton")->text(), QString::fromUtf8("播放原音"));
+        engine.RecordingNullOutput()->Advance(600);
+        QTRY_COMPARE(button("compareButton")->text(), QString::fromUtf8("对比播放"));
+        QVERIFY(button("recordButton")->isEnabled());
+        QVERIFY(frame.close());
+        QCOMPARE(settings.Tempo, -6);
+    }
+
     void cancelSplittingEndsDictation() {
         QFETCH(bool, fromMenu);
         QTemporaryDir home;
