@@ -92,8 +92,22 @@ VoiceTrace AnalyseVoice(const std::vector<float>& mono, int rate) {
     std::nth_element(voiced.begin(), voiced.begin() + std::ptrdiff_t(voiced.size() / 2),
                      voiced.end());
     const float median = voiced[voiced.size() / 2];
+    std::vector<float> semitones(hz.size(), std::nanf(""));
     for (std::size_t i = 0; i < hz.size(); ++i)
-        if (hz[i] > 50.0f && hz[i] < 1000.0f) trace.pitch[i] = 12.0f * std::log2(hz[i] / median);
+        if (hz[i] > 50.0f && hz[i] < 1000.0f) semitones[i] = 12.0f * std::log2(hz[i] / median);
+    // A tracker's single-block slips (an octave up or down) are not intonation: each block
+    // takes the median of the voiced blocks around it, and what still lies more than an
+    // octave from the speaker's middle is left out rather than drawn at the picture's edge.
+    for (std::size_t i = 0; i < semitones.size(); ++i) {
+        if (std::isnan(semitones[i])) continue;
+        std::vector<float> around;
+        for (std::size_t j = i > 2 ? i - 2 : 0; j < std::min(semitones.size(), i + 3); ++j)
+            if (!std::isnan(semitones[j])) around.push_back(semitones[j]);
+        std::nth_element(around.begin(), around.begin() + std::ptrdiff_t(around.size() / 2),
+                         around.end());
+        const float smooth = around[around.size() / 2];
+        if (std::abs(smooth) <= 12.0f) trace.pitch[i] = smooth;
+    }
     return trace;
 }
 

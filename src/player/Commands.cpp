@@ -82,6 +82,8 @@ const std::vector<CommandInfo> kCommands = {
     {C::SpeedUp, "play.speedUp", "加快播放速度", "", ""},
     {C::SlowDown, "play.slowDown", "减慢播放速度", "", ""},
     {C::NormalSpeed, "play.normalSpeed", "恢复播放速度", "", ""},
+    {C::MinimizeRestore, "view.minimizeRestore", "最小化/还原窗口", "", ""},
+    {C::SaveRegion, "repeat.saveRegion", "保存复读区", "", ""},
 };
 } // namespace
 

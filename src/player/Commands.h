@@ -96,6 +96,9 @@ enum class CommandId {
     SpeedUp,
     SlowDown,
     NormalSpeed,
+    // Commands of the shortcut set without a menu item.
+    MinimizeRestore,
+    SaveRegion,
 };
 
 struct CommandInfo {

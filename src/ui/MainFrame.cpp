@@ -120,6 +120,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     setWindowTitle(QString::fromLatin1(kProductTitle));
 
     WireFrameCommands();
+    LoadShortcuts();
     WireTransport();
     WireStatusBar();
     WireLists();

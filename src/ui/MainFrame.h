@@ -8,6 +8,7 @@
 #include "audio/MediaCore.h"
 #include "common/Prompts.h"
 #include "player/Commands.h"
+#include "player/Shortcuts.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -113,6 +114,7 @@ private:
                                                    CommandId::PanelRecord};
     void CreateMenus();
     void WireFrameCommands();
+    void LoadShortcuts();
     void WireTransport();
     void WireStatusBar();
     void WireLists();
@@ -145,6 +147,7 @@ private:
     CCommandRegistry* m_commands = nullptr;
     QList<QPair<QString, QStringList>> m_menuItems;
     std::vector<std::function<void()>> m_closingSteps;
+    AccelItems m_shortcuts;
     bool m_activated = false;
 };
 

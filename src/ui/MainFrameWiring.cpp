@@ -21,6 +21,7 @@
 #include "player/EffectsController.h"
 #include "player/PlaybackController.h"
 #include "player/SentenceModel.h"
+#include "player/Shortcuts.h"
 #include "player/StudySession.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/SellistView.h"
@@ -28,7 +29,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -46,7 +49,37 @@ namespace {
 const QString kBlankPane(15, ' ');
 } // namespace
 
+void CMainFrame::LoadShortcuts() {
+    // The learner's keys, and on the first start the factory set beside the program.
+    const QString path = DataFolder() + "Shortcut.dat";
+    const QString factory = QCoreApplication::applicationDirPath() + "/sc.dat";
+    if (!QFile::exists(path) && QFile::exists(factory)) QFile::copy(factory, path);
+    m_shortcuts = shortcuts::Load(path);
+    // Window shortcuts: each record's combination beside the command's own key.
+    for (const ACCEL_ITEM& item : m_shortcuts) {
+        const auto id = shortcuts::CommandOf(item.command);
+        const QKeySequence keys = shortcuts::Sequence(item);
+        if (!id || keys.isEmpty()) continue;
+        QAction* a = Action(*id);
+        QList<QKeySequence> all = a->shortcuts();
+        if (!all.contains(keys)) all << keys;
+        a->setShortcuts(all);
+    }
+    AddClosingStep([this] { shortcuts::Save(DataFolder() + "Shortcut.dat", m_shortcuts); });
+}
+
 void CMainFrame::WireFrameCommands() {
+    // Every command's action belongs to the window, so that its keys work also for the
+    // commands no menu shows.
+    for (const CommandInfo& info : AllCommands())
+        addAction(Action(info.id));
+    Action(CommandId::SaveRegion)->setEnabled(false); // no handler yet
+    connect(Action(CommandId::MinimizeRestore), &QAction::triggered, this, [this] {
+        if (isMinimized())
+            BringToFront();
+        else
+            showMinimized();
+    });
     connect(Action(CommandId::OpenFile), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
     connect(Action(CommandId::Exit), &QAction::triggered, this, &QWidget::close);
     connect(Action(CommandId::Website), &QAction::triggered, this,

@@ -668,6 +668,18 @@ private Q_SLOTS:
         QCOMPARE(fileRate, 44100);
         QCOMPARE(span.size(), std::size_t(22050));
         QCOMPARE(NumberOf(span[0]), 44100 % 32000);
+        // Spoken sentences: a curve within an octave of the speaker's middle, over most of
+        // the speech.
+        const VoiceTrace speech =
+            AnalyseVoice(ReadMono(Media("speech_gaps.wav"), 0, 7000, &fileRate), fileRate);
+        int loud = 0, voiced = 0;
+        for (std::size_t i = 0; i < speech.envelope.size(); ++i) {
+            if (!std::isnan(speech.pitch[i])) QVERIFY(std::abs(speech.pitch[i]) <= 12);
+            loud += speech.envelope[i] > 0.2f;
+            voiced += speech.envelope[i] > 0.2f && !std::isnan(speech.pitch[i]);
+        }
+        qInfo("speech: %d of %d loud blocks have a pitch", voiced, loud);
+        QVERIFY(voiced * 2 > loud);
     }
 };
 

@@ -10,6 +10,7 @@
 #include "player/PlaylistModel.h"
 #include "player/RecordController.h"
 #include "player/SentenceModel.h"
+#include "player/Shortcuts.h"
 #include "player/StudySession.h"
 #include "subtitle/SubtitleModel.h"
 #include "support/Fixtures.h"
@@ -762,6 +763,73 @@ private Q_SLOTS:
         QCOMPARE(ReadFileBytes(saved).size(), 44 + 176400);
         QVERIFY(loop.c->OpenEntry(0));
         QVERIFY(!on(B::PlayRecording) && !on(B::Compare) && !on(B::Save));
+    }
+
+    // The shortcut file: lines read field by field, key texts with spaces kept whole, the
+    // number fields and the flag exactly as written, short lines filled with zeros.
+    void shortcutFileLines_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("keyText");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("hotkey");
+        QTest::addColumn<QString>("extra");
+        QTest::newRow("the classic line") << "176 32775 80 25 Ctrl+Alt+P 1 x"
+                                          << "Ctrl+Alt+P" << 25 << true << "x";
+        QTest::newRow("a key text with a space")
+            << "117 32800 33 9 Ctrl+Page Up 0 some extra text"
+            << "Ctrl+Page Up" << 9 << false << "some extra text";
+        QTest::newRow("a key name ending in a digit") << "115 32801 97 1 Num 1 1 "
+                                                      << "Num 1" << 1 << true << "";
+        QTest::newRow("the modifiers keep their low byte") << "115 32801 97 257 Num 1 0"
+                                                           << "Num 1" << 1 << false << "";
+        QTest::newRow("fewer fields") << "120 32790"
+                                      << "" << 0 << false << "";
+    }
+    void shortcutFileLines() {
+        QFETCH(QString, line);
+        QFETCH(QString, keyText);
+        QFETCH(int, modifiers);
+        QFETCH(bool, hotkey);
+        QFETCH(QString, extra);
+        const auto item = shortcuts::ParseLine(line);
+        QVERIFY(item);
+        QCOMPARE(item->keyText, keyText);
+        QCOMPARE(int(item->modifiers), modifiers);
+        QCOMPARE(item->systemHotkey, hotkey);
+        QCOMPARE(item->extraText, extra);
+        // What is written reads back the same (a record without a key has no text to keep).
+        if (!keyText.isEmpty()) QCOMPARE(shortcuts::ParseLine(shortcuts::FormatLine(*item)), item);
+    }
+
+    void shortcutTable() {
+        using namespace shortcuts;
+        QVERIFY(!ParseLine("") && !ParseLine("Ctrl+P 1"));
+        // Ctrl and Shift with F5: the key text and the modifiers of the page's "设置".
+        QCOMPARE(KeyText(kVirtualKey | kCtrl | kShift, 116), QString("Ctrl+Shift+F5"));
+        QCOMPARE(int(kVirtualKey | kCtrl | kShift), 13);
+        ACCEL_ITEM item;
+        item.modifiers = kVirtualKey | kCtrl | kAlt;
+        item.key = 80;
+        QCOMPARE(Sequence(item), QKeySequence("Ctrl+Alt+P"));
+        item.key = 97;
+        item.modifiers = kVirtualKey;
+        QCOMPARE(Sequence(item), QKeySequence(Qt::KeypadModifier | Qt::Key_1));
+        QCOMPARE(KeyNames().size(), std::size_t(12 + 10 + 10 + 5 + 11 + 6 + 8 + 3 + 26));
+        for (const KeyName& k : KeyNames())
+            QVERIFY2(QtKey(k.code) != 0, k.name);
+        // Every command of the set has its own name id and a command number that comes back.
+        for (const Entry& e : Set()) {
+            QCOMPARE(EntryOf(e.nameId), &e);
+            QCOMPARE(CommandOf(CommandNumber(e.command)), e.command);
+        }
+        // A missing file is created empty; a table written comes back the same.
+        const QString path = m_dir.filePath("Shortcut.dat");
+        QVERIFY(Load(path).empty());
+        QVERIFY(QFile::exists(path));
+        const AccelItems written = {*ParseLine("117 32785 33 9 Ctrl+Page Up 1 a b"),
+                                    *ParseLine("101 32769 112 1 F1 0 ")};
+        QVERIFY(Save(path, written));
+        QCOMPARE(Load(path), written);
     }
 
     // The session: an opened file's subtitles give its sentences and fix them; a file without

@@ -339,6 +339,44 @@ private Q_SLOTS:
         QCOMPARE(settings.Tempo, -6);
     }
 
+    // The keys: the factory set on the first start, each record's combination on its
+    // command's action (the menus show it), a key pressed runs the command, and the table is
+    // written back at close.
+    void shortcutsFromTheTable() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        const QString table = home.filePath("Shortcut.dat");
+        CAppSetting settings;
+        settings.UseSplit = false;
+        {
+            CMainFrame frame(settings);
+            frame.Activate();
+            QVERIFY(QFile::exists(table)); // the factory set, copied
+            QVERIFY(frame.Action(CommandId::PlayPause)
+                        ->shortcuts()
+                        .contains(QKeySequence("Ctrl+Alt+P")));
+            QVERIFY(frame.Action(CommandId::SlowDown)
+                        ->shortcuts()
+                        .contains(QKeySequence("Ctrl+Alt+-")));
+            frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+            CMediaCore& engine = frame.Session().Engine();
+            QVERIFY(engine.IsPlaying());
+            QApplication::setActiveWindow(&frame);
+            QTest::keyClick(&frame, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+            QVERIFY(engine.IsPaused());
+            QVERIFY(frame.close());
+        }
+        // The learner's own table: a key text with a space, and no factory copy over it.
+        QVERIFY(test::WriteFileBytes(table, "117 32785 33 9 Ctrl+Page Up 0 \n"));
+        CMainFrame frame(settings);
+        QVERIFY(
+            frame.Action(CommandId::PlayPause)->shortcuts().contains(QKeySequence("Ctrl+PgUp")));
+        QVERIFY(
+            !frame.Action(CommandId::Back)->shortcuts().contains(QKeySequence("Ctrl+Alt+Left")));
+        QVERIFY(frame.close());
+        QCOMPARE(test::ReadFileBytes(table), QByteArray("117 32785 33 9 Ctrl+Page Up 0 \n"));
+    }
+
     void cancelSplittingEndsDictation() {
         QFETCH(bool, fromMenu);
         QTemporaryDir home;
@@ -350,7 +388,8 @@ private Q_SLOTS:
         frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
         QCOMPARE(frame.Session().Sentences().Count(), 3);
         frame.Action(CommandId::SentenceDictation)->trigger();
-        QVERIFY(frame.DictationView()->SentenceMode() && frame.Session().SentenceDictationRunning());
+        QVERIFY(frame.DictationView()->SentenceMode() &&
+                frame.Session().SentenceDictationRunning());
         if (fromMenu) {
             // Enabled while a split runs; whether one still runs is not this test's concern.
             frame.Action(CommandId::CancelSplit)->setEnabled(true);
