@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 
 namespace kestrova::shortcuts {
 
@@ -196,6 +197,31 @@ QString KeyText(std::uint8_t modifiers, std::uint16_t code) {
     for (const KeyName& k : KeyNames())
         if (k.code == code) return text + QString::fromLatin1(k.name);
     return text;
+}
+
+ACCEL_ITEM WithKeys(ACCEL_ITEM item, bool ctrl, bool alt, bool shift, int keyIndex,
+                    bool systemHotkey) {
+    item.modifiers = kVirtualKey;
+    if (ctrl) item.modifiers |= kCtrl;
+    if (alt) item.modifiers |= kAlt;
+    if (shift) item.modifiers |= kShift;
+    item.key = keyIndex >= 0 && keyIndex < int(KeyNames().size())
+                   ? KeyNames()[std::size_t(keyIndex)].code
+                   : 0;
+    item.keyText = KeyText(item.modifiers, item.key);
+    item.systemHotkey = systemHotkey;
+    return item;
+}
+
+void Replace(AccelItems& table, const AccelItems& edited) {
+    for (const ACCEL_ITEM& e : edited) {
+        const auto same = std::find_if(table.begin(), table.end(),
+                                       [&](const ACCEL_ITEM& t) { return t.nameId == e.nameId; });
+        if (same != table.end())
+            *same = e;
+        else
+            table.push_back(e);
+    }
 }
 
 namespace {

@@ -62,6 +62,14 @@ QKeySequence Sequence(const ACCEL_ITEM& item);
 // name.
 QString KeyText(std::uint8_t modifiers, std::uint16_t code);
 
+// The shortcut page's "设置": a new version of `item` with the modifiers checked, the key of
+// the key list's entry `keyIndex` and the system-hotkey choice (key text "Ctrl+", "Alt+",
+// "Shift+" in that order, then the key's name).
+ACCEL_ITEM WithKeys(ACCEL_ITEM item, bool ctrl, bool alt, bool shift, int keyIndex,
+                    bool systemHotkey);
+// Replaces the records of `table` that have the name ids of `edited` (the page's OK).
+void Replace(AccelItems& table, const AccelItems& edited);
+
 // One line of the file; a line with fewer fields leaves the rest zero or empty. Nothing
 // for a line without a number in front.
 std::optional<ACCEL_ITEM> ParseLine(const QString& line);

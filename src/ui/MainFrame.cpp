@@ -4,6 +4,7 @@
 #include "EffectPanel.h"
 #include "MainSiderPanel.h"
 #include "RecordPanel.h"
+#include "ShortcutPage.h"
 #include "MediaFilter.h"
 #include "MenuLayout.h"
 #include "NowPlayingFrm.h"
@@ -316,9 +317,16 @@ void CMainFrame::ShowOptions() {
     auto* layout = new QVBoxLayout(&dialog);
     auto* tabs = new QTabWidget(&dialog);
     auto* repeat = new CRepeatPage(m_settings, tabs);
+    auto* keys = new CShortcutPage(m_shortcuts, tabs);
     auto* dictation = new CDictationPage(m_settings, tabs);
     tabs->addTab(repeat, QString::fromUtf8("复读设置"));
+    tabs->addTab(keys, QString::fromUtf8("快捷键设置"));
     tabs->addTab(dictation, QString::fromUtf8("听写设置"));
+    connect(keys, &CShortcutPage::restoreRequested, &dialog, [this, keys] {
+        if (!m_prompts->Ask(QString::fromUtf8("是否全部恢复到默认值？"))) return;
+        RestoreShortcuts();
+        keys->Fill(m_shortcuts);
+    });
     layout->addWidget(tabs);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     layout->addWidget(buttons);
@@ -326,6 +334,9 @@ void CMainFrame::ShowOptions() {
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return;
     repeat->Store();
+    AccelItems table = m_shortcuts;
+    shortcuts::Replace(table, keys->Edited());
+    ApplyShortcuts(table);
     dictation->Store();
 }
 

@@ -115,6 +115,10 @@ private:
     void CreateMenus();
     void WireFrameCommands();
     void LoadShortcuts();
+    // The table's combinations on the commands' actions, beside each command's own key.
+    void ApplyShortcuts(const AccelItems& table);
+    // The factory set over the learner's table ("全部恢复").
+    void RestoreShortcuts();
     void WireTransport();
     void WireStatusBar();
     void WireLists();

@@ -4,6 +4,7 @@
 #include "EffectPanel.h"
 #include "MainSiderPanel.h"
 #include "MediaInfoDlg.h"
+#include "MenuLayout.h"
 #include "StatusBar.h"
 #include "TabView.h"
 #include "audio/MediaCore.h"
@@ -49,13 +50,28 @@ namespace {
 const QString kBlankPane(15, ' ');
 } // namespace
 
+namespace {
+QString ShortcutTablePath() {
+    return DataFolder() + "Shortcut.dat";
+}
+QString FactoryShortcutsPath() {
+    return QCoreApplication::applicationDirPath() + "/sc.dat";
+}
+} // namespace
+
 void CMainFrame::LoadShortcuts() {
     // The learner's keys, and on the first start the factory set beside the program.
-    const QString path = DataFolder() + "Shortcut.dat";
-    const QString factory = QCoreApplication::applicationDirPath() + "/sc.dat";
-    if (!QFile::exists(path) && QFile::exists(factory)) QFile::copy(factory, path);
-    m_shortcuts = shortcuts::Load(path);
-    // Window shortcuts: each record's combination beside the command's own key.
+    if (!QFile::exists(ShortcutTablePath()) && QFile::exists(FactoryShortcutsPath()))
+        QFile::copy(FactoryShortcutsPath(), ShortcutTablePath());
+    ApplyShortcuts(shortcuts::Load(ShortcutTablePath()));
+    AddClosingStep([this] { shortcuts::Save(ShortcutTablePath(), m_shortcuts); });
+}
+
+void CMainFrame::ApplyShortcuts(const AccelItems& table) {
+    m_shortcuts = table;
+    for (const CommandInfo& info : AllCommands())
+        Action(info.id)->setShortcuts(
+            QKeySequence::listFromString(QString::fromLatin1(info.shortcut)));
     for (const ACCEL_ITEM& item : m_shortcuts) {
         const auto id = shortcuts::CommandOf(item.command);
         const QKeySequence keys = shortcuts::Sequence(item);
@@ -65,7 +81,21 @@ void CMainFrame::LoadShortcuts() {
         if (!all.contains(keys)) all << keys;
         a->setShortcuts(all);
     }
-    AddClosingStep([this] { shortcuts::Save(DataFolder() + "Shortcut.dat", m_shortcuts); });
+    AddEditingKeys(*m_commands); // the classic editing keys stay beside the menu's
+}
+
+void CMainFrame::RestoreShortcuts() {
+    // A missing factory set leaves the table as it is.
+    if (!QFile::exists(FactoryShortcutsPath())) return;
+    QFile::remove(ShortcutTablePath() + ".old");
+    if (QFile::exists(ShortcutTablePath()))
+        QFile::rename(ShortcutTablePath(), ShortcutTablePath() + ".old");
+    if (!QFile::copy(FactoryShortcutsPath(), ShortcutTablePath())) {
+        QFile::rename(ShortcutTablePath() + ".old", ShortcutTablePath());
+        return;
+    }
+    QFile::remove(ShortcutTablePath() + ".old");
+    ApplyShortcuts(shortcuts::Load(ShortcutTablePath()));
 }
 
 void CMainFrame::WireFrameCommands() {

@@ -134,7 +134,11 @@ MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands) {
         }
         texts.append({title, items});
     }
-    // The classic editing keys work beside the ones the menu shows.
+    AddEditingKeys(commands);
+    return texts;
+}
+
+void AddEditingKeys(const CCommandRegistry& commands) {
     const std::pair<CommandId, QKeySequence> editKeys[] = {
         {CommandId::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)},
         {CommandId::Cut, QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
@@ -142,10 +146,10 @@ MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands) {
         {CommandId::Undo, QKeySequence(Qt::ALT | Qt::Key_Backspace)}};
     for (const auto& [id, key] : editKeys) {
         QAction* a = commands.Action(id);
-        a->setShortcuts({a->shortcut(), key});
+        QList<QKeySequence> keys = a->shortcuts();
+        if (!keys.contains(key)) keys << key;
+        a->setShortcuts(keys);
     }
-
-    return texts;
 }
 
 void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands) {

@@ -22,6 +22,8 @@ using MenuItemTexts = QList<QPair<QString, QStringList>>;
 // Fills the menu bar; commands without a handler yet are shown disabled.
 MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands);
 void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands);
+// The classic editing keys beside the ones the menu shows (Ctrl+Insert copies, and so on).
+void AddEditingKeys(const CCommandRegistry& commands);
 // A command shown in the menus that has no handler yet.
 bool NotYetBuilt(CommandId id);
 // The program's icon: the colours and the letter of the about picture on a rounded square,

@@ -805,8 +805,23 @@ private Q_SLOTS:
         using namespace shortcuts;
         QVERIFY(!ParseLine("") && !ParseLine("Ctrl+P 1"));
         // Ctrl and Shift with F5: the key text and the modifiers of the page's "设置".
-        QCOMPARE(KeyText(kVirtualKey | kCtrl | kShift, 116), QString("Ctrl+Shift+F5"));
-        QCOMPARE(int(kVirtualKey | kCtrl | kShift), 13);
+        const int f5 = int(std::find_if(KeyNames().begin(), KeyNames().end(),
+                                        [](const KeyName& k) { return k.code == 116; }) -
+                           KeyNames().begin());
+        const ACCEL_ITEM set =
+            WithKeys(*ParseLine("117 32785 80 25 Ctrl+Alt+P 1 keep"), true, false, true, f5, false);
+        QCOMPARE(set.keyText, QString("Ctrl+Shift+F5"));
+        QCOMPARE(int(set.modifiers), 13);
+        QCOMPARE(set.key, std::uint16_t(116));
+        QVERIFY(!set.systemHotkey);
+        QCOMPARE(set.extraText, QString("keep"));
+        // OK replaces the records of the same name id and adds the ones the table lacked.
+        AccelItems table = {*ParseLine("117 32785 80 25 Ctrl+Alt+P 0"),
+                            *ParseLine("115 32783 37 25 Ctrl+Alt+Left 0")};
+        Replace(table, {set, *ParseLine("121 32789 77 25 Ctrl+Alt+M 0")});
+        QCOMPARE(table.size(), std::size_t(3));
+        QCOMPARE(table[0], set);
+        QCOMPARE(table[1].keyText, QString("Ctrl+Alt+Left"));
         ACCEL_ITEM item;
         item.modifiers = kVirtualKey | kCtrl | kAlt;
         item.key = 80;

@@ -16,6 +16,7 @@
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
 #include "player/SentenceModel.h"
+#include "player/Shortcuts.h"
 #include "player/StudySession.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/SellistView.h"
@@ -25,6 +26,7 @@
 #include "support/Fixtures.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
+#include "ui/ShortcutPage.h"
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
 #include "ui/TabView.h"
@@ -32,6 +34,7 @@
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -375,6 +378,44 @@ private Q_SLOTS:
             !frame.Action(CommandId::Back)->shortcuts().contains(QKeySequence("Ctrl+Alt+Left")));
         QVERIFY(frame.close());
         QCOMPARE(test::ReadFileBytes(table), QByteArray("117 32785 33 9 Ctrl+Page Up 0 \n"));
+    }
+
+    // The shortcut page: "设置" shows a row's new keys at once; a row set twice keeps the
+    // second setting, and rows set in any order all reach the records OK takes.
+    void shortcutPageSetsRows() {
+        const AccelItems table =
+            shortcuts::Load(QCoreApplication::applicationDirPath() + "/sc.dat");
+        QVERIFY(!table.empty());
+        CShortcutPage page(table);
+        auto* list = page.findChild<QTreeWidget*>("shortcutList");
+        QCOMPARE(list->topLevelItemCount(), int(shortcuts::Set().size()));
+        auto row = [&](std::uint16_t nameId) {
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                if (list->topLevelItem(i)->data(0, Qt::UserRole).toUInt() == nameId)
+                    return list->topLevelItem(i);
+            return static_cast<QTreeWidgetItem*>(nullptr);
+        };
+        QCOMPARE(row(117)->text(1), QString("Ctrl+Alt+P"));
+        auto* key = page.findChild<QComboBox*>("keyList");
+        auto set = [&](std::uint16_t nameId, bool ctrl, bool shift, const char* keyName) {
+            list->setCurrentItem(row(nameId));
+            page.findChild<QCheckBox*>("ctrlCheck")->setChecked(ctrl);
+            page.findChild<QCheckBox*>("shiftCheck")->setChecked(shift);
+            page.findChild<QCheckBox*>("altCheck")->setChecked(false);
+            key->setCurrentIndex(key->findText(QString::fromLatin1(keyName)));
+            page.findChild<QPushButton*>("setButton")->click();
+        };
+        set(121, true, false, "F5"); // the last row of the list first
+        set(117, true, true, "F5");
+        set(117, false, true, "Page Up");
+        QCOMPARE(row(117)->text(1), QString("Shift+Page Up"));
+        QCOMPARE(page.Edited().size(), std::size_t(2));
+        QCOMPARE(page.Edited()[0].keyText, QString("Ctrl+F5"));
+        QCOMPARE(page.Edited()[1].keyText, QString("Shift+Page Up"));
+        // Choosing a row shows its keys.
+        list->setCurrentItem(row(121));
+        QVERIFY(page.findChild<QCheckBox*>("ctrlCheck")->isChecked());
+        QCOMPARE(key->currentText(), QString("F5"));
     }
 
     void cancelSplittingEndsDictation() {
