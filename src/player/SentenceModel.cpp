@@ -158,6 +158,22 @@ void CSentenceModel::Modify(int row, std::uint32_t start, std::uint32_t end) {
     }
 }
 
+bool CSentenceModel::AddSentence(std::uint32_t start, std::uint32_t end) {
+    const SEL_ITEM item{start, end};
+    if (m_fixed || end <= start || std::find(m_items.begin(), m_items.end(), item) != m_items.end())
+        return false;
+    const auto at =
+        std::upper_bound(m_items.begin(), m_items.end(), item,
+                         [](const SEL_ITEM& a, const SEL_ITEM& b) { return a.start < b.start; });
+    const int row = int(at - m_items.begin());
+    beginInsertRows(QModelIndex(), row, row);
+    m_items.insert(at, item);
+    if (m_current >= row) ++m_current;
+    endInsertRows();
+    Changed();
+    return true;
+}
+
 bool CSentenceModel::MoveBoundary(int row, std::uint32_t at) {
     if (m_fixed || row < 1 || row >= Count()) return false;
     const SEL_ITEM before = m_items[std::size_t(row - 1)];

@@ -52,6 +52,9 @@ public:
     // message while subtitle lines give the sentences.
     bool Merge(int row, bool up);
     void Modify(int row, std::uint32_t start, std::uint32_t end);
+    // Adds a span as a sentence of its own, in order of its start; false when it is empty
+    // or already in the list.
+    bool AddSentence(std::uint32_t start, std::uint32_t end);
     // Moves the boundary between sentence `row` - 1 and `row` to `at` (centiseconds), kept
     // inside both sentences.
     bool MoveBoundary(int row, std::uint32_t at);

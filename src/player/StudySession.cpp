@@ -1,7 +1,7 @@
 #include "StudySession.h"
 
-#include "PlaylistModel.h"
 #include "EffectsController.h"
+#include "PlaylistModel.h"
 #include "RecordController.h"
 #include "SentenceModel.h"
 #include "audio/MediaCore.h"
@@ -77,6 +77,10 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
             &CStudySession::UpdateCommands);
     connect(m_sentences.get(), &CSentenceModel::splittingProgress, this,
             &CStudySession::UpdateCommands);
+    connect(m_controller.get(), &CPlaybackController::regionChanged, this,
+            &CStudySession::UpdateCommands);
+    connect(m_subtitles.get(), &CSubtitleModel::cleared, this, &CStudySession::UpdateCommands);
+    connect(m_subtitles.get(), &CSubtitleModel::loaded, this, &CStudySession::UpdateCommands);
     UpdateCommands();
 }
 
@@ -89,6 +93,9 @@ bool CStudySession::IsEnabled(CommandId id) const {
     switch (id) {
     case C::CancelSplit:
         return m_sentences->IsSplitting();
+    case C::SaveRegion:
+        // Subtitle lines give the sentences: they are not added to.
+        return fileOpen && m_controller->GetRegion().set && !m_sentences->Fixed();
     case C::MediaInfo:
         return m_controller->PlaylistIndex() >= 0;
     case C::Split:
@@ -201,6 +208,12 @@ bool CStudySession::AutoSplitIfAllowed() {
     if (Engine().GetLength() / 1000 > m_settings.AudioLength) return false;
     StartSplit();
     return true;
+}
+
+void CStudySession::SaveRegion() {
+    if (!IsEnabled(C::SaveRegion)) return;
+    const Region region = m_controller->GetRegion();
+    m_sentences->AddSentence(std::uint32_t(region.start), std::uint32_t(region.end));
 }
 
 void CStudySession::CancelSplit() {

@@ -50,6 +50,8 @@ public:
     // Splitting of the open file: the command, the rule for a file opened without
     // sentences, and cancelling (which ends a dictation waiting for it).
     void StartSplit() override;
+    // "保存复读区": the region becomes a sentence of the list, in order.
+    void SaveRegion();
     bool AutoSplitIfAllowed();
     void CancelSplit();
     // The session's own commands (splitting, importing subtitles, exporting courseware, the

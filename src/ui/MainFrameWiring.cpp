@@ -103,7 +103,8 @@ void CMainFrame::WireFrameCommands() {
     // commands no menu shows.
     for (const CommandInfo& info : AllCommands())
         addAction(Action(info.id));
-    Action(CommandId::SaveRegion)->setEnabled(false); // no handler yet
+    connect(Action(CommandId::SaveRegion), &QAction::triggered, this,
+            [this] { m_session->SaveRegion(); });
     connect(Action(CommandId::MinimizeRestore), &QAction::triggered, this, [this] {
         if (isMinimized())
             BringToFront();

@@ -566,6 +566,11 @@ private Q_SLOTS:
         QCOMPARE(model.Sentences(), (SentenceArray{{0, 250}, {250, 400}}));
         model.Modify(1, 240, 380);
         QCOMPARE(model.Sentences(), (SentenceArray{{0, 240}, {240, 380}}));
+        // A region saved as a sentence goes in order of its start, once.
+        QVERIFY(model.AddSentence(100, 150));
+        QVERIFY(!model.AddSentence(100, 150) && !model.AddSentence(90, 90));
+        QCOMPARE(model.Sentences(), (SentenceArray{{0, 240}, {100, 150}, {240, 380}}));
+        model.SetSentences({{0, 240}, {240, 380}});
         // One boundary moves between its neighbours, never past them.
         QVERIFY(model.MoveBoundary(1, 100));
         QCOMPARE(model.Sentences(), (SentenceArray{{0, 100}, {100, 380}}));
