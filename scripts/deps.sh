@@ -6,9 +6,9 @@ KESTROVA_BUILD_PACKAGES=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev libaubio-dev
 )
-# What running the program wants beside the libraries: a sound server to play through and
-# a font with Chinese characters for the interface texts.
-KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei)
+# What running the program wants beside the libraries: a sound server to play through, a
+# font with Chinese characters for the interface texts, and Qt's own texts in Chinese.
+KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-translations-l10n)
 # Media fixtures, the headless display, and the private sound server of the device tests.
 KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils)
 

@@ -8,7 +8,10 @@
 
 #include <QAction>
 #include <QLocalServer>
+#include <QLibraryInfo>
 #include <QLocalSocket>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 
 namespace kestrova {
@@ -37,6 +40,14 @@ CKestrovaApp::CKestrovaApp(int& argc, char** argv)
     setApplicationName(QStringLiteral("Kestrova"));
     setOrganizationName(QStringLiteral("Kestrova"));
     setQuitOnLastWindowClosed(true);
+    // The interface is Chinese whatever the system's locale: Qt's own dialogs and buttons
+    // too (Qt's translations, when installed), and dates such as the hard sentences' own.
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(chinese);
+    auto* qtTexts = new QTranslator(this);
+    if (qtTexts->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(qtTexts);
 }
 
 CKestrovaApp::~CKestrovaApp() {
