@@ -10,7 +10,8 @@ KESTROVA_BUILD_PACKAGES=(
 # font with Chinese characters for the interface texts, and Qt's own texts in Chinese.
 KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-translations-l10n)
 # Media fixtures, the headless display, and the private sound server of the device tests.
-KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils)
+KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils
+  dbus-daemon)
 
 kestrova_install() {
   local missing=()

@@ -4,6 +4,7 @@
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "desktop/Mpris.h"
 #include "ui/MainFrame.h"
 
 #include <QAction>
@@ -108,6 +109,10 @@ bool CKestrovaApp::Startup() {
     m_frame = std::make_unique<CMainFrame>(*m_settings, std::move(engine));
     connect(m_frame.get(), &CMainFrame::activated, this, [this] { m_splash.reset(); });
     connect(m_frame->Action(CommandId::About), &QAction::triggered, this, &CKestrovaApp::ShowAbout);
+    // Media keys and the desktop's media controls reach the study loop over the session bus
+    // (nothing happens without one).
+    m_mpris = std::make_unique<CMprisService>(m_frame->Session(), QDBusConnection::sessionBus());
+    connect(m_mpris.get(), &CMprisService::raiseRequested, m_frame.get(), &CMainFrame::BringToFront);
     m_frame->Activate();
     return true;
 }
@@ -120,6 +125,7 @@ void CKestrovaApp::ShowAbout() {
 int CKestrovaApp::Exit() {
     if (m_server) m_server->close(); // the instance name is free once the program ends
     m_splash.reset();
+    m_mpris.reset(); // it follows the window's session
     m_frame.reset();
     m_settings.reset(); // writes every setting
     SetMessageHandler(nullptr);

@@ -13,6 +13,7 @@ namespace kestrova {
 class CAboutDlg;
 class CAppSetting;
 class CMainFrame;
+class CMprisService;
 
 inline constexpr const char* kInstanceName = "__KESTROVA_PRO__";
 
@@ -39,6 +40,7 @@ private:
     void ShowAbout();
     std::unique_ptr<CAppSetting> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<CMprisService> m_mpris; // made after the window, gone before it
     std::unique_ptr<CAboutDlg> m_splash;
     QLocalServer* m_server = nullptr;
 };
