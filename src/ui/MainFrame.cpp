@@ -3,11 +3,12 @@
 #include "CommandRegistry.h"
 #include "EffectPanel.h"
 #include "MainSiderPanel.h"
-#include "RecordPanel.h"
-#include "ShortcutPage.h"
 #include "MediaFilter.h"
 #include "MenuLayout.h"
 #include "NowPlayingFrm.h"
+#include "OptionsSheet.h"
+#include "RecordPanel.h"
+#include "ShortcutPage.h"
 #include "SideBar.h"
 #include "StatusBar.h"
 #include "TabView.h"
@@ -78,21 +79,21 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     CreateToolBar();
     m_ctrlBar = new CCtrlBar(m_session->Controller(), this);
     m_sideBar = new CSideBar(this);
-    m_nowPlaying = new CNowPlayingFrm(m_settings, *m_session,
-                                      m_tabView->PageWidget(CTabView::NowPlaying));
+    m_nowPlaying =
+        new CNowPlayingFrm(m_settings, *m_session, m_tabView->PageWidget(CTabView::NowPlaying));
     m_tabView->PageWidget(CTabView::NowPlaying)->layout()->addWidget(m_nowPlaying);
     m_mainPanel = new CMainSiderPanel(m_settings, m_sideBar->PanelWidget(CSideBar::MainPanel));
     m_sideBar->PanelWidget(CSideBar::MainPanel)->layout()->addWidget(m_mainPanel);
-    m_effectPanel = new CEffectPanel(m_session->Effects(),
-                                     m_sideBar->PanelWidget(CSideBar::EffectPanel));
+    m_effectPanel =
+        new CEffectPanel(m_session->Effects(), m_sideBar->PanelWidget(CSideBar::EffectPanel));
     static_cast<QVBoxLayout*>(m_sideBar->PanelWidget(CSideBar::EffectPanel)->layout())
         ->insertWidget(0, m_effectPanel);
-    m_recordPanel = new CRecordPanel(m_session->Recorder(),
-                                     m_sideBar->PanelWidget(CSideBar::RecordPanel));
+    m_recordPanel =
+        new CRecordPanel(m_session->Recorder(), m_sideBar->PanelWidget(CSideBar::RecordPanel));
     static_cast<QVBoxLayout*>(m_sideBar->PanelWidget(CSideBar::RecordPanel)->layout())
         ->insertWidget(0, m_recordPanel);
-    m_lrcView = new CLrcView(m_session->Subtitles(), m_settings.GlobalFont,
-                             m_nowPlaying->SubtitleArea());
+    m_lrcView =
+        new CLrcView(m_session->Subtitles(), m_settings.GlobalFont, m_nowPlaying->SubtitleArea());
     m_nowPlaying->SubtitleArea()->layout()->addWidget(m_lrcView);
     m_dictation = new CDictationView(m_settings, m_session->Dictation(),
                                      m_tabView->PageWidget(CTabView::Dictation));
@@ -211,7 +212,8 @@ void CMainFrame::UpdateCommandStates() {
     Action(CommandId::SentenceDictation)->setChecked(m_dictation->SentenceMode());
     Action(CommandId::HardSentenceDictation)->setEnabled(!m_hard->GetItems().empty());
     Action(CommandId::SaveDictationLrc)->setEnabled(m_dictation->SentenceMode());
-    Action(CommandId::DictationHint)->setEnabled(m_session->HasSubtitles() && m_dictation->Running());
+    Action(CommandId::DictationHint)
+        ->setEnabled(m_session->HasSubtitles() && m_dictation->Running());
     if (m_toolBar) Action(CommandId::ViewToolBar)->setChecked(m_toolBar->isVisibleTo(this));
     Action(CommandId::ViewControlBar)->setChecked(m_ctrlBar->isVisibleTo(this));
     if (m_statusBar) Action(CommandId::ViewStatusBar)->setChecked(m_statusBar->isVisibleTo(this));
@@ -312,32 +314,21 @@ void CMainFrame::AddFilesDialog() {
 }
 
 void CMainFrame::ShowOptions() {
-    QDialog dialog(this);
-    dialog.setWindowTitle(QString::fromUtf8("设置"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* tabs = new QTabWidget(&dialog);
-    auto* repeat = new CRepeatPage(m_settings, tabs);
-    auto* keys = new CShortcutPage(m_shortcuts, tabs);
-    auto* dictation = new CDictationPage(m_settings, tabs);
-    tabs->addTab(repeat, QString::fromUtf8("复读设置"));
-    tabs->addTab(keys, QString::fromUtf8("快捷键设置"));
-    tabs->addTab(dictation, QString::fromUtf8("听写设置"));
-    connect(keys, &CShortcutPage::restoreRequested, &dialog, [this, keys] {
+    COptionsSheet sheet(m_settings, m_shortcuts, this);
+    connect(sheet.ShortcutPage(), &CShortcutPage::restoreRequested, &sheet, [this, &sheet] {
         if (!m_prompts->Ask(QString::fromUtf8("是否全部恢复到默认值？"))) return;
         RestoreShortcuts();
-        keys->Fill(m_shortcuts);
+        sheet.ShortcutPage()->Fill(m_shortcuts);
     });
-    layout->addWidget(tabs);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted) return;
-    repeat->Store();
-    AccelItems table = m_shortcuts;
-    shortcuts::Replace(table, keys->Edited());
-    ApplyShortcuts(table);
-    dictation->Store();
+    connect(&sheet, &COptionsSheet::applied, this,
+            [this](bool fontChanged, const AccelItems& edited) {
+                AccelItems table = m_shortcuts;
+                shortcuts::Replace(table, edited);
+                ApplyShortcuts(table);
+                if (fontChanged) m_lrcView->ApplyFont(m_settings.GlobalFont);
+                SetAlwaysOnTop(m_settings.AlwaysTop);
+            });
+    sheet.exec();
 }
 
 void CMainFrame::CancelSplit() {

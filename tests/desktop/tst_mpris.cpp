@@ -1,8 +1,10 @@
-// Media keys over the session bus: a private dbus-daemon, the MPRIS service of a study session
-// on one connection and a client on another, as a desktop's media widget would be.
+// The desktop session: media keys over the session bus (a private dbus-daemon, the MPRIS
+// service of a study session on one connection and a client on another, as a desktop's media
+// widget would be), and the autostart entry.
 #include "audio/AudioOutput.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
+#include "desktop/Autostart.h"
 #include "desktop/Mpris.h"
 #include "player/EffectsController.h"
 #include "player/PlaybackController.h"
@@ -15,6 +17,7 @@
 #include <QDBusInterface>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +130,24 @@ private Q_SLOTS:
         QVERIFY(meta.value(QStringLiteral("mpris:length")).toLongLong() > 2000000);
         Call(player, QStringLiteral("Stop"));
         QVERIFY(session.Engine().IsStopped());
+    }
+
+    // Running at logon: the entry names the program by its full path, quoted when the path
+    // needs it; off removes it.
+    void autostartEntry() {
+        QTemporaryDir config;
+        ScopedEnv xdg("XDG_CONFIG_HOME", config.path().toUtf8());
+        QCOMPARE(autostart::QuotedArgument("/usr/bin/kestrova"), QString("/usr/bin/kestrova"));
+        QCOMPARE(autostart::QuotedArgument("/opt/my $apps/kestrova"),
+                 QString("\"/opt/my \\\\$apps/kestrova\""));
+        QVERIFY(autostart::Set(true, "/opt/study tools/kestrova"));
+        QCOMPARE(autostart::EntryPath(), config.filePath("autostart/Kestrova.desktop"));
+        const QByteArray entry = ReadFileBytes(autostart::EntryPath());
+        QVERIFY(entry.startsWith("[Desktop Entry]\n"));
+        QVERIFY(entry.contains("\nExec=\"/opt/study tools/kestrova\"\n"));
+        QVERIFY(autostart::Set(false, "/opt/study tools/kestrova"));
+        QVERIFY(!QFile::exists(autostart::EntryPath()));
+        QVERIFY(autostart::Set(false, "/opt/study tools/kestrova")); // nothing to remove
     }
 };
 

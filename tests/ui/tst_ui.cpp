@@ -6,6 +6,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
+#include "common/FontText.h"
 #include "common/Util.h"
 #include "dictation/DictateSentPanel.h"
 #include "dictation/DictationSession.h"
@@ -26,6 +27,7 @@
 #include "support/Fixtures.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
+#include "ui/OptionsSheet.h"
 #include "ui/ShortcutPage.h"
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
@@ -416,6 +418,43 @@ private Q_SLOTS:
         list->setCurrentItem(row(121));
         QVERIFY(page.findChild<QCheckBox*>("ctrlCheck")->isChecked());
         QCOMPARE(key->currentText(), QString("F5"));
+    }
+
+    // The options dialog: pages filled from the settings; a change enables Apply, which
+    // stores every page (twice when pressed twice) and writes the autostart entry each time;
+    // the default font is stored as its text; Cancel keeps every setting.
+    void optionsDialog() {
+        QTemporaryDir config;
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", config.path().toUtf8());
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        settings.AlwaysTop = false;
+        settings.RepeatAmount = 3;
+        {
+            COptionsSheet sheet(settings, {});
+            auto* apply = sheet.findChild<QPushButton*>("applyButton");
+            QVERIFY(!apply->isEnabled());
+            sheet.findChild<QCheckBox*>("autoRun")->click();
+            QVERIFY(apply->isEnabled());
+            sheet.findChild<QPushButton*>("defaultFont")->click();
+            QSignalSpy applied(&sheet, &COptionsSheet::applied);
+            apply->click();
+            QVERIFY(!apply->isEnabled());
+            QCOMPARE(applied.size(), 1);
+            QVERIFY(applied[0][0].toBool()); // the font changed
+            QVERIFY(settings.AutoRun);
+            QVERIFY(QFile::exists(config.filePath("autostart/Kestrova.desktop")));
+            QFont font;
+            QVERIFY(FontFromText(settings.GlobalFont, font));
+            QCOMPARE(font.family(), QString("Verdana"));
+            QCOMPARE(settings.RepeatAmount, 3); // the repeat page stored what it showed
+            QFile::remove(config.filePath("autostart/Kestrova.desktop"));
+            sheet.Apply(); // again: stored again, the entry written again
+            QVERIFY(QFile::exists(config.filePath("autostart/Kestrova.desktop")));
+            sheet.findChild<QCheckBox*>("alwaysTop")->click();
+            sheet.reject();
+        }
+        QVERIFY(!settings.AlwaysTop); // Cancel keeps it
     }
 
     void cancelSplittingEndsDictation() {
