@@ -313,8 +313,9 @@ void CMainFrame::AddFilesDialog() {
         QFileDialog::getOpenFileNames(this, QString(), QString(), MediaFileFilter()));
 }
 
-void CMainFrame::ShowOptions() {
+void CMainFrame::ShowOptions(int page) {
     COptionsSheet sheet(m_settings, m_shortcuts, this);
+    sheet.ShowPage(COptionsSheet::Page(page));
     connect(sheet.ShortcutPage(), &CShortcutPage::restoreRequested, &sheet, [this, &sheet] {
         if (!m_prompts->Ask(QString::fromUtf8("是否全部恢复到默认值？"))) return;
         RestoreShortcuts();

@@ -87,8 +87,8 @@ public:
     void SelectPage(int page);
     void OpenFileDialog();
     void AddFilesDialog();
-    // The options dialog with the pages that exist so far.
-    void ShowOptions();
+    // The options dialog, on its first page or another (2: the splitting page).
+    void ShowOptions(int page = 0);
     void ImportLrc(const QString& path);
     // "取消自动断句": stops the splitting worker, then ends dictation through the dictation
     // view (the menu command and the status bar's cancel button).

@@ -5,6 +5,7 @@
 #include "MainSiderPanel.h"
 #include "MediaInfoDlg.h"
 #include "MenuLayout.h"
+#include "OptionsSheet.h"
 #include "StatusBar.h"
 #include "TabView.h"
 #include "audio/MediaCore.h"
@@ -272,7 +273,9 @@ void CMainFrame::WireLists() {
         ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
                                                QStringLiteral("LRC File (*.lrc)")));
     });
-    connect(Action(CommandId::Options), &QAction::triggered, this, &CMainFrame::ShowOptions);
+    connect(Action(CommandId::Options), &QAction::triggered, this, [this] { ShowOptions(); });
+    connect(Action(CommandId::SplitSettings), &QAction::triggered, this,
+            [this] { ShowOptions(COptionsSheet::Splitting); });
 
     // The learner's work beside the sentences: the hard sentences and the notes.
     CUserData& userData = m_session->UserData();

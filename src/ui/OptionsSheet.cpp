@@ -4,6 +4,7 @@
 #include "ShortcutPage.h"
 #include "dictation/DictationPage.h"
 #include "repeat/RepeatPage.h"
+#include "repeat/SplitOptionsPage.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -25,12 +26,14 @@ COptionsSheet::COptionsSheet(CAppSetting& settings, const AccelItems& shortcuts,
     m_tabs = new QTabWidget(this);
     m_general = new CGeneralPage(settings, m_tabs);
     m_repeat = new CRepeatPage(settings, m_tabs);
-    m_shortcuts = new CShortcutPage(shortcuts, m_tabs);
+    m_split = new CSplitOptionsPage(settings, m_tabs);
     m_dictation = new CDictationPage(settings, m_tabs);
+    m_shortcuts = new CShortcutPage(shortcuts, m_tabs);
     m_tabs->addTab(m_general, QString::fromUtf8("常规选项"));
     m_tabs->addTab(m_repeat, QString::fromUtf8("复读设置"));
-    m_tabs->addTab(m_shortcuts, QString::fromUtf8("快捷键设置"));
+    m_tabs->addTab(m_split, QString::fromUtf8("断句设置"));
     m_tabs->addTab(m_dictation, QString::fromUtf8("听写设置"));
+    m_tabs->addTab(m_shortcuts, QString::fromUtf8("快捷键设置"));
     layout->addWidget(m_tabs);
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
@@ -39,13 +42,13 @@ COptionsSheet::COptionsSheet(CAppSetting& settings, const AccelItems& shortcuts,
     m_apply->setEnabled(false);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        Apply();
-        accept();
+        if (Apply()) accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_apply, &QPushButton::clicked, this, &COptionsSheet::Apply);
     // Any change on any page enables Apply.
     connect(m_general, &CGeneralPage::changed, this, &COptionsSheet::MarkChanged);
+    connect(m_split, &CSplitOptionsPage::changed, this, &COptionsSheet::MarkChanged);
     for (QWidget* page : {static_cast<QWidget*>(m_repeat), static_cast<QWidget*>(m_dictation),
                           static_cast<QWidget*>(m_shortcuts)}) {
         for (auto* b : page->findChildren<QAbstractButton*>())
@@ -69,13 +72,19 @@ void COptionsSheet::MarkChanged() {
     m_apply->setEnabled(true);
 }
 
-void COptionsSheet::Apply() {
+bool COptionsSheet::Apply() {
+    if (!m_split->Validate()) {
+        ShowPage(Splitting);
+        return false;
+    }
     m_apply->setEnabled(false);
     const bool fontChanged = m_general->Store();
     m_repeat->Store();
     const AccelItems edited = m_shortcuts->Edited();
     m_dictation->Store();
+    m_split->Store();
     Q_EMIT applied(fontChanged, edited);
+    return true;
 }
 
 } // namespace kestrova

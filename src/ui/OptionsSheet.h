@@ -1,6 +1,7 @@
-// The options dialog "设置": the general, repeat, dictation and shortcut pages, every one
-// filled from the settings before any is shown; a change enables Apply; OK and Apply store
-// every page in the order general, repeat, shortcuts, dictation. GUI thread.
+// The options dialog "设置": the general, repeat, splitting, dictation and shortcut pages,
+// every one filled from the settings before any is shown; a change enables Apply; OK and
+// Apply store every page in the order general, repeat, shortcuts, dictation, splitting
+// (after the splitting page's numbers are found valid). GUI thread.
 #pragma once
 
 #include "player/Shortcuts.h"
@@ -18,16 +19,18 @@ class CDictationPage;
 class CGeneralPage;
 class CRepeatPage;
 class CShortcutPage;
+class CSplitOptionsPage;
 
 class COptionsSheet : public QDialog {
     Q_OBJECT
 public:
-    enum Page { General, Repeat, Shortcuts, Dictation };
+    enum Page { General, Repeat, Splitting, Dictation, Shortcuts };
     COptionsSheet(CAppSetting& settings, const AccelItems& shortcuts, QWidget* parent = nullptr);
     void ShowPage(Page page);
     CShortcutPage* ShortcutPage() const { return m_shortcuts; }
-    // Stores every page (OK and Apply).
-    void Apply();
+    // Stores every page (OK and Apply); false when a number of the splitting page is out of
+    // its range (its page is shown and nothing is stored).
+    bool Apply();
 
 Q_SIGNALS:
     // After a store: the subtitle font changed (true), and the shortcut records the page set.
@@ -38,6 +41,7 @@ private:
     CGeneralPage* m_general;
     CRepeatPage* m_repeat;
     CShortcutPage* m_shortcuts;
+    CSplitOptionsPage* m_split;
     CDictationPage* m_dictation;
     QTabWidget* m_tabs;
     QPushButton* m_apply;

@@ -15,6 +15,7 @@
 #include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
 #include "repeat/SentenceList.h"
+#include "repeat/SplitOptionsPage.h"
 #include "repeat/Splitter.h"
 #include "support/Fixtures.h"
 
@@ -22,10 +23,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -359,6 +361,69 @@ private Q_SLOTS:
         QCOMPARE(tree->topLevelItem(1)->text(0), TimeText(300));
     }
 
+    // Split schemes: the built-in values, saved schemes (a saved "默认方案" wins), a moved
+    // slider makes the scheme the learner's own, delete removes every scheme of a name, the
+    // numbers are checked, and the file and the settings are written only by the store.
+    void splitSchemes() {
+        const QString file = splitschemes::FilePath();
+        QFile::remove(file);
+        QVERIFY(splitschemes::Save(file, {{"quiet", 300, 40}, {"默认方案", 500, 30}}));
+        QCOMPARE(ReadFileBytes(file), QByteArray("quiet 300 40\r\n") +
+                                          QString::fromUtf8("默认方案 500 30\r\n").toLocal8Bit());
+        QVERIFY(WriteFileBytes(file, "quiet 300 40\r\nshort\r\nbig 70000 5 extra\r\n"));
+        QCOMPARE(splitschemes::Load(file),
+                 (SplitItems{{"quiet", 300, 40}, {"short", 0, 0}, {"big", 70000 % 65536, 5}}));
+        QVERIFY(splitschemes::Save(file, {{"quiet", 300, 40}, {"quiet", 310, 41}}));
+
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        settings.SplitScheme = 1; // the default scheme, whatever the numbers say
+        settings.BackgroundNoise = 5;
+        settings.SentenceDist = 6;
+        settings.AudioLength = 200;
+        CSplitOptionsPage page(settings);
+        auto* list = page.findChild<QComboBox*>("schemeList");
+        auto* noise = page.findChild<QSlider*>("noiseSlider");
+        auto* gap = page.findChild<QSlider*>("gapSlider");
+        auto* noiseText = page.findChild<QLineEdit*>("noiseText");
+        QCOMPARE(list->count(), 5);
+        QCOMPARE(noise->value(), 980);
+        QCOMPARE(gap->value(), 28);
+        list->setCurrentIndex(2);
+        Q_EMIT list->activated(2);
+        QCOMPARE(noise->value(), 0);
+        list->setCurrentIndex(3);
+        Q_EMIT list->activated(3);
+        QCOMPARE(noise->value(), 310); // the last scheme of that name
+        noise->setValue(700);
+        QCOMPARE(list->currentIndex(), 0);
+        QCOMPARE(noiseText->text(), QString("700"));
+        page.SetNameAsker([] { return QStringLiteral("mine"); });
+        page.SaveAs();
+        QCOMPARE(list->currentText(), QString("mine"));
+        list->setCurrentIndex(3);
+        page.Delete();
+        QCOMPARE(list->count(), 4); // both "quiet" went
+        QCOMPARE(list->currentIndex(), 1);
+        QCOMPARE(noise->value(), 980);
+        list->setCurrentIndex(1);
+        page.Delete(); // a built-in entry stays
+        QCOMPARE(list->count(), 4);
+        // Out of range: refused with the message, nothing stored.
+        ScopedMessages messages;
+        noiseText->setText("2001");
+        QVERIFY(!page.Validate());
+        QCOMPARE(messages.texts, QStringList{"Enter an integer between 0 and 2000."});
+        QCOMPARE(splitschemes::Load(file).size(), std::size_t(2)); // not written yet
+        noiseText->setText("1500");
+        QVERIFY(page.Validate());
+        page.Store();
+        QCOMPARE(settings.BackgroundNoise, 1500);
+        QCOMPARE(settings.SentenceDist, 28);
+        QCOMPARE(settings.SplitScheme, 1);
+        QCOMPARE(splitschemes::Load(file), (SplitItems{{"mine", 700, 41}}));
+    }
+
     void repeatPageStoresWhatItShows() {
         CAppSetting settings;
         settings.RepeatAmount = 2;
@@ -382,7 +447,6 @@ private Q_SLOTS:
         QCOMPARE(again.findChild<QComboBox*>("countList")->currentText(),
                  QString::fromUtf8("五次"));
     }
-
 };
 
 QTEST_MAIN(TestRepeat)
