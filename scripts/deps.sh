@@ -7,8 +7,10 @@ KESTROVA_BUILD_PACKAGES=(
   libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev libaubio-dev
 )
 # What running the program wants beside the libraries: a sound server to play through, a
-# font with Chinese characters for the interface texts, and Qt's own texts in Chinese.
-KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-translations-l10n)
+# font with Chinese characters for the interface texts, Qt's own texts in Chinese, and the
+# speech synthesis that makes the demo lesson of the first start.
+KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-translations-l10n
+  espeak-ng sox libsox-fmt-all)
 # Media fixtures, the headless display, and the private sound server of the device tests.
 KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils
   dbus-daemon)

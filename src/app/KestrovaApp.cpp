@@ -5,10 +5,13 @@
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "desktop/Mpris.h"
+#include "library/Playlist.h"
+#include "player/PlaylistModel.h"
 #include "ui/MainFrame.h"
 
 #include <QAction>
 #include <QLocalServer>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocalSocket>
 #include <QLocale>
@@ -89,8 +92,10 @@ bool CKestrovaApp::Startup() {
         return false;
     }
     SetMessageHandler(ShowMessageBox);
+    const bool firstStart = !QFile::exists(ProfilePath());
     m_settings->SetProfile(ProfilePath());
     m_settings->Load();
+    OfferDemoLesson(firstStart);
     // Without a sound device there is nothing to study with: say so and end.
     std::unique_ptr<CMediaCore> engine = CMediaCore::Create();
     if (!engine) {
@@ -120,6 +125,15 @@ bool CKestrovaApp::Startup() {
 void CKestrovaApp::ShowAbout() {
     CAboutDlg about(m_frame.get());
     about.exec();
+}
+
+void CKestrovaApp::OfferDemoLesson(bool firstStart) {
+    // A newcomer's first start has something to study: the demo lesson beside the program
+    // (made at build time), as the playlist's only entry, opened without playing.
+    const QString demo = QCoreApplication::applicationDirPath() + "/demo/demo-lesson.ogg";
+    const QString list = CPlaylistModel::PlaylistPath();
+    if (!firstStart || !QFile::exists(demo) || !playlist::Read(list).isEmpty()) return;
+    playlist::Write(list, {demo});
 }
 
 int CKestrovaApp::Exit() {

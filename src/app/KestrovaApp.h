@@ -37,6 +37,7 @@ public:
 
 private:
     bool HoldInstance();
+    void OfferDemoLesson(bool firstStart);
     void ShowAbout();
     std::unique_ptr<CAppSetting> m_settings;
     std::unique_ptr<CMainFrame> m_frame;
