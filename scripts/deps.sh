@@ -5,6 +5,7 @@ KESTROVA_BUILD_PACKAGES=(
   qt6-base-dev libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev libaubio-dev
+  libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev
 )
 # What running the program wants beside the libraries: a sound server to play through, a
 # font with Chinese characters for the interface texts, Qt's own texts in Chinese, and the

@@ -24,6 +24,7 @@ class CAppSetting;
 class CCtrlBar;
 class CDictationView;
 class CEffectPanel;
+class CHotkeyFilter;
 class CRecordPanel;
 class CHardSentPanel;
 class CLrcView;
@@ -152,6 +153,7 @@ private:
     QList<QPair<QString, QStringList>> m_menuItems;
     std::vector<std::function<void()>> m_closingSteps;
     AccelItems m_shortcuts;
+    CHotkeyFilter* m_hotkeys = nullptr;
     bool m_activated = false;
 };
 

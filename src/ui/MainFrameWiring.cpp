@@ -2,6 +2,7 @@
 
 #include "CommandRegistry.h"
 #include "EffectPanel.h"
+#include "HotkeyFilter.h"
 #include "MainSiderPanel.h"
 #include "MediaInfoDlg.h"
 #include "MenuLayout.h"
@@ -70,6 +71,17 @@ void CMainFrame::LoadShortcuts() {
 
 void CMainFrame::ApplyShortcuts(const AccelItems& table) {
     m_shortcuts = table;
+    // The records flagged as system-wide hotkeys, where the desktop lets keys be grabbed; a
+    // combination held elsewhere is told and still works as a window shortcut.
+    if (!m_hotkeys)
+        m_hotkeys = new CHotkeyFilter(
+            [this](std::uint16_t nameId) {
+                if (const shortcuts::Entry* e = shortcuts::EntryOf(nameId))
+                    if (QAction* a = Action(e->command); a->isEnabled()) a->trigger();
+            },
+            this);
+    for (const QString& text : m_hotkeys->Register(m_shortcuts))
+        m_prompts->Tell(MessageKind::Error, text);
     for (const CommandInfo& info : AllCommands())
         Action(info.id)->setShortcuts(
             QKeySequence::listFromString(QString::fromLatin1(info.shortcut)));
