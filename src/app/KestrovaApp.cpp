@@ -130,7 +130,7 @@ void CKestrovaApp::ShowAbout() {
 void CKestrovaApp::OfferDemoLesson(bool firstStart) {
     // A newcomer's first start has something to study: the demo lesson beside the program
     // (made at build time), as the playlist's only entry, opened without playing.
-    const QString demo = QCoreApplication::applicationDirPath() + "/demo/demo-lesson.ogg";
+    const QString demo = ResourcePath(QStringLiteral("demo/demo-lesson.ogg"));
     const QString list = CPlaylistModel::PlaylistPath();
     if (!firstStart || !QFile::exists(demo) || !playlist::Read(list).isEmpty()) return;
     playlist::Write(list, {demo});

@@ -69,6 +69,12 @@ QString ProgramFolder() {
     return folder;
 }
 
+QString ResourcePath(const QString& name) {
+    const QString beside = QCoreApplication::applicationDirPath() + '/' + name;
+    if (QFileInfo::exists(beside)) return beside;
+    return QCoreApplication::applicationDirPath() + "/../share/kestrova/" + name;
+}
+
 QString DataFolder() {
     static QString cached;
     static QString cachedFor;

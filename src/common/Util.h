@@ -17,6 +17,9 @@ QString ProgramFolder();
 // folder when it is writable, else the per-user data folder (~/.local/share/Kestrova/).
 // Ends in '/'; created when missing.
 QString DataFolder();
+// A read-only resource the program ships (the factory shortcut set, the demo lesson): beside
+// the program in a build tree, under share/kestrova of the install prefix when installed.
+QString ResourcePath(const QString& name);
 
 // Whether a file can be created in `folder` (tried, not guessed from permissions).
 bool FolderWritable(const QString& folder);

@@ -57,7 +57,7 @@ QString ShortcutTablePath() {
     return DataFolder() + "Shortcut.dat";
 }
 QString FactoryShortcutsPath() {
-    return QCoreApplication::applicationDirPath() + "/sc.dat";
+    return ResourcePath(QStringLiteral("sc.dat"));
 }
 } // namespace
 
