@@ -154,6 +154,7 @@ private:
     std::vector<std::function<void()>> m_closingSteps;
     AccelItems m_shortcuts;
     CHotkeyFilter* m_hotkeys = nullptr;
+    bool m_toldNoHotkeys = false;
     bool m_activated = false;
 };
 

@@ -82,6 +82,18 @@ void CMainFrame::ApplyShortcuts(const AccelItems& table) {
             this);
     for (const QString& text : m_hotkeys->Register(m_shortcuts))
         m_prompts->Tell(MessageKind::Error, text);
+    // Where nothing can grab keys (Wayland, no display), the learner is told once which
+    // hotkeys stay window shortcuts.
+    QStringList windowOnly;
+    for (const ACCEL_ITEM& item : m_shortcuts)
+        if (item.systemHotkey && !m_hotkeys->Available()) windowOnly << item.keyText;
+    if (!windowOnly.isEmpty() && !m_toldNoHotkeys) {
+        m_toldNoHotkeys = true;
+        m_prompts->Tell(
+            MessageKind::Information,
+            QString::fromUtf8("此桌面不允许程序注册系统热键，以下热键只在本窗口中有效：") +
+                windowOnly.join(QString::fromUtf8("、")));
+    }
     for (const CommandInfo& info : AllCommands())
         Action(info.id)->setShortcuts(
             QKeySequence::listFromString(QString::fromLatin1(info.shortcut)));

@@ -371,7 +371,21 @@ private Q_SLOTS:
             QVERIFY(engine.IsPaused());
             QVERIFY(frame.close());
         }
-        // The learner's own table: a key text with a space, and no factory copy over it.
+        // The learner's own table: a key text with a space, and no factory copy over it; a
+        // system hotkey where nothing can grab keys (offscreen) is told once and works in the
+        // window.
+        {
+            QVERIFY(test::WriteFileBytes(table, "121 32789 77 25 Ctrl+Alt+M 1 \n"));
+            test::TestPrompts prompts;
+            test::ScopedMessages messages;
+            CMainFrame flagged(settings);
+            QVERIFY(messages.texts.filter("Ctrl+Alt+M").size() == 1);
+            flagged.SetPrompts(&prompts);
+            QVERIFY(flagged.Action(CommandId::MinimizeRestore)
+                        ->shortcuts()
+                        .contains(QKeySequence("Ctrl+Alt+M")));
+            QVERIFY(flagged.close());
+        }
         QVERIFY(test::WriteFileBytes(table, "117 32785 33 9 Ctrl+Page Up 0 \n"));
         CMainFrame frame(settings);
         QVERIFY(
