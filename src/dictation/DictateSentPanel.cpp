@@ -199,9 +199,14 @@ void CDictateSentPanel::ShowCurrent(const QString& message) {
     m_info->Show(m_session.Position(), m_session.Total(), m_session.CurrentErrorCount(), message);
 }
 
+void CDictateSentPanel::ApplyOptions() {
+    const DictationOptions o = DictationOptions::From(m_settings);
+    m_session.SetToHardSent(o.errorsToHardSentence);
+    m_session.SetRedoError(o.redoErrors);
+}
+
 void CDictateSentPanel::StartAll() {
-    m_session.SetToHardSent(DictationOptions::From(m_settings).errorsToHardSentence);
-    m_session.SetRedoError(DictationOptions::From(m_settings).redoErrors);
+    ApplyOptions();
     m_answer->clear();
     m_session.StartAll();
     FillTable();
@@ -209,8 +214,7 @@ void CDictateSentPanel::StartAll() {
 }
 
 bool CDictateSentPanel::StartHardSentences(const std::vector<std::uint32_t>& starts) {
-    m_session.SetToHardSent(DictationOptions::From(m_settings).errorsToHardSentence);
-    m_session.SetRedoError(DictationOptions::From(m_settings).redoErrors);
+    ApplyOptions();
     m_answer->clear();
     if (!m_session.StartHardSentences(starts)) {
         Finish();

@@ -80,6 +80,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void ApplyOptions(); // hard-sentence and redo rules from the settings
     void FillTable();
     void ShowCurrent(const QString& message);
     void AfterAnswer(CDictationSession::Outcome outcome);

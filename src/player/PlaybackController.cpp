@@ -323,11 +323,7 @@ void CPlaybackController::Reset() {
 
 void CPlaybackController::ClearRegion() {
     if (!m_region.set) return;
-    if (m_autoRepeat) {
-        m_autoRepeat = false;
-        RestoreTempo();
-        Q_EMIT autoRepeatChanged(false);
-    }
+    EndAutoRepeat();
     m_region = Region{0, LengthCs(), false};
     m_oneKey = OneKeyStep::None;
     Q_EMIT regionChanged(m_region);
@@ -348,7 +344,6 @@ void CPlaybackController::ShowPosition(int p) {
     // stop, the end of the file, or in the pause between passes).
     const int length = LengthCs();
     p = std::clamp(p, 0, length);
-    m_position = p;
     Q_EMIT positionChanged(p, length);
 }
 
@@ -392,8 +387,11 @@ void CPlaybackController::SetRegion(std::uint32_t start, std::uint32_t end) {
     ApplyPassTempo();
     if (end != 0) m_engine->SetPosition(m_region.start * 10);
     m_oneKey = OneKeyStep::RegionSet;
-    if (!m_engine->IsPlaying()) DoPlay();
-    ShowPassMessage();
+    // Play tells the pass count itself; a region chosen while playing tells it here.
+    if (!m_engine->IsPlaying())
+        DoPlay();
+    else
+        ShowPassMessage();
     UpdateCommands();
     Q_EMIT playbackResumed();
 }
@@ -563,11 +561,16 @@ void CPlaybackController::SetVolume(int volume) {
     Q_EMIT volumeChanged(volume);
 }
 
-void CPlaybackController::ReleaseAutoRepeat() {
+void CPlaybackController::EndAutoRepeat() {
     if (!m_autoRepeat) return;
     m_autoRepeat = false;
     RestoreTempo();
     Q_EMIT autoRepeatChanged(false);
+}
+
+void CPlaybackController::ReleaseAutoRepeat() {
+    if (!m_autoRepeat) return;
+    EndAutoRepeat();
     UpdateCommands();
 }
 
@@ -604,11 +607,7 @@ void CPlaybackController::SwitchAutoRepeat() {
     }
     if (m_autoRepeat) {
         ClearRegion();
-        if (m_autoRepeat) {
-            m_autoRepeat = false;
-            RestoreTempo();
-            Q_EMIT autoRepeatChanged(false);
-        }
+        EndAutoRepeat(); // ClearRegion leaves it on when no region was set
     } else {
         m_autoRepeat = true;
         Q_EMIT autoRepeatChanged(true);

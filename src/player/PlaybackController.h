@@ -171,6 +171,7 @@ private:
     std::optional<int> PassTempo() const;
     void ApplyPassTempo();
     void RestoreTempo();
+    void EndAutoRepeat(); // off, tempo back, told; no command refresh
     void ApplyStopMark();
     void StartPauseTimer();
     void StopPauseTimer();
@@ -194,7 +195,6 @@ private:
     int m_counter = 0; // passes still to go over the region, this one included
     int m_pauseSeconds = 0;
     int m_volume = 0;
-    int m_position = -1;
     bool m_muted = false;
     bool m_autoRepeat = false;
     bool m_deviceLost = false;
