@@ -18,7 +18,9 @@ constexpr std::uint16_t kLockStates[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
                                          XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 constexpr std::uint16_t kRelevant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 
-xcb_keysym_t KeysymOf(std::uint16_t code) {
+} // namespace
+
+std::uint32_t KeysymOf(std::uint16_t code) {
     if (code >= 65 && code <= 90) return XK_a + (code - 65);
     if (code >= 48 && code <= 57) return XK_0 + (code - 48);
     if (code >= 112 && code <= 123) return XK_F1 + (code - 112);
@@ -94,6 +96,8 @@ xcb_keysym_t KeysymOf(std::uint16_t code) {
         return XCB_NO_SYMBOL;
     }
 }
+
+namespace {
 
 std::uint16_t ModMask(std::uint8_t modifiers) {
     std::uint16_t mask = 0;

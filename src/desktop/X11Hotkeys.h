@@ -13,6 +13,9 @@ struct _XCBKeySymbols;
 
 namespace kestrova {
 
+// The X keysym of a virtual-key code of the key-name table (0 when it has none).
+std::uint32_t KeysymOf(std::uint16_t code);
+
 class CX11Hotkeys {
 public:
     enum class Result { Registered, InUse, Failed };

@@ -118,6 +118,7 @@ private:
     void LoadShortcuts();
     // The table's combinations on the commands' actions, beside each command's own key.
     void ApplyShortcuts(const AccelItems& table);
+    void TellWindowOnlyHotkeys(const QStringList& keyTexts);
     // The factory set over the learner's table ("全部恢复").
     void RestoreShortcuts();
     void WireTransport();

@@ -73,26 +73,22 @@ void CMainFrame::ApplyShortcuts(const AccelItems& table) {
     m_shortcuts = table;
     // The records flagged as system-wide hotkeys, where the desktop lets keys be grabbed; a
     // combination held elsewhere is told and still works as a window shortcut.
-    if (!m_hotkeys)
+    if (!m_hotkeys) {
         m_hotkeys = new CHotkeyFilter(
             [this](std::uint16_t nameId) {
                 if (const shortcuts::Entry* e = shortcuts::EntryOf(nameId))
                     if (QAction* a = Action(e->command); a->isEnabled()) a->trigger();
             },
             this);
+        connect(m_hotkeys, &CHotkeyFilter::windowOnly, this, &CMainFrame::TellWindowOnlyHotkeys);
+    }
     for (const QString& text : m_hotkeys->Register(m_shortcuts))
         m_prompts->Tell(MessageKind::Error, text);
-    // Where nothing can grab keys (Wayland, no display), the learner is told once which
-    // hotkeys stay window shortcuts.
-    QStringList windowOnly;
-    for (const ACCEL_ITEM& item : m_shortcuts)
-        if (item.systemHotkey && !m_hotkeys->Available()) windowOnly << item.keyText;
-    if (!windowOnly.isEmpty() && !m_toldNoHotkeys) {
-        m_toldNoHotkeys = true;
-        m_prompts->Tell(
-            MessageKind::Information,
-            QString::fromUtf8("此桌面不允许程序注册系统热键，以下热键只在本窗口中有效：") +
-                windowOnly.join(QString::fromUtf8("、")));
+    if (!m_hotkeys->Available()) {
+        QStringList windowOnly;
+        for (const ACCEL_ITEM& item : m_shortcuts)
+            if (item.systemHotkey) windowOnly << item.keyText;
+        TellWindowOnlyHotkeys(windowOnly);
     }
     for (const CommandInfo& info : AllCommands())
         Action(info.id)->setShortcuts(
@@ -107,6 +103,16 @@ void CMainFrame::ApplyShortcuts(const AccelItems& table) {
         a->setShortcuts(all);
     }
     AddEditingKeys(*m_commands); // the classic editing keys stay beside the menu's
+}
+
+void CMainFrame::TellWindowOnlyHotkeys(const QStringList& keyTexts) {
+    // Where nothing can grab keys (no X11, no portal) or the portal bound only some, the
+    // learner is told once which hotkeys stay window shortcuts.
+    if (keyTexts.isEmpty() || m_toldNoHotkeys) return;
+    m_toldNoHotkeys = true;
+    m_prompts->Tell(MessageKind::Information,
+                    QString::fromUtf8("此桌面不允许程序注册系统热键，以下热键只在本窗口中有效：") +
+                        keyTexts.join(QString::fromUtf8("、")));
 }
 
 void CMainFrame::RestoreShortcuts() {

@@ -1,11 +1,13 @@
 // The desktop session: media keys over the session bus (a private dbus-daemon, the MPRIS
 // service of a study session on one connection and a client on another, as a desktop's media
-// widget would be), and the autostart entry.
+// widget would be), global shortcuts through a desktop portal on that bus, and the autostart
+// entry.
 #include "audio/AudioOutput.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "desktop/Autostart.h"
 #include "desktop/Mpris.h"
+#include "desktop/PortalShortcuts.h"
 #include "player/EffectsController.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
@@ -13,17 +15,90 @@
 #include "player/StudySession.h"
 #include "support/Fixtures.h"
 
+#include <atomic>
+
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
 
 using namespace kestrova;
 using namespace kestrova::test;
+
+// A desktop portal offering global shortcuts, as a Wayland desktop does: it answers each
+// request on the request's own object, and binds all it is asked, only the first, or nothing
+// (the learner refused). It runs on a thread of its own, because the program asks whether a
+// portal is there with a blocking call.
+class FakePortal : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
+public:
+    enum class Mode { BindAll, BindFirst, Refuse };
+    std::atomic<Mode> mode{Mode::BindAll};
+    QString session;       // the last session made
+    PortalShortcuts asked; // the last shortcuts asked for
+
+    explicit FakePortal(QDBusConnection bus) : m_bus(std::move(bus)) {}
+    uint version() const { return 1; }
+    void Press(const QString& sessionPath, const QString& id) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QString::fromLatin1(CPortalShortcuts::kPath),
+            QString::fromLatin1(CPortalShortcuts::kInterface), QStringLiteral("Activated"));
+        signal << QVariant::fromValue(QDBusObjectPath(sessionPath)) << id << qulonglong(0)
+               << QVariantMap();
+        m_bus.send(signal);
+    }
+
+public Q_SLOTS:
+    QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message) {
+        const QString request = RequestPath(message, options);
+        session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
+                      .arg(Sender(message), options.value("session_handle_token").toString());
+        Respond(request, 0, {{QStringLiteral("session_handle"), session}});
+        return QDBusObjectPath(request);
+    }
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath&,
+                                  const QList<kestrova::PortalShortcut>& shortcuts, const QString&,
+                                  const QVariantMap& options, const QDBusMessage& message) {
+        const QString request = RequestPath(message, options);
+        asked = shortcuts;
+        PortalShortcuts bound = shortcuts;
+        if (mode == Mode::BindFirst) bound = bound.mid(0, 1);
+        Respond(request, mode == Mode::Refuse ? 1 : 0,
+                {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}});
+        return QDBusObjectPath(request);
+    }
+
+private:
+    static QString Sender(const QDBusMessage& message) {
+        return message.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+    }
+    static QString RequestPath(const QDBusMessage& message, const QVariantMap& options) {
+        return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+            .arg(Sender(message), options.value("handle_token").toString());
+    }
+    // The answer comes after the method's reply, as from a real portal's dialog.
+    void Respond(const QString& request, uint response, const QVariantMap& results) {
+        QTimer::singleShot(0, this, [this, request, response, results] {
+            QDBusMessage signal = QDBusMessage::createSignal(
+                request, QStringLiteral("org.freedesktop.portal.Request"),
+                QStringLiteral("Response"));
+            signal << response << results;
+            m_bus.send(signal);
+        });
+    }
+    QDBusConnection m_bus;
+};
 
 class TestMpris : public QObject {
     Q_OBJECT
@@ -130,6 +205,81 @@ private Q_SLOTS:
         QVERIFY(meta.value(QStringLiteral("mpris:length")).toLongLong() > 2000000);
         Call(player, QStringLiteral("Stop"));
         QVERIFY(session.Engine().IsStopped());
+    }
+
+    // The desktop's trigger notation of a combination.
+    void portalTriggers_data() {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("trigger");
+        QTest::newRow("Ctrl+Alt+P") << (8 | 16) << 80 << "CTRL+ALT+p";
+        QTest::newRow("Shift+Page Up") << 4 << 33 << "SHIFT+Prior";
+        QTest::newRow("Ctrl+F1") << 8 << 112 << "CTRL+F1";
+        QTest::newRow("Num 0") << 0 << 96 << "KP_0";
+        QTest::newRow("no such key") << 8 << 0 << "";
+    }
+    void portalTriggers() {
+        QFETCH(int, modifiers);
+        QFETCH(int, code);
+        QFETCH(QString, trigger);
+        QCOMPARE(PortalTrigger(std::uint8_t(modifiers), std::uint16_t(code)), trigger);
+    }
+
+    // Global shortcuts through the portal: offered only where a portal answers; a bound set
+    // fires its presses, a new set replaces the old session (whose presses no longer count),
+    // and what the portal did not bind is told.
+    void portalShortcuts() {
+        QDBusConnection client(QStringLiteral("client"));
+        QVERIFY(!CPortalShortcuts::Offered(client));
+        QDBusConnection portalBus =
+            QDBusConnection::connectToBus(m_address, QStringLiteral("portal"));
+        RegisterPortalTypes();
+        QThread thread;
+        FakePortal portal(portalBus);
+        portal.moveToThread(&thread);
+        thread.start();
+        auto stop = qScopeGuard([&] {
+            thread.quit();
+            thread.wait();
+            QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
+        });
+        QVERIFY(portalBus.registerObject(QString::fromLatin1(CPortalShortcuts::kPath), &portal,
+                                         QDBusConnection::ExportAllSlots |
+                                             QDBusConnection::ExportAllProperties));
+        QVERIFY(portalBus.registerService(QString::fromLatin1(CPortalShortcuts::kService)));
+        QVERIFY(CPortalShortcuts::Offered(client));
+
+        CPortalShortcuts shortcuts(client);
+        QSignalSpy bound(&shortcuts, &CPortalShortcuts::bound);
+        QSignalSpy fired(&shortcuts, &CPortalShortcuts::activated);
+        shortcuts.Bind({{"hotkey-1", QString::fromUtf8("播放/暂停"), "CTRL+ALT+p"},
+                        {"hotkey-2", QString::fromUtf8("下一句"), "CTRL+ALT+Down"}});
+        QTRY_COMPARE(bound.count(), 1);
+        QCOMPARE(bound.at(0).at(0).toStringList(), QStringList({"hotkey-1", "hotkey-2"}));
+        QCOMPARE(portal.asked.size(), 2);
+        QCOMPARE(portal.asked.at(0).properties.value("description").toString(),
+                 QString::fromUtf8("播放/暂停"));
+        QCOMPARE(portal.asked.at(1).properties.value("preferred_trigger").toString(),
+                 QString("CTRL+ALT+Down"));
+        const QString first = portal.session;
+        portal.Press(first, "hotkey-2");
+        QTRY_COMPARE(fired.count(), 1);
+        QCOMPARE(fired.at(0).at(0).toString(), QString("hotkey-2"));
+
+        portal.mode = FakePortal::Mode::BindFirst;
+        shortcuts.Bind({{"hotkey-3", "a", "CTRL+a"}, {"hotkey-4", "b", "CTRL+b"}});
+        QTRY_COMPARE(bound.count(), 2);
+        QCOMPARE(bound.at(1).at(0).toStringList(), QStringList({"hotkey-3"}));
+        QVERIFY(portal.session != first);
+        portal.Press(first, "hotkey-2"); // the old session's press
+        portal.Press(portal.session, "hotkey-3");
+        QTRY_COMPARE(fired.count(), 2);
+        QCOMPARE(fired.at(1).at(0).toString(), QString("hotkey-3"));
+
+        portal.mode = FakePortal::Mode::Refuse;
+        shortcuts.Bind({{"hotkey-5", "c", "CTRL+c"}});
+        QTRY_COMPARE(bound.count(), 3);
+        QVERIFY(bound.at(2).at(0).toStringList().isEmpty());
     }
 
     // Running at logon: the entry names the program by its full path, quoted when the path
