@@ -5,7 +5,7 @@ KESTROVA_BUILD_PACKAGES=(
   qt6-base-dev libgl-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev libaubio-dev
-  libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev
+  libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev libxkbcommon-dev
 )
 # What running the program wants beside the libraries: a sound server to play through, a
 # font with Chinese characters for the interface texts, Qt's own texts in Chinese, and the
@@ -14,7 +14,7 @@ KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-transl
   espeak-ng sox libsox-fmt-all)
 # Media fixtures, the headless display, and the private sound server of the device tests.
 KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils
-  dbus-daemon desktop-file-utils appstream)
+  dbus-daemon desktop-file-utils appstream dpkg-dev)
 
 kestrova_install() {
   local missing=()

@@ -81,9 +81,15 @@ QString DataFolder() {
     const QString program = ProgramFolder();
     if (!cached.isEmpty() && cachedFor == program) return cached;
     QString folder = program;
+    // An installed copy (its resources under the prefix, not beside it) never writes into
+    // the program's folder, even where it could (run as root).
+    const QString appDir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    const bool installed = !appDir.isEmpty() && !QFileInfo::exists(appDir + "/sc.dat") &&
+                           QFileInfo::exists(appDir + "/../share/kestrova/sc.dat");
     if (!HomeOverride().isEmpty()) {
         QDir().mkpath(folder);
-    } else if (folder.isEmpty() || !FolderWritable(folder)) {
+    } else if (folder.isEmpty() || installed || !FolderWritable(folder)) {
         folder = WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                            "/Kestrova");
         QDir().mkpath(folder);
