@@ -331,8 +331,12 @@ bool CDictateSentPanel::SaveAsLrc() {
     if (media.isEmpty()) return false;
     const QString path = LrcPathFor(media);
     std::vector<std::pair<std::uint32_t, QString>> lines;
-    for (int i = 0; i < m_table->topLevelItemCount(); ++i)
-        lines.push_back({m_host->SentenceStart(i), m_table->topLevelItem(i)->text(2)});
+    for (int i = 0; i < m_table->topLevelItemCount(); ++i) {
+        // Word times stay where the line is the subtitle's own, unchanged.
+        QString text = m_table->topLevelItem(i)->text(2);
+        if (!text.isEmpty() && text == m_host->Reference(i)) text = m_host->TimedReference(i);
+        lines.push_back({m_host->SentenceStart(i), text});
+    }
     if (!WriteLrc(path, lines)) {
         ShowMessage(MessageKind::Error, QString::fromUtf8("无法写入文件：") + path);
         return false;

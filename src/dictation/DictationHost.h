@@ -20,6 +20,8 @@ public:
     virtual bool PlaySentence(int i, bool own) = 0;
     // The subtitle text of sentence i ("" without subtitles).
     virtual QString Reference(int i) const = 0;
+    // The same with the word tags of a word-timed line, as an LRC line carries them.
+    virtual QString TimedReference(int i) const { return Reference(i); }
     virtual bool HasSubtitles() const = 0;
 };
 

@@ -137,6 +137,9 @@ bool CStudySession::PlaySentence(int i, bool own) {
 QString CStudySession::Reference(int i) const {
     return m_subtitles->Text(i);
 }
+QString CStudySession::TimedReference(int i) const {
+    return m_subtitles->TimedText(i);
+}
 bool CStudySession::HasSubtitles() const {
     return m_subtitles->HasLines();
 }

@@ -75,6 +75,7 @@ public:
     int CurrentSentence() const override;
     bool PlaySentence(int i, bool own) override;
     QString Reference(int i) const override;
+    QString TimedReference(int i) const override;
     bool HasSubtitles() const override;
     bool IsSplitting() const override;
     void StopAutoRepeat() override;

@@ -57,6 +57,62 @@ bool CLrc::ParseTime(QStringView tag, std::uint32_t& cs) {
     return true;
 }
 
+QString CLrc::TakeWordTags(QStringView in, LrcWords& words) {
+    words.clear();
+    if (!in.contains(u'<')) return in.toString();
+    QString out;
+    out.reserve(in.size());
+    bool tagged = false;
+    bool timing = false; // a tag was seen: what follows is its word
+    std::uint32_t time = 0;
+    int from = -1; // where the word being read begins in `out` (-1: no letter yet)
+    // The word being read ends at the next tag (an empty one only ends the word before).
+    auto endWord = [&](std::uint32_t endTime) {
+        if (timing && from >= 0) {
+            int end = int(out.size());
+            while (end > from && out[end - 1].isSpace())
+                --end;
+            words.push_back({time, LrcWord::kLineEnd, from, end - from});
+        }
+        if (!words.empty() && words.back().end == LrcWord::kLineEnd) words.back().end = endTime;
+    };
+    const qsizetype n = in.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (in[i] == u'<') {
+            const qsizetype close = in.indexOf(u'>', i + 1);
+            std::uint32_t cs = 0;
+            if (close > i && ParseTime(in.mid(i + 1, close - i - 1), cs)) {
+                endWord(cs);
+                tagged = timing = true;
+                time = cs;
+                from = -1;
+                i = close + 1;
+                // The spaces on both sides of a removed tag become one.
+                if (out.isEmpty() || out.back().isSpace())
+                    while (i < n && in[i].isSpace())
+                        ++i;
+                continue;
+            }
+        }
+        if (timing && from < 0 && !in[i].isSpace()) from = int(out.size());
+        out.append(in[i]);
+        ++i;
+    }
+    if (!tagged) return in.toString();
+    endWord(LrcWord::kLineEnd);
+    // Trimmed at both ends; the spans follow the text.
+    qsizetype lead = 0;
+    while (lead < out.size() && out[lead].isSpace())
+        ++lead;
+    out = out.trimmed();
+    for (LrcWord& w : words) {
+        w.from = std::max(0, w.from - int(lead));
+        w.length = std::clamp(w.length, 0, int(out.size()) - w.from);
+    }
+    return out;
+}
+
 void CLrc::LoadText(const QString& source, std::uint32_t mediaLengthCs) {
     // One pass over the text, lines as views into it: nothing is copied but the words of
     // lines that carry a time, so a file of nothing but brackets costs no more than a real
@@ -85,11 +141,14 @@ void CLrc::LoadText(const QString& source, std::uint32_t mediaLengthCs) {
             }
         }
         if (count == 0) return;
-        const QString words = line.mid(textStart).toString(); // shared by the line's records
+        LrcWords wordTimes;
+        // Shared by the line's records.
+        const QString words = TakeWordTags(line.mid(textStart), wordTimes);
         for (int i = 0; i < count; ++i) {
             auto record = std::make_unique<TLrcRecord>();
             record->time = times[i];
             record->text = words;
+            record->words = wordTimes;
             fresh.push_back(std::move(record));
         }
     };
@@ -121,9 +180,25 @@ void CLrc::LoadText(const QString& source, std::uint32_t mediaLengthCs) {
     // start).
     const std::int64_t last =
         mediaLengthCs > 0 && offsetMs != 0 ? std::int64_t(mediaLengthCs) : std::int64_t(UINT32_MAX);
+    auto shift = [&](std::uint32_t t) {
+        return std::uint32_t(std::clamp<std::int64_t>(std::int64_t(t) - offsetMs / 10, 0, last));
+    };
+    // The records of one line follow each other and share their words: those are shifted
+    // once, and shared again.
+    const LrcWord* shared = nullptr;
+    LrcWords shifted;
     for (auto& record : fresh) {
-        const std::int64_t shifted = std::int64_t(record->time) - offsetMs / 10;
-        record->time = std::uint32_t(std::clamp<std::int64_t>(shifted, 0, last));
+        record->time = shift(record->time);
+        if (offsetMs == 0 || record->words.isEmpty()) continue;
+        if (record->words.constData() != shared) {
+            shared = record->words.constData();
+            shifted = record->words;
+            for (LrcWord& w : shifted) {
+                w.start = shift(w.start);
+                if (w.end != LrcWord::kLineEnd) w.end = shift(w.end);
+            }
+        }
+        record->words = shifted;
     }
     // The lines are sorted once (a later line of an equal time first) and merged in front of
     // records of equal times already held: inserting one by one is quadratic on unsorted
@@ -200,7 +275,7 @@ LrcItems CLrc::Items(std::uint32_t lengthCs) const {
     items.reserve(m_records.size());
     for (size_t i = 0; i < m_records.size(); ++i) {
         const std::uint32_t end = i + 1 < m_records.size() ? m_records[i + 1]->time : lengthCs;
-        items.push_back(LRC_ITEM{m_records[i]->time, end, m_records[i]->text});
+        items.push_back(LRC_ITEM{m_records[i]->time, end, m_records[i]->text, m_records[i]->words});
     }
     return items;
 }
@@ -212,6 +287,21 @@ QString LrcPathFor(const QString& mediaPath) {
     const QString ext = mediaPath.mid(dot);
     if (ext.compare(".lrc", Qt::CaseInsensitive) == 0) return mediaPath;
     return mediaPath.left(dot) + QStringLiteral(".lrc");
+}
+
+QString WithWordTags(const QString& text, const LrcWords& words, std::uint32_t lineEnd) {
+    QString out;
+    int at = 0;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const LrcWord& w = words[i];
+        if (w.from < at || w.from > text.size()) continue; // spans out of order: no tag
+        out += text.mid(at, w.from - at) + '<' + TimeText(w.start) + '>';
+        out += text.mid(w.from, w.length);
+        at = w.from + w.length;
+        const std::uint32_t next = i + 1 < words.size() ? words[i + 1].start : lineEnd;
+        if (w.end < next) out += '<' + TimeText(w.end) + '>';
+    }
+    return out + text.mid(at);
 }
 
 bool WriteLrc(const QString& path, const std::vector<std::pair<std::uint32_t, QString>>& lines) {

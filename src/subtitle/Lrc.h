@@ -1,8 +1,11 @@
 // LRC subtitles: the model of one file (`CLrc`, records in time order), its reader, the
 // timed line list (`LRC_ITEM`) the rest of the program uses, the LRC path of a media file,
-// and the writer. Plain classes; GUI thread (the model is not shared).
+// and the writer. Word-timed lines ("[00:01.00]<00:01.20>One <00:01.60>two") are read into
+// their clean text and the times of their words. Plain classes; GUI thread (the model is not
+// shared).
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -10,15 +13,33 @@
 
 namespace kestrova {
 
+// A timed word of a line (the text from one word tag to the next): when it is spoken, until
+// when (the next tag's time; kLineEnd while the line's own end ends it), and where it stands
+// in the line's clean text.
+struct LrcWord {
+    static constexpr std::uint32_t kLineEnd = UINT32_MAX;
+    std::uint32_t start = 0; // centiseconds
+    std::uint32_t end = kLineEnd;
+    int from = 0;
+    int length = 0;
+    bool operator==(const LrcWord&) const = default;
+};
+// Shared, not copied, by the records of a line with several time tags.
+using LrcWords = QList<LrcWord>;
+
 struct TLrcRecord {
     std::uint32_t time = 0; // centiseconds
-    QString text;           // the words after the line's last time tag, as they stand
+    // The words after the line's last time tag: as they stand, or, in a word-timed line,
+    // without the word tags, the spaces around each collapsed to one, trimmed.
+    QString text;
+    LrcWords words; // empty for a line without word tags
 };
 
 struct LRC_ITEM {
     std::uint32_t start = 0;
     std::uint32_t end = 0;
     QString text;
+    LrcWords words;
     bool operator==(const LRC_ITEM&) const = default;
 };
 using LrcItems = std::vector<LRC_ITEM>;
@@ -59,6 +80,10 @@ public:
     // and "." or ":" before one, two or three fraction digits (tenths, hundredths,
     // milliseconds truncated), or no fraction at all. `tag` is the text between brackets.
     static bool ParseTime(QStringView tag, std::uint32_t& cs);
+    // A line's text without its word tags ("<m:ss.xx>", the time forms of ParseTime) and
+    // the words they time. A "<" that begins no valid tag stays text; a text without a
+    // valid tag comes back as it stands, with no words.
+    static QString TakeWordTags(QStringView text, LrcWords& words);
 
 private:
     std::vector<std::unique_ptr<TLrcRecord>> m_records;
@@ -69,6 +94,9 @@ private:
 // The media path with its file name's extension replaced by ".lrc" (added when it has none);
 // the folders on the way keep their names, dots and all.
 QString LrcPathFor(const QString& mediaPath);
+// A clean text with the tags of its words put back before each word (and after a word that
+// ends before the next word's start or the line's end).
+QString WithWordTags(const QString& text, const LrcWords& words, std::uint32_t lineEnd);
 // One "[time text]text" line per item, CR LF ends, UTF-8. False when it cannot be written.
 bool WriteLrc(const QString& path, const std::vector<std::pair<std::uint32_t, QString>>& lines);
 

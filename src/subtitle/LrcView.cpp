@@ -38,6 +38,7 @@ CLrcView::CLrcView(CSubtitleModel& model, const QString& globalFont, QWidget* pa
     connect(&m_model, &CSubtitleModel::failed, this, &CLrcView::Clear);
     connect(&m_model, &CSubtitleModel::statusChanged, this, &CLrcView::UpdateHeader);
     connect(&m_model, &CSubtitleModel::currentLineChanged, this, &CLrcView::Render);
+    connect(&m_model, &CSubtitleModel::currentWordChanged, this, &CLrcView::HighlightWord);
     ApplyFont(globalFont);
     UpdateHeader();
 }
@@ -70,6 +71,7 @@ void CLrcView::resizeEvent(QResizeEvent* event) {
 
 void CLrcView::Clear() {
     m_renderedIndex = -1;
+    m_markFrom = -1;
     m_lineStart.clear();
     m_box->clear();
 }
@@ -101,6 +103,28 @@ void CLrcView::SetBold(int index, bool bold) {
     cursor.mergeCharFormat(f);
 }
 
+void CLrcView::MarkSpan(int from, int length, bool on) {
+    QTextCursor cursor(m_box->document());
+    cursor.setPosition(from);
+    cursor.setPosition(from + length, QTextCursor::KeepAnchor);
+    QTextCharFormat f;
+    f.setBackground(on ? palette().brush(QPalette::Highlight) : QBrush(Qt::transparent));
+    f.setForeground(palette().brush(on ? QPalette::HighlightedText : QPalette::Link));
+    cursor.mergeCharFormat(f);
+}
+
+void CLrcView::HighlightWord(int line, int word) {
+    if (m_markFrom >= 0) MarkSpan(m_markFrom, m_markLength, false);
+    m_markFrom = -1;
+    if (line < 0 || line != m_renderedIndex || line >= int(m_lineStart.size()) || word < 0) return;
+    const LrcItems& items = m_model.Items();
+    if (line >= int(items.size()) || word >= int(items[std::size_t(line)].words.size())) return;
+    const LrcWord& w = items[std::size_t(line)].words[word];
+    m_markFrom = m_lineStart[std::size_t(line)] + w.from;
+    m_markLength = w.length;
+    MarkSpan(m_markFrom, m_markLength, true);
+}
+
 void CLrcView::Render(int index) {
     if (index < 0) return;
     // Lines 0..index, the current one bold. Moving on only appends the new lines; going
@@ -109,6 +133,7 @@ void CLrcView::Render(int index) {
         m_box->clear();
         m_lineStart.clear();
         m_renderedIndex = -1;
+        m_markFrom = -1;
     }
     SetBold(m_renderedIndex, false);
     // One edit block: the document is laid out once for all the new lines, not once a line.

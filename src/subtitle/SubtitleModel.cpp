@@ -17,6 +17,7 @@ void CSubtitleModel::Reset() {
     m_shown.clear();
     m_current.clear();
     m_currentIndex = -1;
+    m_currentWord = -1;
     m_timer.stop();
     m_items.clear();
     Q_EMIT cleared();
@@ -66,6 +67,12 @@ QString CSubtitleModel::Text(int index) const {
     return m_items[std::size_t(index)].text;
 }
 
+QString CSubtitleModel::TimedText(int index) const {
+    if (index < 0 || index >= int(m_items.size())) return {};
+    const LRC_ITEM& item = m_items[std::size_t(index)];
+    return WithWordTags(item.text, item.words, item.end);
+}
+
 void CSubtitleModel::Tick() {
     if (m_items.empty()) return;
     // Paused (between passes, for one) the pane stays on the line it shows.
@@ -73,12 +80,31 @@ void CSubtitleModel::Tick() {
     if (pos < 0) return;
     const QString line = m_lrc.GetLineAt(std::uint32_t(pos / 10));
     if (!line.isEmpty()) m_shown = line;
-    if (m_shown != m_current) {
+    const int index = std::min(m_lrc.GetCurrentIndex(), int(m_items.size()) - 1);
+    bool lineChanged = false;
+    if (m_shown != m_current || (!line.isEmpty() && index != m_currentIndex &&
+                                 !m_items[std::size_t(index)].words.empty())) {
         m_current = m_shown;
-        m_currentIndex = std::min(m_lrc.GetCurrentIndex(), int(m_items.size()) - 1);
+        m_currentIndex = index;
+        lineChanged = true;
         Q_EMIT currentLineChanged(m_currentIndex);
     }
     if (!m_shown.isEmpty()) Q_EMIT lineShown(m_shown);
+    // The word being spoken, and a timer quick enough to follow words where there are any.
+    int word = -1;
+    const LrcWords* words =
+        m_currentIndex >= 0 ? &m_items[std::size_t(m_currentIndex)].words : nullptr;
+    if (words) {
+        const auto t = std::uint32_t(pos / 10);
+        for (qsizetype i = 0; i < words->size(); ++i)
+            if ((*words)[i].start <= t && t < (*words)[i].end) word = int(i);
+    }
+    const int interval = words && !words->empty() ? 100 : 500;
+    if (m_timer.interval() != interval) m_timer.setInterval(interval);
+    if (word != m_currentWord || lineChanged) {
+        m_currentWord = word;
+        Q_EMIT currentWordChanged(m_currentIndex, word);
+    }
 }
 
 void CSubtitleModel::ChooseLine(int index) {

@@ -1,6 +1,7 @@
 // The open file's subtitles: the LRC file found for it (Temp/audio.lrc first, else the media
 // path with ".lrc"), its timed lines, the load status shown in the pane's header, and the
-// line being spoken, followed twice a second from the playing position. A line chosen by
+// line being spoken, followed twice a second from the playing position (ten times a second
+// while the line has word times, for the word being spoken). A line chosen by
 // the learner stops the following until playback resumes. Views (the subtitle pane, later
 // the mini window's line) observe it. No widgets. GUI thread.
 #pragma once
@@ -36,6 +37,10 @@ public:
     QString LastPath() const { return m_path; }
     // The line shown as current (-1 none yet).
     int CurrentLine() const { return m_currentIndex; }
+    // The word being spoken in the current line (-1 none: no word times, or between words).
+    int CurrentWord() const { return m_currentWord; }
+    // The text of line i with its word tags (as an LRC line carries them).
+    QString TimedText(int index) const;
 
     void StartFollowing();
     void StopFollowing() { m_timer.stop(); }
@@ -54,6 +59,8 @@ Q_SIGNALS:
     // The lines were dropped (a reset, or a load begins).
     void cleared();
     void currentLineChanged(int index);
+    // After the line's change, when the word being spoken changed.
+    void currentWordChanged(int line, int word);
     // The text of the line being spoken ("" when a load failed).
     void lineShown(const QString& text);
     void lineChosen(int index);
@@ -67,6 +74,7 @@ private:
     QString m_shown;
     QString m_current;
     int m_currentIndex = -1;
+    int m_currentWord = -1;
     QTimer m_timer;
 };
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # kestrova-cli split: the sentence lines of a lesson, an LRC skeleton, and the error path;
-# kestrova-cli lrc: offsets within bounds, and a file too large to be subtitles refused.
+# kestrova-cli lrc: offsets within bounds, word-timed lines and their words, and a file too
+# large to be subtitles refused.
 set -u
 cli=$1
 media=$2
@@ -31,6 +32,11 @@ check "an offset of hours is ignored" "$("$cli" lrc "$tmp/far.lrc")" "$(printf '
 printf '[offset:-600000]\n[00:01.00]a\n' > "$tmp/late.lrc"
 check "an offset stays within the media" "$("$cli" lrc --length 3000 "$tmp/late.lrc")" \
   "$(printf '3000\t3000\ta')"
+printf '[00:01.02] <00:02.50> Line 1\n[01:02.00] <01:03.40> Line 2 <01:10.00> line 2\n' > "$tmp/words.lrc"
+check "word tags leave the lines clean" "$("$cli" lrc --length 8000 "$tmp/words.lrc")" \
+  "$(printf '102\t6200\tLine 1\n6200\t8000\tLine 2 line 2')"
+check "and a row per word" "$("$cli" lrc --length 8000 --words "$tmp/words.lrc")" \
+  "$(printf '250\t6200\tLine 1\n6340\t7000\tLine 2\n7000\t8000\tline 2')"
 head -c $((16 * 1024 * 1024 + 1)) /dev/zero | tr '\0' '[' > "$tmp/huge.lrc"
 err=$("$cli" lrc "$tmp/huge.lrc" 2>&1 >/dev/null); rc=$?
 check "a file over 16 MB exits 1" "$rc" 1

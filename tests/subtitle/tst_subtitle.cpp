@@ -143,6 +143,67 @@ private Q_SLOTS:
         QCOMPARE(Records(Read(text)), records);
     }
 
+    // Word tags: the line's clean text and its words ("start-end:word", L for the line's
+    // end); written back with its tags, a line reads the same again.
+    void wordTags_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("clean");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("tag after the line tag") << "[00:01.02] <00:02.50> Line 1"
+                                                << "Line 1"
+                                                << "250-L:Line 1";
+        QTest::newRow("two words") << "[01:02.00] <01:03.40> Line 2 <01:10.00> line 2"
+                                   << "Line 2 line 2"
+                                   << "6340-7000:Line 2|7000-L:line 2";
+        QTest::newRow("glued to the word") << "[00:01.00]<00:02.50>Line<00:03.00>s"
+                                           << "Lines"
+                                           << "250-300:Line|300-L:s";
+        QTest::newRow("malformed tags stay text") << "[00:01.00] a <00:0x.00> b <c"
+                                                  << " a <00:0x.00> b <c"
+                                                  << "";
+        QTest::newRow("a stray < beside real tags") << "[00:01.00]<00:01.00>x < y"
+                                                    << "x < y"
+                                                    << "100-L:x < y";
+        QTest::newRow("only tags") << "[00:01.00]<00:01.00> <00:02.00>"
+                                   << ""
+                                   << "";
+        QTest::newRow("an empty tag ends a word")
+            << "[00:01.00]<00:01.00>One <00:01.50> <00:02.00>two"
+            << "One two"
+            << "100-150:One|200-L:two";
+        QTest::newRow("untimed words first") << "[00:01.00]Hi <00:01.20>there"
+                                             << "Hi there"
+                                             << "120-L:there";
+        QTest::newRow("the offset moves words too") << "[offset:+500]\n[00:02.00]<00:02.50>a"
+                                                    << "a"
+                                                    << "200-L:a";
+    }
+    void wordTags() {
+        QFETCH(QString, text);
+        QFETCH(QString, clean);
+        QFETCH(QString, words);
+        auto describe = [](const QString& line, const LrcWords& ws) {
+            QStringList out;
+            for (const LrcWord& w : ws)
+                out << QStringLiteral("%1-%2:%3")
+                           .arg(w.start)
+                           .arg(w.end == LrcWord::kLineEnd ? QString("L") : QString::number(w.end))
+                           .arg(line.mid(w.from, w.length));
+            return out.join('|');
+        };
+        const CLrc lrc = Read(text);
+        QCOMPARE(int(lrc.Records().size()), 1);
+        const TLrcRecord& r = *lrc.Records().front();
+        QCOMPARE(r.text, clean);
+        QCOMPARE(describe(r.text, r.words), words);
+        // Written with its tags and read again, a word-timed line is the same line.
+        const LRC_ITEM item = lrc.Items(9000).front();
+        if (item.words.empty()) return;
+        const CLrc again =
+            Read('[' + TimeText(item.start) + ']' + WithWordTags(item.text, item.words, item.end));
+        QCOMPARE(again.Items(9000).front(), item);
+    }
+
     // An offset tag moves the lines at most by the media's length; one beyond a day is a
     // broken tag and moves nothing.
     void offsetsAreBounded_data() {
@@ -192,7 +253,9 @@ private Q_SLOTS:
     }
 
     void encodings() {
-        const QString text = QString::fromUtf8("[00:01.00]你好 world\r\n[00:02.00]It’s fine\r\n");
+        // A word-timed line reads clean in every encoding.
+        const QString text = QString::fromUtf8(
+            "[00:01.00]<00:01.00>你好 <00:01.50>world\r\n[00:02.00]It’s fine\r\n");
         struct Case {
             const char* name;
             QByteArray bytes;
@@ -208,7 +271,8 @@ private Q_SLOTS:
             {"utf8 bom", "\xEF\xBB\xBF" + text.toUtf8()},
             {"utf16le", utf16le},
             {"utf16be", utf16be},
-            {"gb18030", QByteArray(gb(QString::fromUtf8("[00:01.00]你好 world\r\n")))}};
+            {"gb18030",
+             QByteArray(gb(QString::fromUtf8("[00:01.00]<00:01.00>你好 <00:01.50>world\r\n")))}};
         for (const Case& c : cases) {
             const QString path = m_dir.filePath(QString("enc_%1.lrc").arg(c.name));
             Write(path, c.bytes);
@@ -216,6 +280,8 @@ private Q_SLOTS:
             QVERIFY(lrc.Load(path));
             QVERIFY2(!lrc.Records().empty(), c.name);
             QCOMPARE(lrc.Records().front()->text, QString::fromUtf8("你好 world"));
+            QCOMPARE(lrc.Records().front()->words,
+                     (LrcWords{{100, 150, 0, 2}, {150, LrcWord::kLineEnd, 3, 5}}));
         }
         CLrc empty;
         Write(m_dir.filePath("empty.lrc"), "");
@@ -232,8 +298,8 @@ private Q_SLOTS:
         QCOMPARE(lrc.GetCurrentIndex(), 1);
         QCOMPARE(lrc.GetLineAt(999), QString("c"));
         const LrcItems items = lrc.Items(400);
-        QCOMPARE(items.back(), (LRC_ITEM{300, 400, "c"}));
-        QCOMPARE(items[0], (LRC_ITEM{100, 200, "a"}));
+        QCOMPARE(items.back(), (LRC_ITEM{300, 400, "c", {}}));
+        QCOMPARE(items[0], (LRC_ITEM{100, 200, "a", {}}));
     }
 
     void pathsAndWriter() {
@@ -354,6 +420,49 @@ private Q_SLOTS:
         QFile::remove(DataFolder() + "Temp/audio.lrc");
     }
 
+    // In a word-timed line the word being spoken has the highlight colour, and only it; a
+    // line without word times is shown as before.
+    void wordHighlightFollowsTheWord() {
+        const QString media = m_dir.filePath("words.mp3");
+        Write(m_dir.filePath("words.lrc"),
+              "[00:01.00]<00:01.00>one <00:01.50>two<00:02.00>\n[00:03.00]plain\n");
+        TestClock clock;
+        CSubtitleModel model(clock);
+        CLrcView view(model, QString());
+        QTextBrowser* box = view.findChild<QTextBrowser*>("subtitleBox");
+        QVERIFY(model.Load(media));
+        const QBrush highlight = view.palette().brush(QPalette::Highlight);
+        // The highlighted text of the box ("" none).
+        auto marked = [&] {
+            QString out;
+            for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next())
+                for (auto it = b.begin(); !it.atEnd(); ++it)
+                    if (it.fragment().charFormat().background() == highlight)
+                        out += it.fragment().text();
+            return out;
+        };
+        clock.position = 1200;
+        model.Tick();
+        QCOMPARE(model.CurrentWord(), 0);
+        QCOMPARE(marked(), QString("one"));
+        QCOMPARE(box->document()->toPlainText(), QString("one two"));
+        clock.position = 1700;
+        model.Tick();
+        QCOMPARE(marked(), QString("two"));
+        clock.position = 2500; // after the last word's end tag, still in the line
+        model.Tick();
+        QCOMPARE(model.CurrentWord(), -1);
+        QCOMPARE(marked(), QString());
+        QCOMPARE(model.TimedText(0), QString("<00:01.00>one <00:01.50>two<00:02.00>"));
+        clock.position = 3100;
+        model.Tick();
+        QCOMPARE(marked(), QString());
+        QCOMPARE(box->document()->toPlainText(), QString("one two\nplain"));
+        clock.position = 1100; // back: rebuilt, the first word marked again
+        model.Tick();
+        QCOMPARE(marked(), QString("one"));
+    }
+
     // Whatever a file holds, reading it needs a small multiple of its size: no line list,
     // no copy of the text per bracket. (The old reader needed about 60 times the size of a
     // file of brackets.)
@@ -372,6 +481,13 @@ private Q_SLOTS:
         QTest::newRow("a tag per line, as many as allowed")
             << QByteArray("[0:00]\n").repeated(int(CLrc::kMaxLines)) << int(CLrc::kMaxLines);
         QTest::newRow("unclosed tag") << "[" + QByteArray(size, '0') << 0;
+        // Twenty records of one line share its words, shifted or not.
+        const QByteArray words = QByteArray("<0:00>a").repeated(size / 7);
+        QTest::newRow("word tags") << "[0:00]" + words << 1;
+        QTest::newRow("twenty records of word tags")
+            << QByteArray("[0:00]").repeated(20) + words << 20;
+        QTest::newRow("twenty records of shifted word tags")
+            << "[offset:+10]" + QByteArray("[0:01]").repeated(20) + words << 20;
     }
     void readingMemoryIsBoundedByTheFileSize() {
         QFETCH(QByteArray, bytes);

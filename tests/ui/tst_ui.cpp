@@ -847,6 +847,50 @@ private Q_SLOTS:
         QVERIFY(frame.close());
     }
 
+    // Word-timed subtitles: dictation checks against the clean text, and the LRC saved from
+    // it keeps the word times of the lines dictated.
+    void wordTimedLinesAreDictatedClean() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        const QString lesson = home.filePath("words.wav");
+        QVERIFY(QFile::copy(test::Media("speech_gaps.wav"), lesson));
+        test::WriteFileBytes(home.filePath("words.lrc"),
+                             "[00:00.50] <00:00.60> Line <00:01.00> one\n"
+                             "[00:02.00]<00:02.10>Second <00:02.60>line\n"
+                             "[00:04.00]<00:04.20>three<00:04.90>\n");
+        CAppSetting settings;
+        settings.UseSplit = false;
+        settings.IgnoreCase = 1;
+        settings.RedoError = false;
+        test::TestPrompts prompts;
+        prompts.answer = [](const QString&) { return true; };
+        CMainFrame frame(settings);
+        frame.SetPrompts(&prompts);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({lesson});
+        QTRY_COMPARE(frame.Session().Sentences().Count(), 3);
+        QCOMPARE(frame.Session().Reference(0), QString("Line one"));
+        frame.Action(CommandId::SentenceDictation)->trigger();
+        CDictateSentPanel* panel = frame.DictationView()->Panel();
+        auto* answer = panel->findChild<QTextEdit*>("answerEdit");
+        // Right as the subtitles stand, then right ignoring case: a right answer is kept as the
+        // subtitle has it; the third is not dictated.
+        for (const char* typed : {"Line one", "second line"}) {
+            answer->setPlainText(QString::fromLatin1(typed));
+            panel->Submit();
+        }
+        QCOMPARE(panel->findChild<QTreeWidget*>()->topLevelItem(1)->text(2),
+                 QString("Second line"));
+        QVERIFY(frame.HardSentences()->GetItems().empty()); // neither was wrong
+        frame.Action(CommandId::SaveDictationLrc)->trigger();
+        QCOMPARE(QString::fromUtf8(test::ReadFileBytes(home.filePath("words.lrc"))),
+                 QString("[00:00.50]<00:00.60>Line <00:01.00>one\r\n"
+                         "[00:02.00]<00:02.10>Second <00:02.60>line\r\n"
+                         "[00:04.00]\r\n"));
+        frame.Action(CommandId::SentenceDictation)->trigger();
+        QVERIFY(frame.close());
+    }
+
     void dictationThroughTheFrame() {
         QTemporaryDir home;
         test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());

@@ -17,7 +17,7 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr, "usage: kestrova-cli split [--noise N] [--gap N] [--format lrc] FILE\n"
-                         "       kestrova-cli lrc [--length CS] FILE\n"
+                         "       kestrova-cli lrc [--length CS] [--words] FILE\n"
                          "       kestrova-cli check [--case] [--spaces] [--punc] [--abbr] "
                          "REFERENCE ANSWER\n");
     return 2;
@@ -30,10 +30,13 @@ void Print(const QString& line) {
 int Lrc(const QStringList& args) {
     QString file;
     long long length = -1;
+    bool words = false;
     for (int i = 0; i < args.size(); ++i) {
         bool ok = true;
         if (args[i] == "--length" && i + 1 < args.size())
             length = args[++i].toLongLong(&ok);
+        else if (args[i] == "--words")
+            words = true;
         else if (args[i].startsWith("--") || !file.isEmpty())
             return Usage();
         else
@@ -56,8 +59,18 @@ int Lrc(const QStringList& args) {
     const auto& records = lrc.Records();
     const std::uint32_t end =
         length >= 0 ? std::uint32_t(length) : (records.empty() ? 0 : records.back()->time);
-    for (const LRC_ITEM& item : lrc.Items(end))
-        Print(QStringLiteral("%1\t%2\t%3").arg(item.start).arg(item.end).arg(item.text));
+    for (const LRC_ITEM& item : lrc.Items(end)) {
+        if (!words) {
+            Print(QStringLiteral("%1\t%2\t%3").arg(item.start).arg(item.end).arg(item.text));
+            continue;
+        }
+        // One row per timed word: start, end (the next word's start or the line's end), word.
+        for (const LrcWord& w : item.words)
+            Print(QStringLiteral("%1\t%2\t%3")
+                      .arg(w.start)
+                      .arg(std::min(w.end, item.end))
+                      .arg(item.text.mid(w.from, w.length)));
+    }
     return 0;
 }
 
