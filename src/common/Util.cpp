@@ -72,7 +72,8 @@ QString ProgramFolder() {
 QString ResourcePath(const QString& name) {
     const QString beside = QCoreApplication::applicationDirPath() + '/' + name;
     if (QFileInfo::exists(beside)) return beside;
-    return QCoreApplication::applicationDirPath() + "/../share/kestrova/" + name;
+    // A clean path: it is shown, and kept in the playlist.
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/kestrova/" + name);
 }
 
 QString DataFolder() {

@@ -31,9 +31,9 @@ fi
 mount -t proc proc "$root/proc"
 mount --bind /dev "$root/dev"
 cp "$deb" "$root/tmp/"
-chroot "$root" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive chroot "$root" apt-get install -y -qq "/tmp/$(basename "$deb")" \
-  >/dev/null
+{ chroot "$root" apt-get update -qq &&
+  DEBIAN_FRONTEND=noninteractive chroot "$root" apt-get install -y -qq "/tmp/$(basename "$deb")"; } \
+  >"$root/tmp/apt.log" 2>&1 || { cat "$root/tmp/apt.log"; exit 1; }
 echo "Installed: $(chroot "$root" dpkg-query -W -f='${Package} ${Version}' kestrova)"
 
 # Started on a private display, as a learner would start it from the menu.
@@ -54,7 +54,8 @@ sleep 3
 DISPLAY=$display import -window root "$shot" 2>/dev/null || true
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
-grep -q "/usr/share/kestrova/demo/demo-lesson.ogg" "$root/root/.local/share/Kestrova/Kestrova.m3u" ||
+playlist=$(tr -d '\r' <"$root/root/.local/share/Kestrova/Kestrova.m3u" 2>/dev/null || true)
+grep -qx "/usr/share/kestrova/demo/demo-lesson.ogg" <<<"$playlist" ||
   { echo "the installed program did not open its demo lesson:"; cat "$root/tmp/kestrova.log"; exit 1; }
 chroot "$root" kestrova-cli --help >/dev/null 2>&1 || chroot "$root" test -x /usr/bin/kestrova-cli
 echo "clean root ok (window: $shot)"

@@ -23,7 +23,8 @@ if [ -e "$prefix/share/kestrova/demo/demo-lesson.ogg" ]; then
   touch "$packages/started"
   env -u KESTROVA_HOME -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen KESTROVA_AUDIO=null \
     KESTROVA_QUIT_AFTER_START=1 "$prefix/bin/kestrova" >/dev/null 2>&1
-  grep -q "share/kestrova/demo/demo-lesson.ogg" "$home/.local/share/Kestrova/Kestrova.m3u" ||
+  playlist=$(tr -d '\r' <"$home/.local/share/Kestrova/Kestrova.m3u" || true)
+  grep -qx "$(realpath "$prefix")/share/kestrova/demo/demo-lesson.ogg" <<<"$playlist" ||
     { echo "the installed program did not find its demo lesson"; exit 1; }
   written=$(find "$prefix" -newer "$packages/started" -type f)
   [ -z "$written" ] || { echo "the installed program wrote into its prefix: $written"; exit 1; }
