@@ -24,6 +24,7 @@ const std::vector<S::Key> kLoadOrder = {
     {"UserGUI", "MiniLeft", T::Int, &S::MiniLeft, 200, nullptr, -100000, 100000},
     {"UserGUI", "NoteHigh", T::Int, &S::NoteHigh, 300, nullptr, 0, 100000},
     {"UserGUI", "NoteWidth", T::Int, &S::NoteWidth, 500, nullptr, 0, 100000},
+    {"UserGUI", "WaveHigh", T::Int, &S::WaveHigh, 120, nullptr, 0, 100000},
     {"UserGUI", "ShowTrayIco", T::Flag, &S::ShowTrayIco, 0, nullptr},
 
     {"Dictation", "IgnoreCase", T::IntFlag, &S::IgnoreCase, 0, nullptr},
@@ -82,7 +83,7 @@ std::vector<S::Key> MakeStoreOrder() {
     const char* front[] = {"GlobalFont",   "ShowSplash",     "AutoRun",     "PromptExit",
                            "AlwaysTop",    "MinimizeToTray", "CloseToTray", "MUSplitHigh",
                            "MLSplitWidth", "DDSplitHigh",    "ShowTrayIco", "MiniTop",
-                           "MiniLeft",     "NoteHigh",       "NoteWidth"};
+                           "MiniLeft",     "NoteHigh",       "NoteWidth",   "WaveHigh"};
     std::vector<S::Key> order;
     for (const char* name : front)
         for (const S::Key& key : kLoadOrder)

@@ -81,6 +81,7 @@ public:
     int MiniLeft = 0;
     int NoteHigh = 0;
     int NoteWidth = 0;
+    int WaveHigh = 0; // the waveform strip
     bool ShowTrayIco = false;
     // Dictation
     int IgnoreCase = 0;

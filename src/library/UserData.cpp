@@ -39,9 +39,11 @@ QString Key(const QString& media, int length) {
 
 // More than Info.ini: something the learner made.
 bool HasWork(const QString& folder) {
+    // The owner's name and the waveform (made again from the media) are no work.
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-    return std::any_of(names.begin(), names.end(),
-                       [](const QString& name) { return name != "Info.ini"; });
+    return std::any_of(names.begin(), names.end(), [](const QString& name) {
+        return name != "Info.ini" && name != "peaks.dat";
+    });
 }
 
 QDateTime Modified(const QString& path) {

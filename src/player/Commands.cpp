@@ -31,6 +31,7 @@ const std::vector<CommandInfo> kCommands = {
     {C::ViewFormatBar, "view.formatBar", "格式化工具栏", "", ""},
     {C::ViewControlBar, "view.controlBar", "播放控制栏", "", ""},
     {C::ViewStatusBar, "view.statusBar", "状态栏", "", ""},
+    {C::ViewWaveform, "view.waveform", "波形", "", ""},
     {C::PanelMain, "view.panelMain", "主面板", "", ""},
     {C::PanelEffects, "view.panelEffects", "音效控制", "", ""},
     {C::PanelRecord, "view.panelRecord", "跟读对比", "", ""},

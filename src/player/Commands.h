@@ -38,6 +38,7 @@ enum class CommandId {
     ViewFormatBar,
     ViewControlBar,
     ViewStatusBar,
+    ViewWaveform,
     PanelMain,
     PanelEffects,
     PanelRecord,

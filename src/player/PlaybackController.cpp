@@ -78,6 +78,7 @@ void CPlaybackController::SetSentences(CSentenceModel* sentences) {
     m_sentences = sentences;
     if (!sentences) return;
     connect(sentences, &CSentenceModel::sentenceChosen, this, &CPlaybackController::SetRegion);
+    connect(sentences, &CSentenceModel::boundaryMoved, this, &CPlaybackController::MoveRegionEdges);
     // A list replaced or emptied drops the region of the old one.
     connect(sentences, &QAbstractItemModel::modelReset, this, [this] {
         ClearRegion();
@@ -356,6 +357,15 @@ void CPlaybackController::ApplyStopMark() {
         m_engine->SetStopMark(endMs);
     else
         m_engine->SetStopMark(-1);
+}
+
+void CPlaybackController::MoveRegionEdges(std::uint32_t start, std::uint32_t end) {
+    // The sentence being repeated got new edges: the region follows without a jump.
+    if (!m_region.set) return;
+    m_region.start = int(start);
+    m_region.end = int(end);
+    EmitRegion();
+    ApplyStopMark();
 }
 
 void CPlaybackController::SetStartPoint() {

@@ -99,6 +99,8 @@ public:
     int PlaylistIndex() const;
     // A chosen sentence's span becomes the region and plays; 0 keeps that end of the file.
     void SetRegion(std::uint32_t start, std::uint32_t end);
+    // The current sentence's edges moved: a set region takes them, playback goes on.
+    void MoveRegionEdges(std::uint32_t start, std::uint32_t end);
     // Clears the region whatever the command's enabled rule says: a list rebuilt while
     // dictation runs must not keep the region of a sentence that is gone.
     void ClearRegion();

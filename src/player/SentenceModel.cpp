@@ -94,6 +94,7 @@ void CSentenceModel::Next() {
 void CSentenceModel::SetSentences(const SentenceArray& items) {
     beginResetModel();
     m_items = items;
+    m_undo.clear();
     m_current = -1;
     endResetModel();
     Q_EMIT currentChanged(-1);
@@ -103,6 +104,7 @@ void CSentenceModel::SetSentences(const SentenceArray& items) {
 void CSentenceModel::Clear() {
     beginResetModel();
     m_items.clear();
+    m_undo.clear();
     m_current = -1;
     endResetModel();
     Q_EMIT currentChanged(-1);
@@ -168,6 +170,7 @@ bool CSentenceModel::AddSentence(std::uint32_t start, std::uint32_t end) {
     const int row = int(at - m_items.begin());
     beginInsertRows(QModelIndex(), row, row);
     m_items.insert(at, item);
+    m_undo.clear();
     if (m_current >= row) ++m_current;
     endInsertRows();
     Changed();
@@ -181,11 +184,30 @@ bool CSentenceModel::MoveBoundary(int row, std::uint32_t at) {
     // Both sentences keep at least a centisecond.
     at = std::clamp(at, before.start + 1, std::max(before.start + 1, after.end - 1));
     if (at >= after.end || at == after.start) return false;
+    m_undo.emplace_back(row, after.start);
+    SetBoundary(row, at);
+    return true;
+}
+
+bool CSentenceModel::UndoBoundary() {
+    if (m_undo.empty() || m_fixed) return false;
+    const auto [row, at] = m_undo.back();
+    m_undo.pop_back();
+    if (row < 1 || row >= Count()) return false;
+    SetBoundary(row, at);
+    return true;
+}
+
+void CSentenceModel::SetBoundary(int row, std::uint32_t at) {
     m_items[std::size_t(row - 1)].end = at;
     m_items[std::size_t(row)].start = at;
     Q_EMIT dataChanged(index(row - 1), index(row));
     Changed();
-    return true;
+    // The sentence being repeated follows its new edges.
+    if (m_current == row - 1 || m_current == row) {
+        const SEL_ITEM& current = m_items[std::size_t(m_current)];
+        Q_EMIT boundaryMoved(current.start, current.end);
+    }
 }
 
 void CSentenceModel::SetLocked(bool locked) {

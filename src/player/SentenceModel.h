@@ -58,6 +58,10 @@ public:
     // Moves the boundary between sentence `row` - 1 and `row` to `at` (centiseconds), kept
     // inside both sentences.
     bool MoveBoundary(int row, std::uint32_t at);
+    // Takes the last boundary move back (Ctrl+Z on the list); the moves since the list was
+    // last replaced or had rows added are remembered.
+    bool UndoBoundary();
+    bool CanUndoBoundary() const { return !m_undo.empty(); }
 
     // Sentence dictation runs: the learner's choices are refused.
     void SetLocked(bool locked);
@@ -79,15 +83,19 @@ Q_SIGNALS:
     void cleared();
     // Percent for the splitting progress; -10 hides it.
     void splittingProgress(int percent);
+    // An edge of the current sentence moved: its new span.
+    void boundaryMoved(std::uint32_t start, std::uint32_t end);
     // A list choice or change to be seen (the view scrolls to and highlights the row).
     void rowChosen(int row);
 
 private:
     void SetCurrent(int index);
+    void SetBoundary(int row, std::uint32_t at);
     void Changed();
     bool Select(int index);
 
     SentenceArray m_items;
+    std::vector<std::pair<int, std::uint32_t>> m_undo; // row, where its boundary was
     int m_current = -1;
     bool m_locked = false;
     bool m_fixed = false;

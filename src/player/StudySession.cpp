@@ -4,6 +4,7 @@
 #include "PlaylistModel.h"
 #include "RecordController.h"
 #include "SentenceModel.h"
+#include "WaveformModel.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "dictation/DictationSession.h"
@@ -28,6 +29,7 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
       m_dictation(std::make_unique<CDictationSession>()),
       m_effects(std::make_unique<CEffectsController>(settings, *m_controller)),
       m_recorder(std::make_unique<CRecordController>(settings, *m_controller, *m_sentences)),
+      m_waveform(std::make_unique<CWaveformModel>(*m_controller, *m_sentences)),
       m_commands(kCommands) {
     m_dictation->SetSource(this);
     connect(m_dictation.get(), &CDictationSession::runningChanged, this,
@@ -42,7 +44,13 @@ CStudySession::CStudySession(CAppSetting& settings, std::unique_ptr<CMediaCore> 
     connect(m_controller.get(), &CPlaybackController::playlistReleased, this, [this] {
         m_sentences->Clear();
         m_subtitles->Reset();
+        m_waveform->Reset();
     });
+    // The waveform of an opened file, from its user data or a pass of its own.
+    connect(m_controller.get(), &CPlaybackController::fileOpened, m_waveform.get(),
+            &CWaveformModel::Load);
+    connect(m_controller.get(), &CPlaybackController::fileReleased, m_waveform.get(),
+            &CWaveformModel::Reset);
 
     // An opened file's subtitles give its sentences; without them the saved sentences, or
     // a split, do. While subtitle lines give them, the sentences cannot be merged or moved.

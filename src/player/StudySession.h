@@ -25,6 +25,7 @@ class CRecordController;
 class CMediaCore;
 class CPlaylistModel;
 class CSentenceModel;
+class CWaveformModel;
 
 class CStudySession : public QObject,
                       public IDictationHost,
@@ -45,6 +46,7 @@ public:
     CDictationSession& Dictation() { return *m_dictation; }
     CEffectsController& Effects() { return *m_effects; }
     CRecordController& Recorder() { return *m_recorder; }
+    CWaveformModel& Waveform() { return *m_waveform; }
     CMediaCore& Engine();
 
     // Splitting of the open file: the command, the rule for a file opened without
@@ -107,6 +109,7 @@ private:
     std::unique_ptr<CDictationSession> m_dictation;
     std::unique_ptr<CEffectsController> m_effects;
     std::unique_ptr<CRecordController> m_recorder;
+    std::unique_ptr<CWaveformModel> m_waveform;
     bool m_dictationMode = false;
     CCommandStates m_commands;
 };

@@ -12,6 +12,7 @@
 #include "SideBar.h"
 #include "StatusBar.h"
 #include "TabView.h"
+#include "WaveformView.h"
 #include "WindowPlacement.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
@@ -217,6 +218,7 @@ void CMainFrame::UpdateCommandStates() {
     if (m_toolBar) Action(CommandId::ViewToolBar)->setChecked(m_toolBar->isVisibleTo(this));
     Action(CommandId::ViewControlBar)->setChecked(m_ctrlBar->isVisibleTo(this));
     if (m_statusBar) Action(CommandId::ViewStatusBar)->setChecked(m_statusBar->isVisibleTo(this));
+    Action(CommandId::ViewWaveform)->setChecked(!m_nowPlaying->Waveform()->isHidden());
     for (int p = 0; p < 3; ++p)
         Action(kPanelCommands[std::size_t(p)])
             ->setChecked(m_sideBar && m_sideBar->isVisibleTo(this) &&

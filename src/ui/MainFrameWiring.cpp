@@ -6,9 +6,11 @@
 #include "MainSiderPanel.h"
 #include "MediaInfoDlg.h"
 #include "MenuLayout.h"
+#include "NowPlayingFrm.h"
 #include "OptionsSheet.h"
 #include "StatusBar.h"
 #include "TabView.h"
+#include "WaveformView.h"
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/Util.h"
@@ -156,8 +158,9 @@ void CMainFrame::WireFrameCommands() {
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kDownloadSite))); });
 
     for (QAction* a : {Action(CommandId::ViewToolBar), Action(CommandId::ViewControlBar),
-                       Action(CommandId::ViewStatusBar), Action(CommandId::PanelMain),
-                       Action(CommandId::PanelEffects), Action(CommandId::PanelRecord)})
+                       Action(CommandId::ViewStatusBar), Action(CommandId::ViewWaveform),
+                       Action(CommandId::PanelMain), Action(CommandId::PanelEffects),
+                       Action(CommandId::PanelRecord)})
         a->setCheckable(true);
     connect(Action(CommandId::ViewToolBar), &QAction::triggered, this,
             [this](bool on) { m_toolBar->setVisible(on); });
@@ -167,6 +170,8 @@ void CMainFrame::WireFrameCommands() {
     });
     connect(Action(CommandId::ViewStatusBar), &QAction::triggered, this,
             [this](bool on) { m_statusBar->setVisible(on); });
+    connect(Action(CommandId::ViewWaveform), &QAction::triggered, this,
+            [this](bool on) { m_nowPlaying->Waveform()->setVisible(on); });
     for (int p = 0; p < 3; ++p)
         connect(Action(kPanelCommands[std::size_t(p)]), &QAction::triggered, this,
                 [this, p] { PanelCommand(p + 1); });

@@ -1,5 +1,6 @@
-// The now-playing page: the sentence list beside the playlist in the upper pane, and the
-// subtitle area below. Pane sizes come from the settings. GUI thread.
+// The now-playing page: the sentence list beside the playlist in the upper pane, the
+// waveform strip, and the subtitle area below. Pane sizes come from the settings. GUI
+// thread.
 #pragma once
 
 #include <QSplitter>
@@ -10,6 +11,7 @@ class CAppSetting;
 class CPlaylistView;
 class CSellistView;
 class CStudySession;
+class CWaveformView;
 
 class CNowPlayingFrm : public QSplitter {
     Q_OBJECT
@@ -19,10 +21,12 @@ public:
     CPlaylistView* Playlist() const { return m_playlist; }
     // Where the subtitle view goes.
     QWidget* SubtitleArea() const { return m_subtitles; }
+    CWaveformView* Waveform() const { return m_waveform; }
 
 private:
     CSellistView* m_sellist;
     CPlaylistView* m_playlist;
+    CWaveformView* m_waveform;
     QWidget* m_subtitles;
 };
 

@@ -4,6 +4,7 @@
 #include "audio/Decoder.h"
 #include "audio/MediaCore.h"
 #include "audio/MediaInfo.h"
+#include "audio/Peaks.h"
 #include "audio/SoundPlayer.h"
 #include "audio/VoiceCompare.h"
 #include "common/AppSetting.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -604,6 +606,47 @@ private Q_SLOTS:
 
     // The learner reads the library's basic report, not the full technical one; a file the
     // library cannot make sense of still gives the library's own words.
+    // The waveform of a lesson: one low/high pair per 10 ms, quiet in its gaps; stored and
+    // read back whole, and anything damaged refused.
+    void peaksOfALesson() {
+        const std::atomic<bool> cancel{false};
+        const Peaks peaks = ComputePeaks(test::Media("speech_gaps.wav"), cancel);
+        QVERIFY(std::abs(peaks.Count() - int(peaks.lengthMs) / 10) <= 1);
+        QCOMPARE(peaks.fileSize, QFileInfo(test::Media("speech_gaps.wav")).size());
+        // The first gap (1.509 to 2.509 s) is quiet beside the speech before it.
+        const auto [gapLow, gapHigh] = peaks.Range(1700, 2300);
+        const auto [low, high] = peaks.Range(500, 1400);
+        QVERIFY(std::max(-gapLow, gapHigh) * 10 < std::max(-low, high));
+        // A boundary dropped on the last word's end (1.18 s) lands in the quiet nearby.
+        auto level = [&](int ms) {
+            const auto [l, h] = peaks.Range(ms, ms + 20);
+            return std::max(-l, h);
+        };
+        QVERIFY(level(1180) > 1000);
+        const int snapped = peaks.QuietestNear(1180, 100);
+        QVERIFY2(level(snapped) < 200 && std::abs(snapped - 1180) <= 100,
+                 qPrintable(QString::number(snapped)));
+        QCOMPARE(peaks.QuietestNear(99999999, 100), 99999999); // beyond the peaks: as asked
+
+        Peaks back;
+        const QByteArray image = peaks.Serialize();
+        QVERIFY(Peaks::Parse(image, back));
+        QCOMPARE(back.minMax, peaks.minMax);
+        QCOMPARE(back.lengthMs, peaks.lengthMs);
+        QCOMPARE(back.fileSize, peaks.fileSize);
+        Peaks inverted;
+        inverted.minMax = {5, -5}; // a low above its high
+        const QByteArray damaged[] = {image.left(image.size() - 1),
+                                      image + "x",
+                                      "KPKS",
+                                      QByteArray(image).replace(0, 4, "RIFF"),
+                                      QByteArray(image).replace(4, 1, "\x02"),
+                                      inverted.Serialize()};
+        for (const QByteArray& bytes : damaged)
+            QVERIFY(!Peaks::Parse(bytes, back));
+        QVERIFY(ComputePeaks(test::Media("text.mp3"), cancel).Empty());
+    }
+
     void mediaInfoIsTheBasicReport() {
         const QString report = CMediaInfo::Report(Media("lesson.mp3"));
         QVERIFY(report.contains("MPEG Audio"));

@@ -12,9 +12,11 @@
 #include "player/SentenceModel.h"
 #include "player/Shortcuts.h"
 #include "player/StudySession.h"
+#include "player/WaveformModel.h"
 #include "subtitle/SubtitleModel.h"
 #include "support/Fixtures.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -539,6 +541,81 @@ private Q_SLOTS:
         QCOMPARE(Last<Region>(regions), (Region{250, 400, true}));
         loop.sentences.SetSentences({{0, 300}, {300, 400}});
         QVERIFY(!Last<Region>(regions).set);
+    }
+
+    // The waveform: made once and stored with the lesson's work, taken from there while it
+    // fits the file, made again when it does not; boundaries dragged (snapped into the quiet)
+    // and nudged through the list's own rules, the region following the current sentence,
+    // Ctrl+Z taking moves back, a region drawn.
+    void waveformEditsTheSentences() {
+        QDir().mkpath(DataFolder() + "Temp");
+        QFile::remove(CWaveformModel::PeaksPath());
+        SetUserDataModified(false);
+        Loop loop({Media("speech_gaps.wav")});
+        CWaveformModel wave(*loop.c, loop.sentences);
+        QSignalSpy changed(&wave, &CWaveformModel::peaksChanged);
+        QVERIFY(loop.c->OpenEntry(0));
+        wave.Load(Media("speech_gaps.wav"));
+        QVERIFY(wave.Computing());
+        wave.WaitForPeaks();
+        QVERIFY(!wave.GetPeaks().Empty());
+        QVERIFY(QFile::exists(CWaveformModel::PeaksPath()));
+        QVERIFY(!UserDataModified()); // made again from the media: never work to save
+        const std::vector<std::int16_t> made = wave.GetPeaks().minMax;
+        wave.Load(Media("speech_gaps.wav")); // stored: at once
+        QVERIFY(!wave.Computing());
+        QCOMPARE(wave.GetPeaks().minMax, made);
+        // Stored for a file of another size: made again, never trusted.
+        Peaks other = wave.GetPeaks();
+        other.fileSize += 1;
+        other.minMax.assign(other.minMax.size(), 0);
+        QVERIFY(WriteWholeFile(CWaveformModel::PeaksPath(), other.Serialize()));
+        wave.Load(Media("speech_gaps.wav"));
+        QVERIFY(wave.Computing());
+        wave.WaitForPeaks();
+        QCOMPARE(wave.GetPeaks().minMax, made);
+
+        loop.sentences.SetSentences({{0, 140}, {140, 460}, {460, 720}});
+        QCOMPARE(wave.SentenceAt(1500), 1);
+        QCOMPARE(wave.BoundaryNear(1430, 50), 1);
+        QCOMPARE(wave.BoundaryNear(1000, 50), -1);
+        QVERIFY(loop.sentences.SelectSentence(0));
+        QSignalSpy regions(loop.c.get(), &CPlaybackController::regionChanged);
+        // Dropped on the first sentence's last word, the boundary snaps into the quiet
+        // nearby; the region of the current sentence follows.
+        QVERIFY(wave.DragBoundary(1, 1180, true));
+        const std::uint32_t snapped = loop.sentences.At(1).start;
+        const auto [low, high] = wave.GetPeaks().Range(int(snapped) * 10, int(snapped) * 10 + 20);
+        QVERIFY2(std::max(-low, high) < 200 && std::abs(int(snapped) * 10 - 1180) <= 100,
+                 qPrintable(QString::number(snapped)));
+        QCOMPARE(Last<Region>(regions), (Region{0, int(snapped), true}));
+        QVERIFY(wave.DragBoundary(2, 4000, false)); // held modifier: exactly there
+        QCOMPARE(loop.sentences.At(2).start, 400u);
+        // The arrows move the current sentence's nearer edge.
+        QVERIFY(wave.NudgeBoundary(int(snapped) * 10 - 100, 100));
+        QCOMPARE(loop.sentences.At(1).start, snapped + 10);
+        QVERIFY(!wave.NudgeBoundary(0, -10)); // the lesson's own start does not move
+        // Ctrl+Z: the moves come back one by one, the region with them.
+        QVERIFY(loop.sentences.UndoBoundary());
+        QCOMPARE(loop.sentences.At(1).start, snapped);
+        QVERIFY(loop.sentences.UndoBoundary());
+        QCOMPARE(loop.sentences.At(2).start, 460u);
+        QVERIFY(loop.sentences.UndoBoundary());
+        QCOMPARE(loop.sentences.Sentences(), (SentenceArray{{0, 140}, {140, 460}, {460, 720}}));
+        QCOMPARE(Last<Region>(regions), (Region{0, 140, true}));
+        QVERIFY(!loop.sentences.UndoBoundary());
+        QCOMPARE(ReadFileBytes(CSentenceModel::SentenceFilePath()),
+                 QByteArray("0!140\r\n140!460\r\n460!720\r\n"));
+        // Subtitle lines give the sentences: nothing moves.
+        loop.sentences.SetFixed(true);
+        QVERIFY(!wave.DragBoundary(1, 1000, false));
+        loop.sentences.SetFixed(false);
+        // A span drawn on the waveform is the region.
+        wave.DrawRegion(3000, 2000);
+        QCOMPARE(Last<Region>(regions), (Region{200, 300, true}));
+        wave.Reset();
+        QVERIFY(wave.GetPeaks().Empty());
+        QVERIFY(changed.size() >= 3);
     }
 
     void sentenceModelRules() {

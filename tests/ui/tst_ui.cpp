@@ -19,6 +19,7 @@
 #include "player/SentenceModel.h"
 #include "player/Shortcuts.h"
 #include "player/StudySession.h"
+#include "player/WaveformModel.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/SellistView.h"
 #include "subtitle/Lrc.h"
@@ -33,6 +34,7 @@
 #include "ui/StatusBar.h"
 #include "ui/TabView.h"
 #include "ui/VoiceCompareView.h"
+#include "ui/WaveformView.h"
 #include "ui/WindowPlacement.h"
 
 #include <QAction>
@@ -844,6 +846,65 @@ private Q_SLOTS:
         }
         QVERIFY(c.Engine().IsPlaying());
         QVERIFY(subtitles.Following());
+        QVERIFY(frame.close());
+    }
+
+    // The waveform strip under the mouse and the keyboard: an edge dragged moves that
+    // boundary, a double-click plays the sentence under it, a drag over the waveform draws a
+    // region, the arrows nudge the current sentence's nearer edge and Ctrl+Z takes it back.
+    void waveformStripEditsTheSentences() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        const QString lesson = home.filePath("gaps.wav");
+        QVERIFY(QFile::copy(test::Media("speech_gaps.wav"), lesson));
+        CAppSetting settings;
+        settings.UseSplit = false;
+        test::TestPrompts prompts;
+        prompts.answer = [](const QString&) { return true; };
+        CMainFrame frame(settings);
+        frame.SetPrompts(&prompts);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({lesson});
+        CSentenceModel& sentences = frame.Session().Sentences();
+        sentences.SetSentences({{0, 150}, {150, 470}, {470, 720}});
+        auto* view = frame.findChild<CWaveformView*>("waveformView");
+        QVERIFY(view && view->isVisible());
+        QTRY_VERIFY(!frame.Session().Waveform().GetPeaks().Empty());
+        QVERIFY(!view->grab().isNull()); // drawn without a fault
+        frame.Session().Controller().Execute(CommandId::Stop);
+        QCOMPARE(view->ZoomStartMs(), 0);
+        const int y = view->ZoomRect().center().y();
+        // An edge dragged with Shift held lands where it is let go.
+        const int edge = view->ZoomXOf(1500);
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {edge + 1, y});
+        QTest::mouseMove(view, {edge + 40, y});
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, {edge + 40, y});
+        QCOMPARE(int(sentences.At(1).start), view->ZoomTimeAt(edge + 40) / 10);
+        QCOMPARE(sentences.At(0).end, sentences.At(1).start);
+        // A double-click plays the sentence under it.
+        QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, {view->ZoomXOf(6000), y});
+        QCOMPARE(sentences.Current(), 2);
+        QVERIFY(frame.Session().Engine().IsPlaying());
+        frame.Session().Controller().Execute(CommandId::PlayPause); // paused in it
+        // The arrows, then Ctrl+Z.
+        view->setFocus();
+        const std::uint32_t start = sentences.At(2).start;
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        QCOMPARE(sentences.At(2).start, start - 10);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(sentences.At(2).start, start);
+        // A drag over the waveform away from every edge draws a region.
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, {view->ZoomXOf(2000), y});
+        QTest::mouseMove(view, {view->ZoomXOf(3000), y});
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, {view->ZoomXOf(3000), y});
+        const Region region = frame.Session().Controller().GetRegion();
+        QVERIFY(region.set);
+        QVERIFY(std::abs(region.start - 200) <= 2 && std::abs(region.end - 300) <= 2);
+        // Hidden and shown from the View menu.
+        frame.Action(CommandId::ViewWaveform)->trigger();
+        QVERIFY(view->isHidden());
+        frame.Action(CommandId::ViewWaveform)->trigger();
+        QVERIFY(!view->isHidden());
         QVERIFY(frame.close());
     }
 
