@@ -75,6 +75,7 @@ const std::vector<S::Key> kLoadOrder = {
     {"SplitAudio", "AudioLength", T::Int, &S::AudioLength, 200, nullptr, 0, INT_MAX},
     {"SplitAudio", "UseTpan", T::Flag, &S::UseTpan, 0, nullptr},
     {"SplitAudio", "SplitScheme", T::Int, &S::SplitScheme, 0, nullptr, 0, 999},
+    {"SplitAudio", "AutoNoise", T::Flag, &S::AutoNoise, 0, nullptr},
 };
 // clang-format on
 

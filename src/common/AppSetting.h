@@ -132,6 +132,7 @@ public:
     bool UseSplit = false;
     int AudioLength = 0;
     bool UseTpan = false;
+    bool AutoNoise = false; // the "自动" scheme: the threshold measured per lesson
     int SplitScheme = 0;
 
 Q_SIGNALS:

@@ -208,6 +208,7 @@ void CStudySession::StartSplit() {
     if (!engine.HasChannel()) return;
     SplitParams params;
     params.noise = m_settings.BackgroundNoise;
+    params.automatic = m_settings.AutoNoise;
     params.gap = m_settings.SentenceDist;
     m_sentences->StartSplit(engine.FileName(), engine.GetLength(), params, m_settings.UseTpan);
 }

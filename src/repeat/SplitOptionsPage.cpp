@@ -114,11 +114,12 @@ CSplitOptionsPage::CSplitOptionsPage(CAppSetting& settings, QWidget* parent)
     m_saved = ss::Load(ss::FilePath());
     for (const SPLIT_ITEM& item : m_saved)
         m_schemes->addItem(item.name);
+    m_schemes->addItem(QString::fromUtf8(ss::kAuto));
     m_useSplit->setChecked(settings.UseSplit);
     m_length->setText(QString::number(settings.AudioLength));
     m_priority->setChecked(settings.UseTpan);
-    m_schemes->setCurrentIndex(settings.SplitScheme >= 0 &&
-                                       settings.SplitScheme < m_schemes->count()
+    m_schemes->setCurrentIndex(settings.AutoNoise ? AutoIndex()
+                               : settings.SplitScheme >= 0 && settings.SplitScheme < AutoIndex()
                                    ? settings.SplitScheme
                                    : 0);
     ApplySelected();
@@ -137,11 +138,22 @@ void CSplitOptionsPage::Show(int noise, int gap) {
     }
 }
 
+int CSplitOptionsPage::AutoIndex() const {
+    return m_schemes->count() - 1;
+}
+
 void CSplitOptionsPage::ApplySelected() {
     int noise = m_noise->value();
     int gap = m_gap->value();
-    ss::Apply(m_schemes->currentText(), m_saved, noise, gap);
+    // The automatic scheme measures the threshold in each lesson: there is none to set.
+    const bool automatic = m_schemes->currentIndex() == AutoIndex();
+    if (automatic)
+        gap = 28;
+    else
+        ss::Apply(m_schemes->currentText(), m_saved, noise, gap);
     Show(noise, gap);
+    m_noise->setEnabled(!automatic);
+    m_noiseText->setEnabled(!automatic);
 }
 
 QString CSplitOptionsPage::AskName() {
@@ -168,21 +180,22 @@ void CSplitOptionsPage::SaveAs() {
     const QString name = AskName();
     if (name.isEmpty()) return;
     m_saved.push_back({name, m_noise->value(), m_gap->value()});
-    m_schemes->addItem(name);
-    m_schemes->setCurrentIndex(m_schemes->count() - 1);
+    m_schemes->insertItem(AutoIndex(), name); // the automatic scheme stays last
+    m_schemes->setCurrentIndex(AutoIndex() - 1);
+    ApplySelected();
     Q_EMIT changed();
 }
 
 void CSplitOptionsPage::Delete() {
     // The built-in entries stay; a saved one goes with every scheme of its name.
     const int index = m_schemes->currentIndex();
-    if (index < ss::kBuiltIn) return;
+    if (index < ss::kBuiltIn || index == AutoIndex()) return;
     const QString name = m_schemes->currentText();
     m_schemes->removeItem(index);
     m_saved.erase(std::remove_if(m_saved.begin(), m_saved.end(),
                                  [&](const SPLIT_ITEM& s) { return s.name == name; }),
                   m_saved.end());
-    for (int i = m_schemes->count() - 1; i >= ss::kBuiltIn; --i)
+    for (int i = AutoIndex() - 1; i >= ss::kBuiltIn; --i)
         if (m_schemes->itemText(i) == name) m_schemes->removeItem(i);
     m_schemes->setCurrentIndex(1);
     ApplySelected();
@@ -216,6 +229,7 @@ void CSplitOptionsPage::Store() {
     m_settings.UseTpan = m_priority->isChecked();
     m_settings.AudioLength = m_length->text().trimmed().toInt();
     m_settings.SplitScheme = m_schemes->currentIndex();
+    m_settings.AutoNoise = m_schemes->currentIndex() == AutoIndex();
 }
 
 } // namespace kestrova

@@ -36,6 +36,7 @@ Q_SIGNALS:
 
 private:
     void ApplySelected();
+    int AutoIndex() const; // the automatic scheme, always the last entry
     void Show(int noise, int gap);
     QString AskName();
 

@@ -21,6 +21,8 @@ namespace splitschemes {
 inline constexpr const char* kUserDefined = "用户定义的方案";
 inline constexpr const char* kDefault = "默认方案";
 inline constexpr const char* kNoNoise = "句子之间毫无背景噪音";
+// Listed last, after the saved schemes: the threshold is measured in each lesson.
+inline constexpr const char* kAuto = "自动";
 inline constexpr int kBuiltIn = 3; // the list's first three entries
 
 QString FilePath();

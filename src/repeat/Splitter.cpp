@@ -4,10 +4,60 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace kestrova {
+
+namespace {
+// The largest magnitude of `count` samples `stride` apart. Compared as the bits of their
+// absolute values, which order like the values: an integer maximum has no chain through
+// the floating-point unit and vectorises. A NaN (never from a sound decoder) is skipped, as
+// a float comparison would skip it.
+float PeakOf(const float* samples, int count, int stride) {
+    std::uint32_t high = 0;
+    if (stride == 1) {
+        for (int i = 0; i < count; ++i) {
+            std::uint32_t bits;
+            std::memcpy(&bits, samples + i, sizeof bits);
+            high = std::max(high, bits & 0x7fffffffu);
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            std::uint32_t bits;
+            std::memcpy(&bits, samples + std::size_t(i) * std::size_t(stride), sizeof bits);
+            high = std::max(high, bits & 0x7fffffffu);
+        }
+    }
+    if (high > 0x7f800000u) {
+        float peak = 0.0f;
+        for (int i = 0; i < count; ++i)
+            peak = std::max(peak, std::fabs(samples[std::size_t(i) * std::size_t(stride)]));
+        return peak;
+    }
+    float peak;
+    std::memcpy(&peak, &high, sizeof peak);
+    return peak;
+}
+} // namespace
+
+int AutomaticNoise(std::vector<int> levels) {
+    if (levels.empty()) return SplitParams{}.noise;
+    auto at = [&](std::size_t percent) {
+        auto nth = levels.begin() + std::ptrdiff_t(levels.size() * percent / 100);
+        if (nth == levels.end()) --nth;
+        std::nth_element(levels.begin(), nth, levels.end());
+        return double(*nth);
+    };
+    const double floor = at(10);
+    const double speech = at(90);
+    // A lesson of digital silence between its sentences has no floor to speak of: then a
+    // fiftieth of its speech is quiet enough.
+    const double threshold = std::max(std::sqrt(std::max(floor, 1.0) * speech), speech / 50.0);
+    return int(std::clamp(std::lround(threshold), 0L, 32767L));
+}
 
 SplitResult SplitFile(const QString& path, const SplitParams& params, int lengthMs,
                       const std::atomic<bool>& cancel,
@@ -24,10 +74,10 @@ SplitResult SplitFile(const QString& path, const SplitParams& params, int length
         const int block = std::max(rate / 50, 1); // 20 ms
         const int width = decoder->Channels();    // the right channel is the last
         std::vector<float> frames(size_t(block) * size_t(width));
+        // Every block's level and where it ends: the threshold may depend on all of them.
+        std::vector<int> levels;
+        std::vector<std::int64_t> ends;
         std::int64_t decoded = 0;
-        std::uint32_t quiet = 0;
-        bool leading = true;
-        const std::uint32_t gap = std::uint32_t(std::max(params.gap, 0));
         for (;;) {
             if (cancel.load(std::memory_order_relaxed)) {
                 result.cancelled = true;
@@ -38,25 +88,28 @@ SplitResult SplitFile(const QString& path, const SplitParams& params, int length
             // The block's peak on the 16-bit scale: rounding is monotonic, so the largest
             // magnitude rounds to the largest 16-bit magnitude.
             const int got = decoder->Read(frames.data(), block);
-            float peak = 0.0f;
-            if (width == 1) {
-                for (int i = 0; i < got; ++i)
-                    peak = std::max(peak, std::fabs(frames[size_t(i)]));
-            } else {
-                for (int i = 0; i < got; ++i)
-                    peak = std::max(peak, std::fabs(frames[size_t(2 * i + 1)]));
-            }
             if (got <= 0) break;
-            const int level = int(std::min(std::lrint(double(peak) * 32768.0), 32768L));
+            const float peak = PeakOf(frames.data() + (width - 1), got, width);
             decoded += got;
-            if (leading && level <= params.noise) continue;
+            levels.push_back(int(std::min(std::lrint(double(peak) * 32768.0), 32768L)));
+            ends.push_back(decoded);
+        }
+        const int noise = params.automatic ? AutomaticNoise(levels) : params.noise;
+        result.noise = noise;
+        // A sentence ends where at least `gap` quiet blocks are followed by sound.
+        std::uint32_t quiet = 0;
+        bool leading = true;
+        const std::uint32_t gap = std::uint32_t(std::max(params.gap, 0));
+        for (std::size_t b = 0; b < levels.size(); ++b) {
+            const int level = levels[b];
+            if (leading && level <= noise) continue;
             leading = false;
-            if (level <= params.noise) {
+            if (level <= noise) {
                 ++quiet;
                 continue;
             }
             if (quiet >= gap) {
-                const std::uint32_t atCs = std::uint32_t(decoded * 1000 / rate / 10);
+                const std::uint32_t atCs = std::uint32_t(ends[b] * 1000 / rate / 10);
                 points.push_back(atCs >= quiet ? atCs - quiet : 0);
             }
             quiet = 0;

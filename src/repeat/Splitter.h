@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QThread;
 
@@ -20,12 +21,19 @@ namespace kestrova {
 struct SplitParams {
     int noise = 980; // a block whose level is at or below this is quiet (0..32768)
     int gap = 28;    // quiet blocks that separate two sentences
+    // The threshold is measured from the lesson itself (AutomaticNoise), not `noise`.
+    bool automatic = false;
 };
 
+// The quiet threshold of a lesson from the levels of all its 20 ms blocks: between its
+// noise floor (the 10th percentile) and its speech (the 90th), on a logarithmic scale.
+int AutomaticNoise(std::vector<int> levels);
+
 struct SplitResult {
-    bool opened = false;   // the file decoded (else the one sentence (1, length))
+    bool opened = false; // the file decoded (else the one sentence (1, length))
     bool cancelled = false;
     std::uint32_t lengthCs = 0;
+    int noise = 0; // the threshold used (measured, for an automatic split)
     SentenceArray sentences;
 };
 

@@ -17,6 +17,9 @@ check "lines join" "$(printf '%s\n' "$out" | awk -F'!' 'NR>1 && $1!=prev {bad=1}
 out=$("$cli" split --format lrc "$media/speech_gaps.wav")
 check "lrc first line" "$(printf '%s\n' "$out" | head -1)" "[00:00.01]"
 
+out=$("$cli" split --auto "$media/speech_gaps.wav")
+check "the measured threshold finds both gaps" "$(printf '%s\n' "$out" | wc -l)" 3
+
 out=$("$cli" split --gap 200 "$media/speech_gaps.wav")
 check "a large gap leaves one sentence" "$(printf '%s\n' "$out" | wc -l)" 1
 

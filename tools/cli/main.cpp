@@ -16,10 +16,11 @@ using namespace kestrova;
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: kestrova-cli split [--noise N] [--gap N] [--format lrc] FILE\n"
-                         "       kestrova-cli lrc [--length CS] [--words] FILE\n"
-                         "       kestrova-cli check [--case] [--spaces] [--punc] [--abbr] "
-                         "REFERENCE ANSWER\n");
+    std::fprintf(stderr,
+                 "usage: kestrova-cli split [--noise N | --auto] [--gap N] [--format lrc] FILE\n"
+                 "       kestrova-cli lrc [--length CS] [--words] FILE\n"
+                 "       kestrova-cli check [--case] [--spaces] [--punc] [--abbr] "
+                 "REFERENCE ANSWER\n");
     return 2;
 }
 
@@ -115,6 +116,8 @@ int Split(const QStringList& args) {
             params.noise = args[++i].toInt(&ok);
         else if (a == "--gap" && i + 1 < args.size())
             params.gap = args[++i].toInt(&ok);
+        else if (a == "--auto")
+            params.automatic = true;
         else if (a == "--format" && i + 1 < args.size())
             lrc = args[++i] == "lrc";
         else if (a.startsWith("--") || !file.isEmpty())
