@@ -6,10 +6,10 @@
 //  lists:      RebuildRows of 5 000 sentences; a playlist of 10 000 entries loaded, rebuilt
 //              and sorted (each under 300 ms).
 // Usage: bench_split [--lists] [--accuracy SPEECH.wav GAPS.txt] [LONG_FILE ...]
+#include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "library/Playlist.h"
 #include "library/PlaylistView.h"
-#include "audio/MediaCore.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
 #include "player/SentenceModel.h"
@@ -104,28 +104,32 @@ void Accuracy(const char* speech, const char* gapsFile) {
         if (parts.size() == 2) gaps.push_back({parts[0].toDouble(), parts[1].toDouble()});
     }
     const std::atomic<bool> never{false};
-    const SplitResult r = SplitFile(QString::fromLocal8Bit(speech), SplitParams{}, 0, never);
-    std::vector<int> hits(gaps.size(), 0);
-    int inside = 0;
-    for (size_t i = 1; i < r.sentences.size(); ++i) {
-        const double b = r.sentences[i].start / 100.0;
-        bool found = false;
-        for (size_t g = 0; g < gaps.size(); ++g)
-            if (b > gaps[g].first && b < gaps[g].second) {
-                ++hits[g];
-                found = true;
-            }
-        if (!found) ++inside;
+    // The default scheme and the automatic one on the same file. A boundary counts when it
+    // falls inside a true gap that no other boundary took.
+    for (bool automatic : {false, true}) {
+        SplitParams params;
+        params.automatic = automatic;
+        const SplitResult r = SplitFile(QString::fromLocal8Bit(speech), params, 0, never);
+        std::vector<bool> taken(gaps.size(), false);
+        int counted = 0;
+        for (size_t i = 1; i < r.sentences.size(); ++i) {
+            const double b = r.sentences[i].start / 100.0;
+            for (size_t g = 0; g < gaps.size(); ++g)
+                if (!taken[g] && b > gaps[g].first && b < gaps[g].second) {
+                    taken[g] = true;
+                    ++counted;
+                    break;
+                }
+        }
+        const int boundaries = int(r.sentences.size()) - 1;
+        const QByteArray precision =
+            boundaries ? QByteArray::number(double(counted) / boundaries, 'f', 3) : "- (none)";
+        std::printf(
+            "accuracy %s (%s scheme, threshold %d): %zu gaps, %d boundaries, %d in a gap of "
+            "their own; precision %s, recall %.3f\n",
+            speech, automatic ? "automatic" : "default", r.noise, gaps.size(), boundaries, counted,
+            precision.constData(), gaps.empty() ? 1.0 : double(counted) / double(gaps.size()));
     }
-    int exactlyOne = 0;
-    for (int h : hits)
-        exactlyOne += h == 1;
-    const int boundaries = int(r.sentences.size()) - 1;
-    std::printf("accuracy: %zu gaps, %d boundaries; gaps with exactly one boundary %d; boundaries "
-                "inside sentences %d; precision %.3f, recall %.3f\n",
-                gaps.size(), boundaries, exactlyOne, inside,
-                boundaries ? double(boundaries - inside) / boundaries : 1.0,
-                gaps.empty() ? 1.0 : double(exactlyOne) / double(gaps.size()));
 }
 
 void Lists() {

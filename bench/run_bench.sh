@@ -48,8 +48,32 @@ if [ ! -f "$media/speech.wav" ]; then
     rm -f p_*.wav
   )
 fi
-./build-bench/bench/bench_split --lists --accuracy "$media/speech.wav" "$media/speech_gaps.txt" \
+# The same speech at a peak of 0.35 under pink noise peaking at 0.015, 0.03 and 0.06 of full
+# scale (at the last the default scheme hears no gap at all).
+for noise in 0.015 0.03 0.06; do
+  [ -f "$media/speech_noise_$noise.wav" ] && continue
+  total=$(soxi -D "$media/speech.wav")
+  sox "$media/speech.wav" -c 1 "$media/p_clean.wav" gain -n "$(awk 'BEGIN{print 20*log(0.35)/log(10)}')"
+  sox -n -r 44100 -c 1 "$media/p_noise.wav" synth "$total" pinknoise gain -n \
+    "$(awk -v n="$noise" 'BEGIN{print 20*log(n)/log(10)}')"
+  sox -m -v 1 "$media/p_clean.wav" -v 1 "$media/p_noise.wav" -c 2 "$media/speech_noise_$noise.wav"
+  rm -f "$media/p_clean.wav" "$media/p_noise.wav"
+done
+accuracy=()
+for f in speech speech_noise_0.015 speech_noise_0.03 speech_noise_0.06; do
+  accuracy+=(--accuracy "$media/$f.wav" "$media/speech_gaps.txt")
+done
+./build-bench/bench/bench_split --lists "${accuracy[@]}" \
   "$media/hour.mp3" "$media/hour.ogg" "$media/hour.m4a" "$media/hour.wav"
+
+# The waveform strip of a three-hour lesson (the hour three times, stream-copied).
+if [ ! -f "$media/three_hours.mp3" ]; then
+  printf "file '%s'\n" "$PWD/$media/hour.mp3" "$PWD/$media/hour.mp3" "$PWD/$media/hour.mp3" \
+    > "$media/three.txt"
+  ffmpeg -nostdin -loglevel error -y -f concat -safe 0 -i "$media/three.txt" -c copy \
+    "$media/three_hours.mp3"
+fi
+./build-bench/bench/bench_waveform "$media/three_hours.mp3"
 
 ./build-bench/bench/bench_subtitle
 KESTROVA_PACK=$PWD/build-bench/kestrova-pack ./build-bench/bench/bench_userdata "$media/hour.mp3"
