@@ -41,14 +41,12 @@ void CWaveformModel::WaitForPeaks() {
 
 void CWaveformModel::Reset() {
     StopPass();
-    m_media.clear();
     m_peaks = Peaks{};
     Q_EMIT peaksChanged();
 }
 
 void CWaveformModel::Load(const QString& media) {
     Reset();
-    m_media = media;
     // Stored peaks are taken only when they are whole and still fit the file.
     QFile stored(PeaksPath());
     Peaks peaks;

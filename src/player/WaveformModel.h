@@ -62,7 +62,6 @@ private:
     CPlaybackController& m_controller;
     CSentenceModel& m_sentences;
     Peaks m_peaks;
-    QString m_media;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
     quint64 m_generation = 0;

@@ -219,9 +219,11 @@ void CWaveformView::mouseReleaseEvent(QMouseEvent* event) {
     const Drag drag = m_drag;
     m_drag = Drag::None;
     m_pointerMs = ZoomTimeAt(event->position().toPoint().x());
-    if (drag == Drag::Boundary)
+    // A click (a double-click's first, say) moves nothing: only a drag of a few pixels does.
+    const bool moved = std::abs(m_pointerMs - m_pressMs) >= 3 * kZoomSpanMs / std::max(width(), 1);
+    if (drag == Drag::Boundary && moved)
         m_model.DragBoundary(m_dragRow, m_pointerMs, event->modifiers() == Qt::NoModifier);
-    else if (std::abs(m_pointerMs - m_pressMs) >= 3 * kZoomSpanMs / std::max(width(), 1))
+    else if (drag == Drag::Region && moved)
         m_model.DrawRegion(m_pressMs, m_pointerMs);
     update();
 }

@@ -881,6 +881,11 @@ private Q_SLOTS:
         QTest::mouseRelease(view, Qt::LeftButton, Qt::ShiftModifier, {edge + 40, y});
         QCOMPARE(int(sentences.At(1).start), view->ZoomTimeAt(edge + 40) / 10);
         QCOMPARE(sentences.At(0).end, sentences.At(1).start);
+        // A double-click on an edge moves nothing.
+        const std::uint32_t moved = sentences.At(1).start;
+        QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier,
+                           {view->ZoomXOf(int(moved) * 10), y});
+        QCOMPARE(sentences.At(1).start, moved);
         // A double-click plays the sentence under it.
         QTest::mouseDClick(view, Qt::LeftButton, Qt::NoModifier, {view->ZoomXOf(6000), y});
         QCOMPARE(sentences.Current(), 2);
