@@ -21,6 +21,7 @@
 #include "dictation/HardSentPanel.h"
 #include "library/NoteFrm.h"
 #include "library/PlaylistView.h"
+#include "player/AlarmClock.h"
 #include "player/PlaybackController.h"
 #include "player/SentenceModel.h"
 #include "player/StudySession.h"

@@ -25,6 +25,7 @@ class CCtrlBar;
 class CDictationView;
 class CEffectPanel;
 class CHotkeyFilter;
+class CAlarmClock;
 class CRecordPanel;
 class CHardSentPanel;
 class CLrcView;
@@ -80,6 +81,7 @@ public:
     CUserData* UserData() const;
     CNoteFrm* Notes() const { return m_notes; }
     QToolBar* MainToolBar() const { return m_toolBar; }
+    CAlarmClock& Alarms() const { return *m_alarms; }
 
     void SetSplittingProgress(int percent);
     void SetAlwaysOnTop(bool onTop);
@@ -155,6 +157,7 @@ private:
     std::vector<std::function<void()>> m_closingSteps;
     AccelItems m_shortcuts;
     CHotkeyFilter* m_hotkeys = nullptr;
+    std::unique_ptr<CAlarmClock> m_alarms;
     bool m_toldNoHotkeys = false;
     bool m_activated = false;
 };

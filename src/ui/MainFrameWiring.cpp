@@ -1,5 +1,6 @@
 #include "MainFrame.h"
 
+#include "AlarmDlg.h"
 #include "CommandRegistry.h"
 #include "EffectPanel.h"
 #include "HotkeyFilter.h"
@@ -23,6 +24,7 @@
 #include "library/PlaylistView.h"
 #include "library/UserData.h"
 #include "library/WaitDlg.h"
+#include "player/AlarmClock.h"
 #include "player/EffectsController.h"
 #include "player/PlaybackController.h"
 #include "player/SentenceModel.h"
@@ -152,6 +154,20 @@ void CMainFrame::WireFrameCommands() {
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
     connect(Action(CommandId::Notes), &QAction::triggered, this,
             [this] { SelectPage(CTabView::Notes); });
+    connect(Action(CommandId::Help), &QAction::triggered, this, [] {
+        QDesktopServices::openUrl(
+            QUrl::fromLocalFile(ResourcePath(QStringLiteral("help/index.html"))));
+    });
+
+    // The three alarms: armed again from the profile, set in "定时器", told one after
+    // another in alarm order (each message box waits for the learner).
+    m_alarms = std::make_unique<CAlarmClock>(m_settings);
+    connect(m_alarms.get(), &CAlarmClock::alarm, this,
+            [this](int, const QString& text) { m_prompts->Tell(MessageKind::Information, text); });
+    connect(Action(CommandId::Alarms), &QAction::triggered, this, [this] {
+        CAlarmDlg dialog(*m_alarms, this);
+        dialog.exec();
+    });
 
     // Not in a menu: the main panel offers it beside the product picture.
     connect(Action(CommandId::Download), &QAction::triggered, this,

@@ -11,7 +11,7 @@ home=$(mktemp -d)
 packages=$(mktemp -d)
 trap 'rm -rf "$prefix" "$home" "$packages"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/kestrova bin/kestrova-cli bin/kestrova-pack share/kestrova/sc.dat \
+for f in bin/kestrova bin/kestrova-cli bin/kestrova-pack share/kestrova/sc.dat share/kestrova/help/index.html \
          share/applications/kestrova.desktop share/icons/hicolor/scalable/apps/kestrova.svg \
          share/metainfo/io.kestrova.Kestrova.metainfo.xml share/mime/packages/kestrova.xml; do
   [ -e "$prefix/$f" ] || { echo "missing: $f"; exit 1; }

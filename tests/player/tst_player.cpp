@@ -5,6 +5,7 @@
 #include "common/AppSetting.h"
 #include "common/Util.h"
 #include "dictation/DictationSession.h"
+#include "player/AlarmClock.h"
 #include "player/EffectsController.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
@@ -616,6 +617,71 @@ private Q_SLOTS:
         wave.Reset();
         QVERIFY(wave.GetPeaks().Empty());
         QVERIFY(changed.size() >= 3);
+    }
+
+    // The alarms against an injected clock: armed again from the profile in the form the
+    // check compares, told at their second in alarm order, a late tick missing nothing, a
+    // jump of hours telling nothing stale, midnight, and armed again for the next day.
+    void alarmsGoOffAtTheirSecond() {
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        settings.bAlarm1 = true;
+        settings.strAlarm1 = "7:30:00"; // the default, one-digit hour
+        settings.strAlarmTxt1 = "one";
+        settings.strAlarm2 = "07:30:00";
+        settings.strAlarmTxt2 = "two";
+        QDateTime now(QDate(2026, 12, 10), QTime(7, 29, 58));
+        CAlarmClock clock(settings, [&] { return now; });
+        QSignalSpy told(&clock, &CAlarmClock::alarm);
+        QVERIFY(clock.Checking());
+        QCOMPARE(settings.strAlarm1, QString("07:30:00"));
+        auto tick = [&](const QTime& t, int days = 0) {
+            now = QDateTime(QDate(2026, 12, 10).addDays(days), t);
+            clock.Check();
+        };
+        auto names = [&] {
+            QStringList out;
+            for (const auto& args : told)
+                out << args.at(1).toString();
+            told.clear();
+            return out;
+        };
+        tick(QTime(7, 29, 59));
+        QVERIFY(told.isEmpty());
+        clock.SetAlarm(2, QTime(7, 30, 0), true);
+        tick(QTime(7, 30, 0));
+        QCOMPARE(names(), (QStringList{"one", "two"}));
+        tick(QTime(7, 30, 1));
+        QVERIFY(told.isEmpty());
+        // A tick two seconds late still tells the second it skipped.
+        clock.SetAlarm(3, QTime(8, 0, 1), true);
+        clock.SetText(3, "three");
+        tick(QTime(8, 0, 0));
+        tick(QTime(8, 0, 2));
+        QCOMPARE(names(), QStringList{"three"});
+        // Hours later (the machine slept): nothing from long ago.
+        clock.SetAlarm(3, QTime(9, 2, 0), true);
+        tick(QTime(9, 0, 0));
+        tick(QTime(9, 5, 0));
+        QVERIFY(told.isEmpty());
+        // Off keeps the time; midnight; the next day again.
+        clock.SetAlarm(2, QTime(), false);
+        QVERIFY(!clock.Armed(2));
+        QCOMPARE(settings.strAlarm2, QString("07:30:00"));
+        clock.SetAlarm(3, QTime(0, 0, 0), true);
+        tick(QTime(23, 59, 59));
+        tick(QTime(0, 0, 0), 1);
+        QCOMPARE(names(), QStringList{"three"});
+        tick(QTime(7, 29, 59), 1);
+        tick(QTime(7, 30, 0), 1);
+        QCOMPARE(names(), QStringList{"one"});
+        clock.AllOff();
+        QVERIFY(!clock.Checking() && !clock.Armed(1) && !clock.Armed(3));
+        // A hand-edited time that is no time of day is not armed.
+        settings.bAlarm1 = true;
+        settings.strAlarm1 = "half past seven";
+        CAlarmClock again(settings, [&] { return now; });
+        QVERIFY(!again.Armed(1) && !again.Checking());
     }
 
     void sentenceModelRules() {

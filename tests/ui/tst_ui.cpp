@@ -14,6 +14,7 @@
 #include "dictation/HardSentPanel.h"
 #include "library/NoteFrm.h"
 #include "library/PlaylistView.h"
+#include "player/AlarmClock.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
 #include "player/SentenceModel.h"
@@ -26,6 +27,7 @@
 #include "subtitle/LrcView.h"
 #include "subtitle/SubtitleModel.h"
 #include "support/Fixtures.h"
+#include "ui/AlarmDlg.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
 #include "ui/OptionsSheet.h"
@@ -39,6 +41,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -61,6 +64,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QTimeEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <memory>
@@ -539,6 +543,60 @@ private Q_SLOTS:
     }
 
     // The picture of the main panel opens the product's page, as "访问网站..." does.
+    // "定时器": opened from the settings, a text field enabled only when its alarm is ticked;
+    // OK with only alarm 3 ticked turns 1 and 2 off and keeps their times; OK with none
+    // ticked stops the check. The frame tells an alarm's text; "帮助..." opens the guide.
+    void alarmDialogAndHelp() {
+        CAppSetting settings;
+        settings.DisableStoreOnExit();
+        settings.bAlarm1 = true;
+        settings.strAlarm1 = "06:15:00";
+        settings.strAlarm2 = "7:30:00";
+        settings.strAlarmTxt3 = QString::fromUtf8("背单词");
+        CAlarmClock clock(settings, [] { return QDateTime(QDate(2026, 1, 1), QTime(6, 0)); });
+        {
+            CAlarmDlg dialog(clock);
+            auto* on1 = dialog.findChild<QCheckBox*>("alarmOn1");
+            auto* text2 = dialog.findChild<QLineEdit*>("alarmText2");
+            QVERIFY(on1->isChecked());
+            QCOMPARE(dialog.findChild<QTimeEdit*>("alarmTime1")->time(), QTime(6, 15));
+            QCOMPARE(dialog.findChild<QTimeEdit*>("alarmTime2")->time(), QTime(7, 30));
+            QVERIFY(!text2->isEnabled());
+            dialog.findChild<QCheckBox*>("alarmOn2")->setChecked(true);
+            QVERIFY(text2->isEnabled());
+            dialog.findChild<QCheckBox*>("alarmOn2")->setChecked(false);
+            on1->setChecked(false);
+            dialog.findChild<QCheckBox*>("alarmOn3")->setChecked(true);
+            dialog.findChild<QTimeEdit*>("alarmTime3")->setTime(QTime(21, 0, 5));
+            dialog.accept();
+        }
+        QVERIFY(!settings.bAlarm1 && !settings.bAlarm2 && settings.bAlarm3);
+        QCOMPARE(settings.strAlarm1, QString("06:15:00"));
+        QCOMPARE(settings.strAlarm3, QString("21:00:05"));
+        QCOMPARE(settings.strAlarmTxt3, QString::fromUtf8("背单词"));
+        QVERIFY(clock.Checking());
+        {
+            CAlarmDlg dialog(clock);
+            dialog.findChild<QCheckBox*>("alarmOn3")->setChecked(false);
+            dialog.accept();
+        }
+        QVERIFY(!clock.Checking() && !settings.bAlarm3);
+
+        CMainFrame frame(settings);
+        test::TestPrompts prompts;
+        frame.SetPrompts(&prompts);
+        QVERIFY(frame.Action(CommandId::Alarms)->isEnabled());
+        Q_EMIT frame.Alarms().alarm(1, QString::fromUtf8("该听写了"));
+        QCOMPARE(prompts.told, QStringList{QString::fromUtf8("该听写了")});
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "open");
+        auto unset = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
+        frame.Action(CommandId::Help)->trigger();
+        QCOMPARE(catcher.urls.size(), 1);
+        QVERIFY(catcher.urls[0].isLocalFile());
+        QVERIFY(catcher.urls[0].path().endsWith("/help/index.html"));
+    }
+
     void logoOpensTheProductPage() {
         CAppSetting settings;
         CMainFrame frame(settings);
