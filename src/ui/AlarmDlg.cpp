@@ -26,6 +26,7 @@ CAlarmDlg::CAlarmDlg(CAlarmClock& clock, QWidget* parent) : QDialog(parent), m_c
         row.time->setObjectName(QStringLiteral("alarmTime%1").arg(n));
         row.time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
         row.text = new QLineEdit(this);
+        row.text->setMinimumWidth(180);
         row.text->setObjectName(QStringLiteral("alarmText%1").arg(n));
         grid->addWidget(row.on, n - 1, 1);
         grid->addWidget(row.time, n - 1, 2);

@@ -32,6 +32,7 @@
 #include "player/StudySession.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/SellistView.h"
+#include "subtitle/BrowseAndTranslate.h"
 #include "subtitle/SubtitleModel.h"
 
 #include <QAction>
@@ -154,6 +155,12 @@ void CMainFrame::WireFrameCommands() {
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportMail))); });
     connect(Action(CommandId::Notes), &QAction::triggered, this,
             [this] { SelectPage(CTabView::Notes); });
+    // The whole subtitle text and the learner's translation; playback pauses meanwhile.
+    connect(Action(CommandId::FullText), &QAction::triggered, this, [this] {
+        if (m_session->Engine().IsPlaying()) m_session->Controller().Execute(CommandId::Pause);
+        CBrowseAndTranslate dialog(m_session->Subtitles().Items(), this);
+        dialog.exec();
+    });
     connect(Action(CommandId::Help), &QAction::triggered, this, [] {
         QDesktopServices::openUrl(
             QUrl::fromLocalFile(ResourcePath(QStringLiteral("help/index.html"))));

@@ -92,10 +92,9 @@ const std::vector<MenuDef> kMenus = {
 };
 
 // Commands shown in the menus that have no handler yet: they stay disabled.
-const CommandId kNotYet[] = {C::OpenUrl,       C::SaveDictationRtf, C::Print,
-                             C::PrintPreview,  C::PrintSetup,       C::ViewDictationBar,
-                             C::ViewFormatBar, C::MiniWindow,       C::FreeDictation,
-                             C::AddRadio,      C::FullText};
+const CommandId kNotYet[] = {
+    C::OpenUrl,          C::SaveDictationRtf, C::Print,      C::PrintPreview,  C::PrintSetup,
+    C::ViewDictationBar, C::ViewFormatBar,    C::MiniWindow, C::FreeDictation, C::AddRadio};
 
 } // namespace
 

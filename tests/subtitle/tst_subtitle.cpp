@@ -4,6 +4,7 @@
 #include "subtitle/Lrc.h"
 #include "subtitle/LrcView.h"
 #include "subtitle/SubtitleModel.h"
+#include "subtitle/Translation.h"
 #include "support/Fixtures.h"
 
 #include <QFile>
@@ -331,6 +332,27 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(20000));
         QCOMPARE(p.exitCode(), 0);
         QVERIFY(p.readAllStandardOutput().contains("First line"));
+    }
+
+    // The translation file: three lines come back as three, an empty middle line survives,
+    // no carriage return strays into the text; a file another program wrote (LF or CR LF
+    // ends, GB18030) reads too.
+    void translationFile() {
+        const QString path = m_dir.filePath("translate.dat");
+        QVERIFY(translation::Save(path, QString::fromUtf8("第一行\n\n第三行")));
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QString::fromUtf8("第一行\r\r\n\r\r\n第三行\r\r\n").toUtf8());
+        bool found = false;
+        QCOMPARE(translation::Load(path, &found), QString::fromUtf8("第一行\n\n第三行"));
+        QVERIFY(found);
+        QStringEncoder gb("GB18030");
+        Write(path, QByteArray(gb(QString::fromUtf8("甲\r\n乙\n"))));
+        QCOMPARE(translation::Load(path), QString::fromUtf8("甲\n乙"));
+        QCOMPARE(translation::Load(m_dir.filePath("none.dat"), &found), QString());
+        QVERIFY(!found);
+        QCOMPARE(translation::FullText({{0, 100, "a", {}}, {100, 200, "b", {}}}),
+                 QString("a\n\nb\n\n"));
     }
 
     void textFileLines() {

@@ -23,6 +23,7 @@
 #include "player/WaveformModel.h"
 #include "repeat/CtrlBar.h"
 #include "repeat/SellistView.h"
+#include "subtitle/BrowseAndTranslate.h"
 #include "subtitle/Lrc.h"
 #include "subtitle/LrcView.h"
 #include "subtitle/SubtitleModel.h"
@@ -41,7 +42,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -49,9 +49,11 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -65,6 +67,7 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimeEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <memory>
@@ -595,6 +598,64 @@ private Q_SLOTS:
         QCOMPARE(catcher.urls.size(), 1);
         QVERIFY(catcher.urls[0].isLocalFile());
         QVERIFY(catcher.urls[0].path().endsWith("/help/index.html"));
+    }
+
+    // "全文浏览与翻译": without subtitles the message, and the saved translation all the same;
+    // 取消 after typing leaves the file as it was; 保存译文 writes it and marks the work;
+    // from the menu, playback pauses and the whole subtitle text is shown.
+    void fullTextAndTranslation() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        QDir().mkpath(DataFolder() + "Temp");
+        const QString file = DataFolder() + "Temp/translate.dat";
+        QVERIFY(test::WriteFileBytes(file, "saved\r\r\n"));
+        {
+            test::ScopedMessages messages;
+            CBrowseAndTranslate dialog(LrcItems{});
+            QCOMPARE(messages.texts,
+                     QStringList{QString::fromUtf8("LRC文件不存在，无法全文浏览！")});
+            auto* box = dialog.findChild<QPlainTextEdit*>("translation");
+            QCOMPARE(box->toPlainText(), QString("saved"));
+            QTest::keyClicks(box, " and changed");
+            dialog.findChild<QPushButton*>("cancel")->click();
+        }
+        QCOMPARE(test::ReadFileBytes(file), QByteArray("saved\r\r\n"));
+        SetUserDataModified(false);
+        {
+            CBrowseAndTranslate dialog(LrcItems{{0, 100, "Hello.", {}}});
+            auto* box = dialog.findChild<QPlainTextEdit*>("translation");
+            box->moveCursor(QTextCursor::End);
+            box->insertPlainText(QString::fromUtf8("，你好")); // typed, as an input method does
+            dialog.findChild<QPushButton*>("saveTranslation")->click();
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(test::ReadFileBytes(file), QString::fromUtf8("saved，你好\r\r\n").toUtf8());
+        QVERIFY(UserDataModified());
+
+        CAppSetting settings;
+        settings.UseSplit = false;
+        test::TestPrompts prompts;
+        prompts.answer = [](const QString&) { return true; };
+        CMainFrame frame(settings);
+        frame.SetPrompts(&prompts);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        QTRY_VERIFY(frame.Session().Subtitles().HasLines());
+        if (!frame.Session().Engine().IsPlaying())
+            frame.Session().Controller().Execute(CommandId::PlayPause);
+        QVERIFY(frame.Session().Engine().IsPlaying());
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<CBrowseAndTranslate*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            shown = dialog->findChild<QTextEdit*>("fullText")->toPlainText();
+            dialog->reject();
+        });
+        QVERIFY(frame.Action(CommandId::FullText)->isEnabled());
+        frame.Action(CommandId::FullText)->trigger();
+        QCOMPARE(shown, QString("Hello.\n\nA short lesson.\n\nRepeat.\n\n"));
+        QVERIFY(!frame.Session().Engine().IsPlaying());
+        QVERIFY(frame.close());
     }
 
     void logoOpensTheProductPage() {
