@@ -1,5 +1,8 @@
 #include "AnswerCheck.h"
 
+#include <QStringList>
+#include <algorithm>
+
 namespace kestrova {
 
 namespace {
@@ -117,6 +120,70 @@ CheckResult CheckAnswer(const QString& reference, const QString& answer,
         }
     }
     return r;
+}
+
+int EditDistance(const QString& a, const QString& b) {
+    std::vector<int> row(std::size_t(b.size()) + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[std::size_t(j)] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[std::size_t(j)];
+            row[std::size_t(j)] = std::min({above + 1, row[std::size_t(j - 1)] + 1,
+                                            diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[std::size_t(b.size())];
+}
+
+std::vector<WordDiffItem> WordDiff(const QString& reference, const QString& answer,
+                                   const CheckOptions& options) {
+    const QStringList ref =
+        Normalise(reference, options).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList typed =
+        Normalise(answer, options).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // The cheapest alignment: a word added or dropped costs 2, a near miss 1 and a wrong word
+    // 3, so a misspelt word lines up with the word it was meant to be, and a wrong word
+    // stands in its place rather than as one dropped and one added.
+    const std::size_t n = std::size_t(ref.size()), m = std::size_t(typed.size());
+    if (n * m > 1'000'000) return {}; // no sentence is this long
+    auto substitution = [&](std::size_t i, std::size_t j) {
+        if (ref[qsizetype(i)] == typed[qsizetype(j)]) return 0;
+        return EditDistance(ref[qsizetype(i)], typed[qsizetype(j)]) <= 1 ? 1 : 3;
+    };
+    std::vector<std::vector<int>> cost(n + 1, std::vector<int>(m + 1));
+    for (std::size_t i = 0; i <= n; ++i)
+        cost[i][0] = int(2 * i);
+    for (std::size_t j = 0; j <= m; ++j)
+        cost[0][j] = int(2 * j);
+    for (std::size_t i = 1; i <= n; ++i)
+        for (std::size_t j = 1; j <= m; ++j)
+            cost[i][j] = std::min({cost[i - 1][j] + 2, cost[i][j - 1] + 2,
+                                   cost[i - 1][j - 1] + substitution(i - 1, j - 1)});
+    std::vector<WordDiffItem> out;
+    std::size_t i = n, j = m;
+    while (i > 0 || j > 0) {
+        if (i > 0 && j > 0 && cost[i][j] == cost[i - 1][j - 1] + substitution(i - 1, j - 1)) {
+            const int s = substitution(i - 1, j - 1);
+            out.push_back({s == 0   ? WordMark::Same
+                           : s == 1 ? WordMark::NearMiss
+                                    : WordMark::Wrong,
+                           typed[qsizetype(j - 1)], ref[qsizetype(i - 1)]});
+            --i;
+            --j;
+        } else if (i > 0 && cost[i][j] == cost[i - 1][j] + 2) {
+            out.push_back({WordMark::Missing, QString(), ref[qsizetype(i - 1)]});
+            --i;
+        } else {
+            out.push_back({WordMark::Extra, typed[qsizetype(j - 1)], QString()});
+            --j;
+        }
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
 }
 
 } // namespace kestrova

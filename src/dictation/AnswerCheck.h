@@ -40,4 +40,19 @@ struct CheckResult {
 CheckResult CheckAnswer(const QString& reference, const QString& answer,
                         const CheckOptions& options);
 
+// A wrong answer word by word: both texts normalised as for the check, split at spaces and
+// aligned with the fewest word edits. A word typed within one letter of the reference word
+// it stands for is a near miss; a word in the answer's place that is further off is wrong.
+enum class WordMark { Same, Missing, Extra, NearMiss, Wrong };
+struct WordDiffItem {
+    WordMark mark = WordMark::Same;
+    QString typed;     // empty for a missing word
+    QString reference; // empty for an extra word
+    bool operator==(const WordDiffItem&) const = default;
+};
+std::vector<WordDiffItem> WordDiff(const QString& reference, const QString& answer,
+                                   const CheckOptions& options);
+// Letters to change, add or remove to turn one word into the other.
+int EditDistance(const QString& a, const QString& b);
+
 } // namespace kestrova

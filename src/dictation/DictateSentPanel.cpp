@@ -21,6 +21,33 @@ namespace kestrova {
 
 namespace {
 
+// A wrong answer word by word: missing words as blanks (not given away), extra words struck
+// through, near misses underlined, wrong words in red.
+QString WordDiffHtml(const std::vector<WordDiffItem>& items) {
+    QStringList words;
+    for (const WordDiffItem& item : items) {
+        const QString typed = item.typed.toHtmlEscaped();
+        switch (item.mark) {
+        case WordMark::Same:
+            words << typed;
+            break;
+        case WordMark::Missing:
+            words << QStringLiteral("<span style=\"color:#1565c0\">＿＿</span>");
+            break;
+        case WordMark::Extra:
+            words << QStringLiteral("<s style=\"color:#7f7f7f\">%1</s>").arg(typed);
+            break;
+        case WordMark::NearMiss:
+            words << QStringLiteral("<u style=\"color:#d35400\">%1</u>").arg(typed);
+            break;
+        case WordMark::Wrong:
+            words << QStringLiteral("<b style=\"color:#c0392b\">%1</b>").arg(typed);
+            break;
+        }
+    }
+    return words.join(QLatin1Char(' '));
+}
+
 QTextCharFormat TypedFormat() {
     QTextCharFormat f;
     f.setForeground(Qt::black);
@@ -158,6 +185,11 @@ CDictateSentPanel::CDictateSentPanel(CAppSetting& settings, CDictationSession& s
     m_table->setColumnWidth(0, 40);
     m_table->setColumnWidth(1, 70);
     m_info = new CDictationInfoPanel(settings, this);
+    m_wordDiff = new QLabel(this);
+    m_wordDiff->setObjectName(QStringLiteral("wordDiff"));
+    m_wordDiff->setTextFormat(Qt::RichText);
+    m_wordDiff->setToolTip(QString::fromUtf8(
+        "逐词比较：＿ 漏写的词；删除线 多写的词；下划线 拼写接近；红色 写错的词"));
     m_answer = new CAnswerEdit(this);
     m_answer->setObjectName(QStringLiteral("answerEdit"));
     connect(m_answer, &CAnswerEdit::submitted, this, &CDictateSentPanel::Submit);
@@ -168,8 +200,9 @@ CDictateSentPanel::~CDictateSentPanel() = default;
 void CDictateSentPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int w = width(), h = height();
-    m_table->setGeometry(0, 0, w, std::max(h - 75, 0));
-    m_info->setGeometry(0, std::max(h - 75, 0), w, 25);
+    m_table->setGeometry(0, 0, w, std::max(h - 100, 0));
+    m_info->setGeometry(0, std::max(h - 100, 0), w, 25);
+    m_wordDiff->setGeometry(4, std::max(h - 75, 0), std::max(w - 8, 0), 25);
     m_answer->setGeometry(0, std::max(h - 50, 0), w, 50);
     m_table->setColumnWidth(2, std::max(w - 128, 40));
 }
@@ -191,6 +224,7 @@ void CDictateSentPanel::FillTable() {
 
 void CDictateSentPanel::ShowCurrent(const QString& message) {
     m_answer->setFocus(); // the learner types at once
+    m_wordDiff->clear();
     const int s = m_session.Running() ? m_session.Order()[size_t(m_session.Position())] : -1;
     if (QTreeWidgetItem* row = m_table->topLevelItem(s)) {
         m_table->setCurrentItem(row);
@@ -262,6 +296,10 @@ void CDictateSentPanel::Submit() {
     const auto outcome = m_session.Submit(m_answer->toPlainText(), Options(), &check);
     if (!check.right) {
         m_answer->MarkFrom(check.markStart);
+        // Where it went wrong, word by word, without giving the missing words away.
+        if (m_host)
+            m_wordDiff->setText(
+                WordDiffHtml(WordDiff(m_host->Reference(s), m_answer->toPlainText(), Options())));
         m_info->Show(m_session.Position(), m_session.Total(), m_session.CurrentErrorCount(),
                      QString::fromUtf8("听写错误！"));
         if (DictationOptions::From(m_settings).errorSound) {

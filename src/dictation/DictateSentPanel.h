@@ -95,6 +95,7 @@ private:
     std::unique_ptr<CSoundPlayer> m_sound;
     QTreeWidget* m_table;
     CDictationInfoPanel* m_info;
+    QLabel* m_wordDiff; // a wrong answer word by word
     CAnswerEdit* m_answer;
     bool m_busy = false; // a prompt sound plays; Enter waits for it
 };

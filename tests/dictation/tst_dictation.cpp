@@ -155,6 +155,59 @@ private Q_SLOTS:
         QCOMPARE(r.markPos, markPos);
     }
 
+    // A wrong answer word by word (= same, - missing, + extra, ~ near miss, ! wrong), after
+    // the same normalisation as the check.
+    void wordDifference_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("marks");
+        QTest::newRow("right") << "s"
+                               << "The cat sat."
+                               << "The cat sat."
+                               << "= = =";
+        QTest::newRow("missing") << "s"
+                                 << "the cat sat on the mat"
+                                 << "the cat on the mat"
+                                 << "= = - = = =";
+        QTest::newRow("extra") << "s"
+                               << "the cat sat"
+                               << "the big cat sat"
+                               << "= + = =";
+        QTest::newRow("near miss") << "s"
+                                   << "learning takes patience"
+                                   << "learnig takes patients"
+                                   << "~ = !";
+        QTest::newRow("wrong in its place") << "s"
+                                            << "repeat every sentence"
+                                            << "repeat each sentence"
+                                            << "= ! =";
+        QTest::newRow("case and punctuation as the options say") << "cp"
+                                                                 << "Hello, World!"
+                                                                 << "hello world"
+                                                                 << "= =";
+        QTest::newRow("contractions expanded") << "sa"
+                                               << "It is fine"
+                                               << "It's fine"
+                                               << "= = =";
+        QTest::newRow("nothing typed") << "s"
+                                       << "one two"
+                                       << ""
+                                       << "- -";
+    }
+    void wordDifference() {
+        QFETCH(QString, options);
+        QFETCH(QString, reference);
+        QFETCH(QString, answer);
+        QFETCH(QString, marks);
+        QStringList got;
+        for (const WordDiffItem& item : WordDiff(reference, answer, Opts(options)))
+            got << QString("=-+~!").at(int(item.mark));
+        QCOMPARE(got.join(' '), marks);
+        QCOMPARE(EditDistance("patience", "patients"), 2);
+        QCOMPARE(EditDistance("learning", "learnig"), 1);
+    }
+
     void markStartsAtTheTypedCharacter() {
         // "  Hello ,  wrld" with spaces and punctuation ignored normalises to "Hello  wrld",
         // which differs from "Hello world" at its second space.
@@ -279,11 +332,15 @@ private Q_SLOTS:
         QCOMPARE(at.charFormat().foreground().color(), QColor(255, 0, 0));
         at.setPosition(2);
         QVERIFY(!at.charFormat().fontUnderline());
+        // Word by word beside it; the next sentence starts without it.
+        auto* words = panel.findChild<QLabel*>("wordDiff");
+        QVERIFY(words->text().contains("onx") && words->text().contains("<u"));
         answer->setPlainText("one");
         panel.Submit();
         QCOMPARE(table->topLevelItem(0)->text(2), QString("one"));
         QVERIFY(answer->toPlainText().isEmpty());
         QVERIFY(info().contains(QString::fromUtf8("听写正确！")));
+        QVERIFY(panel.findChild<QLabel*>("wordDiff")->text().isEmpty());
         QCOMPARE(list.current, 1);
         QSignalSpy stopped(&panel, &CDictateSentPanel::stopped);
         panel.Stop(true);
