@@ -1,7 +1,11 @@
 #include "HardSentPanel.h"
 
 #include "DictationSession.h"
+#include "audio/Clip.h"
 #include "common/Util.h"
+
+#include <QFileInfo>
+#include <QMenu>
 
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -25,6 +29,48 @@ CHardSentPanel::CHardSentPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_table);
     connect(m_table, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { PlayRow(m_table->indexOfTopLevelItem(item)); });
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (m_items.empty()) return;
+        QMenu menu(this);
+        connect(menu.addAction(QString::fromUtf8("导出为闪卡...")), &QAction::triggered, this,
+                &CHardSentPanel::exportRequested);
+        menu.exec(m_table->viewport()->mapToGlobal(at));
+    });
+}
+
+int CHardSentPanel::ExportFlashcards(const QString& media, const QString& tsvPath, int* failed) {
+    const QFileInfo tsv(tsvPath);
+    QStringList lines{QStringLiteral("#separator:tab"), QStringLiteral("#html:false"),
+                      QString::fromUtf8("#columns:句子\t音频\t开始\t结束\t难度")};
+    int missing = 0;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        const HARD_ITEM& item = m_items[i];
+        QString text;
+        if (m_source)
+            for (int s = 0; s < m_source->SentenceCount(); ++s)
+                if (m_source->SentenceStart(s) == item.start) text = m_source->Reference(s);
+        // A tab or a line break inside the text would end its field.
+        text.replace(QLatin1Char('\t'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        text.remove(QLatin1Char('\r'));
+        const QString clip =
+            CutClip(media, std::int64_t(item.start) * 10, std::int64_t(item.end) * 10,
+                    tsv.absolutePath() + '/' + tsv.completeBaseName() +
+                        QStringLiteral("_%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        if (clip.isEmpty()) ++missing;
+        lines << QStringList{text,
+                             clip.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral("[sound:%1]").arg(QFileInfo(clip).fileName()),
+                             TimeText(item.start), TimeText(item.end), item.difficulty}
+                     .join(QLatin1Char('\t'));
+    }
+    if (failed) *failed = missing;
+    QString why;
+    const QString body = lines.join(QStringLiteral("\n")) + QLatin1Char('\n');
+    if (!CheckWrite(tsvPath, WriteWholeFile(tsvPath, body.toUtf8(), &why), why)) return -1;
+    return int(m_items.size());
 }
 
 QString CHardSentPanel::FilePath() {

@@ -1,6 +1,7 @@
 // The "难点句库" page: the hard sentences of the open file with their difficulty, kept in
 // Temp/hardSent.dat; a double-click plays one. The item last added or played becomes the
-// table's current row. GUI thread.
+// table's current row. The library exports to flashcard programs: a tab-separated file
+// with one sound clip per sentence beside it. GUI thread.
 #pragma once
 
 #include "DictationHost.h"
@@ -32,9 +33,16 @@ public:
     const HardItems& GetItems() const { return m_items; }
     std::vector<std::uint32_t> Starts() const;
     void PlayRow(int row);
+    // The library as a tab-separated file (sentence text, its clip as "[sound:name]", start,
+    // end, difficulty) with a header flashcard programs read, and each sentence of `media`
+    // cut as a clip beside it, named after the file. Returns the rows written; -1 when the
+    // file cannot be written. `failed` gets the rows whose clip could not be cut.
+    int ExportFlashcards(const QString& media, const QString& tsvPath, int* failed = nullptr);
 
 Q_SIGNALS:
     void itemsChanged();
+    // "导出为闪卡..." chosen from the table's menu.
+    void exportRequested();
 
 private:
     void Rebuild();

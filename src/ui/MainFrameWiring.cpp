@@ -39,8 +39,10 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -327,6 +329,24 @@ void CMainFrame::WireLists() {
     connect(Sellist(), &CSellistView::addToHardSentences, m_hard,
             [this](std::uint32_t start, std::uint32_t end) { m_hard->Add(start, end, 99); });
     connect(m_hard, &CHardSentPanel::itemsChanged, this, [this] { UpdateCommandStates(); });
+    // The library for flashcard programs: the file beside the lesson by default.
+    connect(m_hard, &CHardSentPanel::exportRequested, this, [this] {
+        const QString media = m_session->MediaPath();
+        if (media.isEmpty()) return;
+        const QFileInfo lesson(media);
+        const QString path = QFileDialog::getSaveFileName(
+            this, QString::fromUtf8("导出为闪卡"),
+            lesson.absolutePath() + '/' + lesson.completeBaseName() + QStringLiteral(".tsv"),
+            QString::fromUtf8("制表符分隔文件 (*.tsv)"));
+        if (path.isEmpty()) return;
+        int failed = 0;
+        const int rows = m_hard->ExportFlashcards(media, path, &failed);
+        if (rows < 0) return; // the writer told why
+        QString told =
+            QString::fromUtf8("已导出 %1 句到 %2").arg(rows).arg(QDir::toNativeSeparators(path));
+        if (failed > 0) told += QString::fromUtf8("（其中 %1 句的声音未能剪出）").arg(failed);
+        m_prompts->Tell(MessageKind::Information, told);
+    });
     connect(Action(CommandId::ImportLrc), &QAction::triggered, this, [this] {
         ImportLrc(QFileDialog::getOpenFileName(this, QString(), QString(),
                                                QStringLiteral("LRC File (*.lrc)")));

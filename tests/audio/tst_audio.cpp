@@ -1,6 +1,7 @@
 // The audio engine on the null output: formats, bad input, transport, positions in source
 // time, ends of channel, stop marks, volume and the effect chain.
 #include "audio/AudioOutput.h"
+#include "audio/Clip.h"
 #include "audio/Decoder.h"
 #include "audio/MediaCore.h"
 #include "audio/MediaInfo.h"
@@ -645,6 +646,37 @@ private Q_SLOTS:
         for (const QByteArray& bytes : damaged)
             QVERIFY(!Peaks::Parse(bytes, back));
         QVERIFY(ComputePeaks(test::Media("text.mp3"), cancel).Empty());
+    }
+
+    // A stretch of a lesson as a file of its own: the packets copied into the same kind of
+    // file where the format allows, a WAV for module music; as long as the stretch.
+    void clipsKeepTheirFormat_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("mp3") << Media("lesson.mp3") << "mp3";
+        QTest::newRow("ogg") << Media("lesson.ogg") << "ogg";
+        QTest::newRow("flac: decoded") << Media("lesson.flac") << "wav";
+        QTest::newRow("m4a") << Media("lesson.m4a") << "m4a";
+        QTest::newRow("wav") << Media("lesson.wav") << "wav";
+        QTest::newRow("audio of a video") << Media("lesson_video.mp4") << "m4a";
+        QTest::newRow("wma: decoded") << Media("lesson.wma") << "wav";
+    }
+    void clipsKeepTheirFormat() {
+        QFETCH(QString, file);
+        QFETCH(QString, extension);
+        const QString written = CutClip(file, 500, 1500, m_dir.filePath("clip_" + extension));
+        QCOMPARE(QFileInfo(written).suffix(), extension);
+        std::unique_ptr<CDecoder> clip = OpenDecoder(written);
+        QVERIFY(clip);
+        const std::int64_t ms = clip->LengthFrames() * 1000 / clip->SampleRate();
+        QVERIFY2(std::abs(ms - 1000) <= 60, qPrintable(QString::number(ms)));
+        QFile::remove(written);
+    }
+    void clipsOfWhatNoContainerTakes() {
+        QCOMPARE(QFileInfo(CutClip(m_mod, 0, 500, m_dir.filePath("mod_clip"))).suffix(),
+                 QString("wav"));
+        QCOMPARE(CutClip(Media("text.mp3"), 0, 500, m_dir.filePath("none")), QString());
+        QCOMPARE(CutClip(Media("lesson.wav"), 500, 500, m_dir.filePath("empty")), QString());
     }
 
     void mediaInfoIsTheBasicReport() {

@@ -8,6 +8,7 @@
 #include "dictation/HardSentences.h"
 #include "support/Fixtures.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
@@ -391,6 +392,33 @@ private Q_SLOTS:
         CHardSentPanel again;
         again.Load();
         QCOMPARE(again.GetItems(), panel.GetItems());
+    }
+
+    // For flashcard programs: a header they read, a row per sentence with its text, its clip
+    // (cut beside the file, named after it), start, end and difficulty.
+    void libraryExportsFlashcards() {
+        QTemporaryDir out;
+        CHardSentPanel panel;
+        FakeList list;
+        list.lines[1] = "two\tand a tab";
+        panel.SetSource(&list);
+        panel.Add(100, 200, 3);
+        panel.Add(0, 100, 99);
+        int failed = -1;
+        const QString tsv = out.filePath("lesson.tsv");
+        QCOMPARE(panel.ExportFlashcards(test::Media("lesson.mp3"), tsv, &failed), 2);
+        QCOMPARE(failed, 0);
+        QCOMPARE(
+            QString::fromUtf8(test::ReadFileBytes(tsv)),
+            QString::fromUtf8("#separator:tab\n#html:false\n#columns:句子\t音频\t开始\t结束\t难度\n"
+                              "two and a tab\t[sound:lesson_01.mp3]\t00:01.00\t00:02.00\t97\n"
+                              "one\t[sound:lesson_02.mp3]\t00:00.00\t00:01.00\t1\n"));
+        QVERIFY(QFile::exists(out.filePath("lesson_01.mp3")) &&
+                QFile::exists(out.filePath("lesson_02.mp3")));
+        // A lesson that cannot be cut: the rows all the same, without their sound.
+        QCOMPARE(panel.ExportFlashcards(test::Media("text.mp3"), out.filePath("x.tsv"), &failed),
+                 2);
+        QCOMPARE(failed, 2);
     }
 
     // The panel keeps the span of the item last added as a new row or last double-clicked,
