@@ -70,6 +70,7 @@ DictationOptions DictationOptions::From(const CAppSetting& s) {
     o.redoErrors = s.RedoError;
     o.errorsToHardSentence = s.ToHardSent;
     o.sentenceInterval = s.SentInterval;
+    o.autosaveMinutes = s.AutoSave;
     return o;
 }
 
@@ -83,6 +84,7 @@ void DictationOptions::StoreTo(CAppSetting& s) const {
     s.RedoError = redoErrors;
     s.ToHardSent = errorsToHardSentence;
     s.SentInterval = sentenceInterval;
+    s.AutoSave = autosaveMinutes;
 }
 
 } // namespace kestrova

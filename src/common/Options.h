@@ -58,6 +58,7 @@ struct DictationOptions {
     bool redoErrors = false;
     int errorsToHardSentence = 0;
     int sentenceInterval = 0; // seconds between passes while dictating
+    int autosaveMinutes = 0;  // free dictation's text, 0 for none
     bool operator==(const DictationOptions&) const = default;
 
     static DictationOptions From(const CAppSetting& settings);

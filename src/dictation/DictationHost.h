@@ -31,6 +31,8 @@ public:
     virtual void StartSplit() = 0;
     virtual void StopAutoRepeat() = 0;
     virtual void StopPlayback() = 0;
+    // Plays on from where playback stands (free dictation without sentences).
+    virtual void StartPlayback() {}
     // The open media file, where a written LRC goes and is loaded from again.
     virtual QString MediaPath() const = 0;
     virtual bool ReloadSubtitles(const QString& media) = 0;

@@ -45,6 +45,16 @@ CDictationPage::CDictationPage(CAppSetting& settings, QWidget* parent)
     m_interval->setValue(std::clamp(o.sentenceInterval, 0, 60));
     intervalRow->addWidget(m_interval);
     layout->addLayout(intervalRow);
+    auto* autosaveRow = new QHBoxLayout;
+    autosaveRow->addWidget(new QLabel(QString::fromUtf8("RTF文本自动保存间隔"), this));
+    m_autosave = new QSpinBox(this);
+    m_autosave->setObjectName(QStringLiteral("autosaveMinutes"));
+    m_autosave->setRange(0, 30);
+    m_autosave->setValue(std::clamp(o.autosaveMinutes, 0, 30));
+    autosaveRow->addWidget(m_autosave);
+    autosaveRow->addWidget(new QLabel(QString::fromUtf8("分钟，（0为不自动保存）"), this));
+    autosaveRow->addStretch(1);
+    layout->addLayout(autosaveRow);
 }
 
 void CDictationPage::Store() {
@@ -58,6 +68,7 @@ void CDictationPage::Store() {
     o.redoErrors = m_redo->isChecked();
     o.errorsToHardSentence = m_hard->value();
     o.sentenceInterval = m_interval->value();
+    o.autosaveMinutes = m_autosave->value();
     m_settings.Apply(o);
 }
 

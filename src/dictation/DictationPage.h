@@ -30,6 +30,7 @@ private:
     QCheckBox* m_redo;
     QSpinBox* m_hard;
     QSlider* m_interval;
+    QSpinBox* m_autosave;
 };
 
 } // namespace kestrova

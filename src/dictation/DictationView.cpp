@@ -3,8 +3,11 @@
 #include "DictateSentPanel.h"
 #include "common/Prompts.h"
 
+#include "common/AppSetting.h"
+
 #include <QLabel>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace kestrova {
@@ -22,6 +25,58 @@ CDictationView::CDictationView(CAppSetting& settings, CDictationSession& session
     m_stack->addWidget(m_freePlaceholder);
     m_stack->addWidget(m_panel);
     layout->addWidget(m_stack);
+    m_autosave = new QTimer(this);
+    m_autosave->setObjectName(QStringLiteral("autosaveTimer"));
+    connect(m_autosave, &QTimer::timeout, this, &CDictationView::freeTextSave);
+}
+
+void CDictationView::SetFreeEditor(QWidget* editor) {
+    m_freeEditor = editor;
+    m_stack->addWidget(editor);
+}
+
+void CDictationView::StartAutosave() {
+    m_autosave->stop();
+    if (m_freeMode && m_settings.AutoSave > 0) m_autosave->start(m_settings.AutoSave * 60000);
+}
+
+void CDictationView::AutosaveChanged() {
+    // A new non-zero interval restarts a running free mode's timer; 0 leaves it as it is
+    // until free mode starts again.
+    if (m_freeMode && m_settings.AutoSave > 0) StartAutosave();
+}
+
+void CDictationView::LeaveFreeMode() {
+    if (!m_freeMode) return;
+    m_autosave->stop();
+    Q_EMIT freeTextSave();
+    Q_EMIT freeTextClear();
+}
+
+void CDictationView::FreeCommand() {
+    if (m_freeMode) {
+        StopDictation(true);
+        return;
+    }
+    if (!m_host || !m_freeEditor) return;
+    if (m_sentenceMode) m_panel->Stop(true);
+    m_waitingForSplit = 0;
+    // As sentence dictation starts, but free mode starts whatever the answer.
+    m_host->StopAutoRepeat();
+    if (m_host->SentenceCount() == 0) {
+        if (m_host->IsSplitting())
+            ShowMessage(MessageKind::Information, QString::fromUtf8("正在进行自动断句，请稍后！"));
+        else if (m_prompts &&
+                 m_prompts->Ask(QString::fromUtf8("断点列表中没有项目，是否自动断句？")))
+            m_host->StartSplit();
+    }
+    Q_EMIT freeTextLoad();
+    m_stack->setCurrentWidget(m_freeEditor);
+    SetModes(false, true);
+    Q_EMIT pageWanted();
+    m_freeEditor->setFocus();
+    if (!m_host->PlaySentence(0, false)) m_host->StartPlayback();
+    StartAutosave();
 }
 
 void CDictationView::SetHost(IDictationHost* host) {
@@ -56,6 +111,7 @@ bool CDictationView::Prepare() {
 }
 
 void CDictationView::StartSentences(bool hard) {
+    LeaveFreeMode(); // its text is saved first
     SetModes(true, false);
     m_stack->setCurrentWidget(m_panel);
     Q_EMIT pageWanted();
@@ -94,6 +150,7 @@ void CDictationView::HardCommand(const std::vector<std::uint32_t>& starts) {
 
 void CDictationView::StopDictation(bool stopPlayback) {
     m_waitingForSplit = 0;
+    LeaveFreeMode();
     m_stack->setCurrentWidget(m_freePlaceholder);
     m_panel->Stop(true);
     SetModes(false, false);

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QStackedWidget;
+class QTimer;
 
 namespace kestrova {
 
@@ -33,6 +34,11 @@ public:
     // or stop when that mode runs.
     void SmartCommand();
     void HardCommand(const std::vector<std::uint32_t>& starts);
+    // "自由模式": free dictation in `editor` (given once), or stop it when it runs.
+    void SetFreeEditor(QWidget* editor);
+    void FreeCommand();
+    // The autosave interval changed in the options: a running free mode takes a new one.
+    void AutosaveChanged();
     void StopDictation(bool stopPlayback);
     // The sentence list rebuilt its rows.
     void SentencesChanged();
@@ -44,17 +50,27 @@ Q_SIGNALS:
     void modeChanged();
     // The dictation page is to come forward.
     void pageWanted();
+    // Free dictation's text: read it from the lesson's work (free mode starts), write it there
+    // when changed (autosave, a sentence mode starts, dictation stops), empty the editor (free
+    // mode ends, after the save).
+    void freeTextLoad();
+    void freeTextSave();
+    void freeTextClear();
 
 private:
     void SetModes(bool sentence, bool free);
     bool Prepare();
     void StartSentences(bool hard);
+    void LeaveFreeMode();
+    void StartAutosave();
     CAppSetting& m_settings;
     IDictationHost* m_host = nullptr;
     IPrompts* m_prompts = nullptr;
     std::vector<std::uint32_t> m_hardStarts;
     QStackedWidget* m_stack;
     QWidget* m_freePlaceholder;
+    QWidget* m_freeEditor = nullptr;
+    QTimer* m_autosave;
     CDictateSentPanel* m_panel;
     bool m_sentenceMode = false;
     bool m_freeMode = false;

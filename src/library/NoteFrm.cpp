@@ -17,7 +17,8 @@
 
 namespace kestrova {
 
-CNoteFrm::CNoteFrm(QWidget* parent) : QWidget(parent) {
+CNoteFrm::CNoteFrm(QWidget* parent, const QString& fileName, int saveDelayMs)
+    : QWidget(parent), m_fileName(fileName) {
     setObjectName(QStringLiteral("NoteFrm"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -70,11 +71,12 @@ CNoteFrm::CNoteFrm(QWidget* parent) : QWidget(parent) {
 
     m_autosave = new QTimer(this);
     m_autosave->setSingleShot(true);
-    m_autosave->setInterval(2000);
+    m_autosave->setInterval(saveDelayMs);
     connect(m_autosave, &QTimer::timeout, this, &CNoteFrm::SaveNotes);
-    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (m_editor->document()->isModified()) m_autosave->start();
-    });
+    if (saveDelayMs > 0)
+        connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] {
+            if (m_editor->document()->isModified()) m_autosave->start();
+        });
     connect(m_editor, &QTextEdit::cursorPositionChanged, this, &CNoteFrm::UpdateChecks);
     connect(m_editor, &QTextEdit::currentCharFormatChanged, this, &CNoteFrm::UpdateChecks);
     UpdateChecks();
@@ -84,6 +86,17 @@ QString CNoteFrm::FilePath() {
     return DataFolder() + "Temp/Note.rtf";
 }
 
+QString CNoteFrm::Path() const {
+    return DataFolder() + "Temp/" + m_fileName;
+}
+
+bool CNoteFrm::SaveAs(const QString& path) {
+    QString error;
+    const bool written = WriteWholeFile(path, rtf::Write(*m_editor->document()), &error);
+    // Still unsaved as the lesson's work: its own copy in Temp is written at the next save.
+    return CheckWrite(path, written, error);
+}
+
 QAction* CNoteFrm::Command(const QString& name) const {
     return m_toolBar->findChild<QAction*>(name);
 }
@@ -91,7 +104,7 @@ QAction* CNoteFrm::Command(const QString& name) const {
 void CNoteFrm::LoadNotes() {
     m_autosave->stop();
     m_editor->clear();
-    QFile file(FilePath());
+    QFile file(Path());
     if (file.open(QIODevice::ReadOnly)) rtf::Read(file.readAll(), *m_editor->document());
     m_editor->document()->setModified(false);
 }
@@ -101,9 +114,9 @@ bool CNoteFrm::SaveNotes() {
     if (!m_editor->document()->isModified()) return true;
     QDir().mkpath(DataFolder() + "Temp");
     QString error;
-    const bool written = WriteWholeFile(FilePath(), rtf::Write(*m_editor->document()), &error);
+    const bool written = WriteWholeFile(Path(), rtf::Write(*m_editor->document()), &error);
     // The editor stays modified after a failure, so that the next save tries again.
-    if (!CheckWrite(FilePath(), written, error)) return false;
+    if (!CheckWrite(Path(), written, error)) return false;
     m_editor->document()->setModified(false);
     SetUserDataModified(true);
     return true;

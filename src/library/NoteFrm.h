@@ -1,6 +1,7 @@
-// The study-notes page: a formatting toolbar over a rich-text editor (Verdana 10) whose
-// content is the open file's Note.rtf in Temp. Changes are written to Temp shortly after
-// they are made, so that a crash keeps them, and mark the user data as changed. GUI thread.
+// A formatting toolbar over a rich-text editor (Verdana 10) whose content is an RTF file of
+// the open lesson's work in Temp: the study-notes page (Note.rtf, written shortly after each
+// change, so that a crash keeps it) and the free-dictation editor (Dictation.rtf, written
+// when free dictation saves it). A save marks the user data as changed. GUI thread.
 #pragma once
 
 #include "common/WorkPiece.h"
@@ -17,8 +18,13 @@ namespace kestrova {
 class CNoteFrm : public QWidget, public IWorkPiece {
     Q_OBJECT
 public:
-    explicit CNoteFrm(QWidget* parent = nullptr);
-    static QString FilePath();
+    // `saveDelayMs`: written that long after each change; 0 only when asked.
+    explicit CNoteFrm(QWidget* parent = nullptr,
+                      const QString& fileName = QStringLiteral("Note.rtf"), int saveDelayMs = 2000);
+    static QString FilePath(); // the notes' file
+    QString Path() const;      // this editor's file
+    // Writes the text as RTF to `path`; the lesson's own copy still counts as unsaved.
+    bool SaveAs(const QString& path);
 
     void LoadNotes();
     // Writes Note.rtf when the text changed since the last load or save.
@@ -43,6 +49,7 @@ private:
     QToolBar* m_toolBar;
     QTextEdit* m_editor;
     QTimer* m_autosave;
+    QString m_fileName;
 };
 
 } // namespace kestrova

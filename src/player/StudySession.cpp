@@ -160,6 +160,9 @@ void CStudySession::StopAutoRepeat() {
 void CStudySession::StopPlayback() {
     m_controller->Execute(CommandId::Stop);
 }
+void CStudySession::StartPlayback() {
+    m_controller->Execute(CommandId::Play);
+}
 QString CStudySession::MediaPath() const {
     return m_controller->CurrentEntry();
 }

@@ -82,6 +82,7 @@ public:
     bool IsSplitting() const override;
     void StopAutoRepeat() override;
     void StopPlayback() override;
+    void StartPlayback() override;
     QString MediaPath() const override;
     bool ReloadSubtitles(const QString& media) override;
 

@@ -102,6 +102,9 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictation);
     m_hard = new CHardSentPanel(m_tabView->PageWidget(CTabView::HardSentences));
     m_tabView->PageWidget(CTabView::HardSentences)->layout()->addWidget(m_hard);
+    m_freeText = new CNoteFrm(nullptr, QStringLiteral("Dictation.rtf"), 0);
+    m_freeText->setObjectName(QStringLiteral("freeDictationEditor"));
+    m_dictation->SetFreeEditor(m_freeText);
     m_notes = new CNoteFrm(m_tabView->PageWidget(CTabView::Notes));
     m_tabView->PageWidget(CTabView::Notes)->layout()->addWidget(m_notes);
     m_statusBar = new CStatusBar(this);
@@ -214,6 +217,10 @@ void CMainFrame::UpdateCommandStates() {
     Action(CommandId::SentenceDictation)->setChecked(m_dictation->SentenceMode());
     Action(CommandId::HardSentenceDictation)->setEnabled(!m_hard->GetItems().empty());
     Action(CommandId::SaveDictationLrc)->setEnabled(m_dictation->SentenceMode());
+    Action(CommandId::FreeDictation)->setCheckable(true);
+    Action(CommandId::FreeDictation)->setChecked(m_dictation->FreeMode());
+    Action(CommandId::FreeDictation)->setEnabled(m_session->Engine().HasChannel());
+    Action(CommandId::SaveDictationRtf)->setEnabled(m_dictation->FreeMode());
     Action(CommandId::DictationHint)
         ->setEnabled(m_session->HasSubtitles() && m_dictation->Running());
     if (m_toolBar) Action(CommandId::ViewToolBar)->setChecked(m_toolBar->isVisibleTo(this));

@@ -80,6 +80,7 @@ public:
     CHardSentPanel* HardSentences() const { return m_hard; }
     CUserData* UserData() const;
     CNoteFrm* Notes() const { return m_notes; }
+    CNoteFrm* FreeText() const { return m_freeText; }
     QToolBar* MainToolBar() const { return m_toolBar; }
     CAlarmClock& Alarms() const { return *m_alarms; }
 
@@ -149,6 +150,7 @@ private:
     CDictationView* m_dictation = nullptr;
     CHardSentPanel* m_hard = nullptr;
     CNoteFrm* m_notes = nullptr;
+    CNoteFrm* m_freeText = nullptr; // free dictation's editor
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;

@@ -360,6 +360,7 @@ void CMainFrame::WireLists() {
     userData.SetPrompts(m_prompts);
     userData.AddPiece(m_hard, CUserData::Phase::WhenModified);
     userData.AddPiece(m_notes, CUserData::Phase::Always);
+    userData.AddPiece(m_freeText, CUserData::Phase::Always);
     connect(&userData, &CUserData::busyChanged, this, [this](bool on) {
         if (on && !m_waitDlg) {
             m_waitDlg = CreateWaitDlg(this);
@@ -431,6 +432,29 @@ void CMainFrame::WireDictation() {
     });
     connect(Action(CommandId::SaveDictationLrc), &QAction::triggered, panel,
             &CDictateSentPanel::SaveAsLrc);
+
+    // Free dictation: its text is the lesson's Dictation.rtf, saved when it changed at the
+    // autosave interval, when a sentence mode starts and when dictation stops.
+    connect(m_dictation, &CDictationView::freeTextLoad, m_freeText, &CNoteFrm::LoadNotes);
+    connect(m_dictation, &CDictationView::freeTextSave, m_freeText, &CNoteFrm::SaveNotes);
+    connect(m_dictation, &CDictationView::freeTextClear, this, [this] {
+        m_freeText->Editor()->clear();
+        m_freeText->Editor()->document()->setModified(false);
+    });
+    connect(&m_settings, &CAppSetting::changed, this, [this](CAppSetting::Group group) {
+        if (group == CAppSetting::Group::Dictation) m_dictation->AutosaveChanged();
+    });
+    connect(Action(CommandId::FreeDictation), &QAction::triggered, this, [this] {
+        m_dictation->FreeCommand();
+        UpdateCommandStates();
+    });
+    connect(Action(CommandId::SaveDictationRtf), &QAction::triggered, this, [this] {
+        QFileDialog dialog(this, QString(), QString(), QStringLiteral("rtf file(*.rtf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("rtf"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            m_freeText->SaveAs(dialog.selectedFiles().first());
+    });
     connect(Action(CommandId::DictationHint), &QAction::triggered, this, &CMainFrame::ShowHint);
 }
 

@@ -7,6 +7,7 @@
 #include "audio/MediaCore.h"
 #include "common/AppSetting.h"
 #include "common/FontText.h"
+#include "common/Options.h"
 #include "common/Util.h"
 #include "dictation/DictateSentPanel.h"
 #include "dictation/DictationSession.h"
@@ -655,6 +656,64 @@ private Q_SLOTS:
         frame.Action(CommandId::FullText)->trigger();
         QCOMPARE(shown, QString("Hello.\n\nA short lesson.\n\nRepeat.\n\n"));
         QVERIFY(!frame.Session().Engine().IsPlaying());
+        QVERIFY(frame.close());
+    }
+
+    // Free dictation: it plays the first sentence and shows the editor; the text is saved as
+    // the lesson's Dictation.rtf at the autosave tick (when changed), when sentence dictation
+    // starts, and comes back when free mode starts again; "听写另存为RTF文件..." only in free
+    // mode; a new autosave interval restarts the running timer.
+    void freeDictation() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        CAppSetting settings;
+        settings.UseSplit = false;
+        settings.AutoSave = 1;
+        test::TestPrompts prompts;
+        prompts.answer = [](const QString&) { return true; };
+        CMainFrame frame(settings);
+        frame.SetPrompts(&prompts);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        QTRY_VERIFY(frame.Session().Subtitles().HasLines());
+        frame.Session().Controller().Execute(CommandId::Stop);
+        QVERIFY(!frame.Action(CommandId::SaveDictationRtf)->isEnabled());
+        frame.Action(CommandId::FreeDictation)->trigger();
+        QVERIFY(frame.DictationView()->FreeMode());
+        QVERIFY(frame.Action(CommandId::FreeDictation)->isChecked());
+        QVERIFY(frame.Action(CommandId::SaveDictationRtf)->isEnabled());
+        QCOMPARE(frame.TabView()->currentIndex(), int(CTabView::Dictation));
+        QCOMPARE(frame.Session().Sentences().Current(), 0);
+        QVERIFY(frame.Session().Engine().IsPlaying());
+        auto* timer = frame.DictationView()->findChild<QTimer*>("autosaveTimer");
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 60000);
+        const QString file = DataFolder() + "Temp/Dictation.rtf";
+        QTextEdit* editor = frame.FreeText()->Editor();
+        // The tick writes a changed text only.
+        timer->setInterval(10);
+        QTest::qWait(50);
+        QVERIFY(!QFile::exists(file));
+        QTest::keyClicks(editor, "Hello\tthere");
+        QTRY_VERIFY(QFile::exists(file));
+        QVERIFY(test::ReadFileBytes(file).contains("Hello\\tab there"));
+        // A new interval restarts the running timer.
+        DictationOptions options = DictationOptions::From(settings);
+        options.autosaveMinutes = 5;
+        settings.Apply(options);
+        QCOMPARE(timer->interval(), 300000);
+        // Sentence dictation saves the text first and leaves free mode with an empty editor.
+        QTest::keyClicks(editor, " again");
+        frame.Action(CommandId::SentenceDictation)->trigger();
+        QVERIFY(!frame.DictationView()->FreeMode() && frame.DictationView()->SentenceMode());
+        QVERIFY(test::ReadFileBytes(file).contains("again"));
+        QVERIFY(editor->toPlainText().isEmpty());
+        QVERIFY(!timer->isActive());
+        frame.Action(CommandId::SentenceDictation)->trigger();
+        frame.Action(CommandId::FreeDictation)->trigger();
+        QCOMPARE(editor->toPlainText(), QString("Hello\tthere again"));
+        frame.Action(CommandId::FreeDictation)->trigger(); // again: stops
+        QVERIFY(!frame.DictationView()->Running());
         QVERIFY(frame.close());
     }
 
