@@ -14,7 +14,7 @@ KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-transl
   espeak-ng sox libsox-fmt-all)
 # Media fixtures, the headless display, and the private sound server of the device tests.
 KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils
-  dbus-daemon desktop-file-utils appstream dpkg-dev)
+  dbus-daemon desktop-file-utils appstream dpkg-dev poppler-utils)
 
 kestrova_install() {
   local missing=()

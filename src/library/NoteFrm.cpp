@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFontDialog>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QTextList>
 #include <QTimer>
@@ -16,6 +17,33 @@
 #include <QVBoxLayout>
 
 namespace kestrova {
+
+namespace {
+// Whether the whole selection has an effect (without a selection: where typing goes).
+template <typename Has> bool WholeSelection(const QTextEdit& editor, Has has) {
+    const QTextCursor cursor = editor.textCursor();
+    if (!cursor.hasSelection()) return has(editor.currentCharFormat());
+    const int from = cursor.selectionStart(), to = cursor.selectionEnd();
+    const QTextDocument& doc = *editor.document();
+    for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.position() + f.length() <= from || f.position() >= to) continue;
+            if (!has(f.charFormat())) return false;
+        }
+    return true;
+}
+bool Bold(const QTextCharFormat& f) {
+    return f.fontWeight() >= QFont::Bold;
+}
+bool Italic(const QTextCharFormat& f) {
+    return f.fontItalic();
+}
+bool Underlined(const QTextCharFormat& f) {
+    return f.fontUnderline();
+}
+} // namespace
 
 CNoteFrm::CNoteFrm(QWidget* parent, const QString& fileName, int saveDelayMs)
     : QWidget(parent), m_fileName(fileName) {
@@ -78,6 +106,7 @@ CNoteFrm::CNoteFrm(QWidget* parent, const QString& fileName, int saveDelayMs)
             if (m_editor->document()->isModified()) m_autosave->start();
         });
     connect(m_editor, &QTextEdit::cursorPositionChanged, this, &CNoteFrm::UpdateChecks);
+    connect(m_editor, &QTextEdit::selectionChanged, this, &CNoteFrm::UpdateChecks);
     connect(m_editor, &QTextEdit::currentCharFormatChanged, this, &CNoteFrm::UpdateChecks);
     UpdateChecks();
 }
@@ -122,23 +151,24 @@ bool CNoteFrm::SaveNotes() {
     return true;
 }
 
+// Each effect goes on when not all of the selection has it, and off when all of it has.
 void CNoteFrm::ToggleBold() {
     QTextCharFormat f;
-    f.setFontWeight(m_editor->fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold);
+    f.setFontWeight(WholeSelection(*m_editor, Bold) ? QFont::Normal : QFont::Bold);
     m_editor->mergeCurrentCharFormat(f);
     UpdateChecks();
 }
 
 void CNoteFrm::ToggleItalic() {
     QTextCharFormat f;
-    f.setFontItalic(!m_editor->fontItalic());
+    f.setFontItalic(!WholeSelection(*m_editor, Italic));
     m_editor->mergeCurrentCharFormat(f);
     UpdateChecks();
 }
 
 void CNoteFrm::ToggleUnderline() {
     QTextCharFormat f;
-    f.setFontUnderline(!m_editor->fontUnderline());
+    f.setFontUnderline(!WholeSelection(*m_editor, Underlined));
     m_editor->mergeCurrentCharFormat(f);
     UpdateChecks();
 }
@@ -192,9 +222,9 @@ void CNoteFrm::UpdateChecks() {
     auto check = [this](const char* name, bool on) {
         if (QAction* a = Command(QString::fromUtf8(name))) a->setChecked(on);
     };
-    check("加粗", m_editor->fontWeight() >= QFont::Bold);
-    check("倾斜", m_editor->fontItalic());
-    check("下划线", m_editor->fontUnderline());
+    check("加粗", WholeSelection(*m_editor, Bold));
+    check("倾斜", WholeSelection(*m_editor, Italic));
+    check("下划线", WholeSelection(*m_editor, Underlined));
     const Qt::Alignment a = m_editor->alignment();
     check("左对齐", !(a & (Qt::AlignHCenter | Qt::AlignRight)));
     check("居中", bool(a & Qt::AlignHCenter));

@@ -38,6 +38,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -106,6 +107,7 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_freeText->setObjectName(QStringLiteral("freeDictationEditor"));
     m_dictation->SetFreeEditor(m_freeText);
     m_notes = new CNoteFrm(m_tabView->PageWidget(CTabView::Notes));
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     m_tabView->PageWidget(CTabView::Notes)->layout()->addWidget(m_notes);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
@@ -202,17 +204,18 @@ void CMainFrame::UpdateCommandStates() {
     const int row = Sellist()->SelectedRow();
     Action(CommandId::MergeUp)->setEnabled(!lrc && count > 0 && row > 0);
     Action(CommandId::MergeDown)->setEnabled(!lrc && count > 0 && row >= 0 && row + 1 < count);
-    // The edit commands act on the notes while their page is in front.
-    const bool notes = m_tabView->currentIndex() == CTabView::Notes;
-    QTextEdit* editor = m_notes->Editor();
-    const bool selection = notes && editor->textCursor().hasSelection();
-    Action(CommandId::Undo)->setEnabled(notes && editor->document()->isUndoAvailable());
+    // The edit and print commands act on the editor in front (notes, free dictation).
+    CNoteFrm* front = EditorInFront();
+    QTextEdit* editor = front ? front->Editor() : nullptr;
+    const bool selection = editor && editor->textCursor().hasSelection();
+    Action(CommandId::Undo)->setEnabled(editor && editor->document()->isUndoAvailable());
     Action(CommandId::Cut)->setEnabled(selection);
     Action(CommandId::Copy)->setEnabled(selection);
     Action(CommandId::Delete)->setEnabled(selection);
-    Action(CommandId::Paste)->setEnabled(notes && editor->canPaste());
-    Action(CommandId::SelectAll)->setEnabled(notes);
-    Action(CommandId::FormatFont)->setEnabled(notes);
+    Action(CommandId::Paste)->setEnabled(editor && editor->canPaste());
+    for (CommandId id : {CommandId::SelectAll, CommandId::FormatFont, CommandId::Print,
+                         CommandId::PrintPreview, CommandId::PrintSetup})
+        Action(id)->setEnabled(editor != nullptr);
     Action(CommandId::SentenceDictation)->setCheckable(true);
     Action(CommandId::SentenceDictation)->setChecked(m_dictation->SentenceMode());
     Action(CommandId::HardSentenceDictation)->setEnabled(!m_hard->GetItems().empty());

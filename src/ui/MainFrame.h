@@ -16,6 +16,7 @@
 #include <vector>
 
 class QActionGroup;
+class QPrinter;
 class QToolBar;
 
 namespace kestrova {
@@ -81,6 +82,9 @@ public:
     CUserData* UserData() const;
     CNoteFrm* Notes() const { return m_notes; }
     CNoteFrm* FreeText() const { return m_freeText; }
+    // The editor the edit and print commands act on (null: none in front).
+    CNoteFrm* EditorInFront() const;
+    void PrintEditor(QPrinter& printer) const;
     QToolBar* MainToolBar() const { return m_toolBar; }
     CAlarmClock& Alarms() const { return *m_alarms; }
 
@@ -150,7 +154,8 @@ private:
     CDictationView* m_dictation = nullptr;
     CHardSentPanel* m_hard = nullptr;
     CNoteFrm* m_notes = nullptr;
-    CNoteFrm* m_freeText = nullptr; // free dictation's editor
+    CNoteFrm* m_freeText = nullptr;      // free dictation's editor
+    std::unique_ptr<QPrinter> m_printer; // the page setup the learner chose last
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;

@@ -45,6 +45,10 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -458,19 +462,51 @@ void CMainFrame::WireDictation() {
     connect(Action(CommandId::DictationHint), &QAction::triggered, this, &CMainFrame::ShowHint);
 }
 
+CNoteFrm* CMainFrame::EditorInFront() const {
+    // The notes while their page is in front; free dictation's text while it runs in front.
+    if (m_tabView->currentIndex() == CTabView::Notes) return m_notes;
+    if (m_tabView->currentIndex() == CTabView::Dictation && m_dictation->FreeMode())
+        return m_freeText;
+    return nullptr;
+}
+
+void CMainFrame::PrintEditor(QPrinter& printer) const {
+    if (CNoteFrm* frm = EditorInFront()) frm->Editor()->print(&printer);
+}
+
 void CMainFrame::WireEditing() {
-    // The edit commands act on the notes.
-    QTextEdit* editor = m_notes->Editor();
-    connect(Action(CommandId::Undo), &QAction::triggered, editor, &QTextEdit::undo);
-    connect(Action(CommandId::Cut), &QAction::triggered, editor, &QTextEdit::cut);
-    connect(Action(CommandId::Copy), &QAction::triggered, editor, &QTextEdit::copy);
-    connect(Action(CommandId::Paste), &QAction::triggered, editor, &QTextEdit::paste);
-    connect(Action(CommandId::Delete), &QAction::triggered, editor,
-            [editor] { editor->textCursor().removeSelectedText(); });
-    connect(Action(CommandId::SelectAll), &QAction::triggered, editor, &QTextEdit::selectAll);
-    connect(Action(CommandId::FormatFont), &QAction::triggered, m_notes, &CNoteFrm::ChooseFont);
+    // The edit commands act on the editor in front.
+    auto on = [this](CommandId id, auto&& act) {
+        connect(Action(id), &QAction::triggered, this, [this, act] {
+            if (CNoteFrm* frm = EditorInFront()) act(frm);
+        });
+    };
+    on(CommandId::Undo, [](CNoteFrm* f) { f->Editor()->undo(); });
+    on(CommandId::Cut, [](CNoteFrm* f) { f->Editor()->cut(); });
+    on(CommandId::Copy, [](CNoteFrm* f) { f->Editor()->copy(); });
+    on(CommandId::Paste, [](CNoteFrm* f) { f->Editor()->paste(); });
+    on(CommandId::Delete, [](CNoteFrm* f) { f->Editor()->textCursor().removeSelectedText(); });
+    on(CommandId::SelectAll, [](CNoteFrm* f) { f->Editor()->selectAll(); });
+    on(CommandId::FormatFont, [](CNoteFrm* f) { f->ChooseFont(); });
+    // Printing the editor in front: set up once, then printed or previewed with that setup.
+    on(CommandId::Print, [this](CNoteFrm*) {
+        QPrintDialog dialog(m_printer.get(), this);
+        if (dialog.exec() == QDialog::Accepted) PrintEditor(*m_printer);
+    });
+    on(CommandId::PrintPreview, [this](CNoteFrm*) {
+        QPrintPreviewDialog preview(m_printer.get(), this);
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [this](QPrinter* printer) { PrintEditor(*printer); });
+        preview.exec();
+    });
+    on(CommandId::PrintSetup, [this](CNoteFrm*) {
+        QPageSetupDialog setup(m_printer.get(), this);
+        setup.exec();
+    });
     connect(m_tabView, &QTabWidget::currentChanged, this, [this] { UpdateCommandStates(); });
-    connect(editor, &QTextEdit::selectionChanged, this, [this] { UpdateCommandStates(); });
+    for (CNoteFrm* frm : {m_notes, m_freeText})
+        connect(frm->Editor(), &QTextEdit::selectionChanged, this,
+                [this] { UpdateCommandStates(); });
 }
 
 } // namespace kestrova

@@ -92,8 +92,8 @@ const std::vector<MenuDef> kMenus = {
 };
 
 // Commands shown in the menus that have no handler yet: they stay disabled.
-const CommandId kNotYet[] = {C::OpenUrl,          C::Print,         C::PrintPreview, C::PrintSetup,
-                             C::ViewDictationBar, C::ViewFormatBar, C::MiniWindow,   C::AddRadio};
+const CommandId kNotYet[] = {C::OpenUrl, C::ViewDictationBar, C::ViewFormatBar, C::MiniWindow,
+                             C::AddRadio};
 
 } // namespace
 

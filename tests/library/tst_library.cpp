@@ -1,4 +1,5 @@
 // The playlist: its file, rows, sorting and removal rules.
+#include "audio/MediaCore.h"
 #include "audio/MediaInfo.h"
 #include "common/AppSetting.h"
 #include "library/Bookmarks.h"
@@ -8,10 +9,10 @@
 #include "library/Rtf.h"
 #include "player/PlaybackController.h"
 #include "player/PlaylistModel.h"
-#include "audio/MediaCore.h"
 #include "support/Fixtures.h"
 
 #include "common/Util.h"
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFile>
@@ -248,6 +249,37 @@ private Q_SLOTS:
         QCOMPARE(again.Editor()->document()->begin().begin().fragment().charFormat().fontWeight(),
                  int(QFont::Bold));
         QVERIFY(!again.Editor()->document()->isModified());
+    }
+
+    // Bold, italic and underline over a selection: on when not all of it has the effect, off
+    // when all of it has; the buttons show the selection's state.
+    void effectsToggleOnTheWholeSelection() {
+        CNoteFrm notes;
+        QTextEdit* editor = notes.Editor();
+        editor->setPlainText("abcd");
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(1);
+        cursor.setPosition(2, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+        notes.ToggleBold(); // "b" bold
+        auto* bold = notes.findChild<QAction*>(QString::fromUtf8("加粗"));
+        QVERIFY(bold->isChecked());
+        auto boldAt = [&](int position) {
+            QTextCursor at(editor->document());
+            at.setPosition(position + 1);
+            return at.charFormat().fontWeight() >= QFont::Bold;
+        };
+        editor->selectAll(); // partly bold: bold over all
+        QVERIFY(!bold->isChecked());
+        notes.ToggleBold();
+        QVERIFY(boldAt(0) && boldAt(1) && boldAt(3));
+        QVERIFY(bold->isChecked());
+        notes.ToggleBold(); // all bold: off over all
+        QVERIFY(!boldAt(0) && !boldAt(1) && !boldAt(3));
+        notes.ToggleItalic();
+        notes.ToggleUnderline();
+        QVERIFY(notes.findChild<QAction*>(QString::fromUtf8("倾斜"))->isChecked());
+        QVERIFY(notes.findChild<QAction*>(QString::fromUtf8("下划线"))->isChecked());
     }
 
     void viewCommands() {

@@ -55,6 +55,7 @@
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -712,8 +713,22 @@ private Q_SLOTS:
         frame.Action(CommandId::SentenceDictation)->trigger();
         frame.Action(CommandId::FreeDictation)->trigger();
         QCOMPARE(editor->toPlainText(), QString("Hello\tthere again"));
+        // The edit and print commands act on the editor in front; printed, the text is there.
+        QCOMPARE(frame.EditorInFront(), frame.FreeText());
+        QVERIFY(frame.Action(CommandId::PrintPreview)->isEnabled());
+        QTemporaryDir pdf;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf.filePath("free.pdf"));
+        frame.PrintEditor(printer);
+        QProcess text;
+        text.start("pdftotext", {pdf.filePath("free.pdf"), "-"});
+        QVERIFY(text.waitForFinished(20000));
+        QVERIFY(text.readAllStandardOutput().contains("Hello"));
         frame.Action(CommandId::FreeDictation)->trigger(); // again: stops
         QVERIFY(!frame.DictationView()->Running());
+        QVERIFY(!frame.EditorInFront());
+        QVERIFY(!frame.Action(CommandId::Print)->isEnabled());
         QVERIFY(frame.close());
     }
 
