@@ -32,6 +32,7 @@ public:
     bool WritePiece() override { return SaveNotes(); }
     void ReloadPiece() override { LoadNotes(); }
     QTextEdit* Editor() const { return m_editor; }
+    QToolBar* ToolBar() const { return m_toolBar; }
 
     void ToggleBold();
     void ToggleItalic();

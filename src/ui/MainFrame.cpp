@@ -100,6 +100,9 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_nowPlaying->SubtitleArea()->layout()->addWidget(m_lrcView);
     m_dictation = new CDictationView(m_settings, m_session->Dictation(),
                                      m_tabView->PageWidget(CTabView::Dictation));
+    m_dictationBar = new QToolBar(m_tabView->PageWidget(CTabView::Dictation));
+    BuildDictationBar(*m_dictationBar, *m_commands);
+    m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictationBar);
     m_tabView->PageWidget(CTabView::Dictation)->layout()->addWidget(m_dictation);
     m_hard = new CHardSentPanel(m_tabView->PageWidget(CTabView::HardSentences));
     m_tabView->PageWidget(CTabView::HardSentences)->layout()->addWidget(m_hard);
@@ -230,6 +233,10 @@ void CMainFrame::UpdateCommandStates() {
     Action(CommandId::ViewControlBar)->setChecked(m_ctrlBar->isVisibleTo(this));
     if (m_statusBar) Action(CommandId::ViewStatusBar)->setChecked(m_statusBar->isVisibleTo(this));
     Action(CommandId::ViewWaveform)->setChecked(!m_nowPlaying->Waveform()->isHidden());
+    Action(CommandId::ViewDictationBar)->setChecked(!m_dictationBar->isHidden());
+    Action(CommandId::ViewFormatBar)->setChecked(!m_freeText->ToolBar()->isHidden());
+    Action(CommandId::ViewDictationBar)->setChecked(!m_dictationBar->isHidden());
+    Action(CommandId::ViewFormatBar)->setChecked(!m_freeText->ToolBar()->isHidden());
     for (int p = 0; p < 3; ++p)
         Action(kPanelCommands[std::size_t(p)])
             ->setChecked(m_sideBar && m_sideBar->isVisibleTo(this) &&

@@ -156,6 +156,7 @@ private:
     CNoteFrm* m_notes = nullptr;
     CNoteFrm* m_freeText = nullptr;      // free dictation's editor
     std::unique_ptr<QPrinter> m_printer; // the page setup the learner chose last
+    QToolBar* m_dictationBar = nullptr;
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;

@@ -188,6 +188,7 @@ void CMainFrame::WireFrameCommands() {
 
     for (QAction* a : {Action(CommandId::ViewToolBar), Action(CommandId::ViewControlBar),
                        Action(CommandId::ViewStatusBar), Action(CommandId::ViewWaveform),
+                       Action(CommandId::ViewDictationBar), Action(CommandId::ViewFormatBar),
                        Action(CommandId::PanelMain), Action(CommandId::PanelEffects),
                        Action(CommandId::PanelRecord)})
         a->setCheckable(true);
@@ -201,6 +202,10 @@ void CMainFrame::WireFrameCommands() {
             [this](bool on) { m_statusBar->setVisible(on); });
     connect(Action(CommandId::ViewWaveform), &QAction::triggered, this,
             [this](bool on) { m_nowPlaying->Waveform()->setVisible(on); });
+    connect(Action(CommandId::ViewDictationBar), &QAction::triggered, this,
+            [this](bool on) { m_dictationBar->setVisible(on); });
+    connect(Action(CommandId::ViewFormatBar), &QAction::triggered, this,
+            [this](bool on) { m_freeText->ToolBar()->setVisible(on); });
     for (int p = 0; p < 3; ++p)
         connect(Action(kPanelCommands[std::size_t(p)]), &QAction::triggered, this,
                 [this, p] { PanelCommand(p + 1); });

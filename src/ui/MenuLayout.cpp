@@ -92,8 +92,7 @@ const std::vector<MenuDef> kMenus = {
 };
 
 // Commands shown in the menus that have no handler yet: they stay disabled.
-const CommandId kNotYet[] = {C::OpenUrl, C::ViewDictationBar, C::ViewFormatBar, C::MiniWindow,
-                             C::AddRadio};
+const CommandId kNotYet[] = {C::OpenUrl, C::MiniWindow, C::AddRadio};
 
 } // namespace
 
@@ -182,6 +181,16 @@ void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands) {
         a->setToolTip(CommandLabel(*b.action).remove("..."));
         toolBar.addAction(a);
     }
+}
+
+void BuildDictationBar(QToolBar& toolBar, const CCommandRegistry& commands) {
+    toolBar.setObjectName(QStringLiteral("dictationBar"));
+    toolBar.setWindowTitle(QString::fromUtf8("听写工具栏"));
+    toolBar.setToolButtonStyle(Qt::ToolButtonTextOnly);
+    for (CommandId id :
+         {CommandId::FreeDictation, CommandId::SentenceDictation, CommandId::HardSentenceDictation,
+          CommandId::DictationHint, CommandId::SaveDictationLrc, CommandId::SaveDictationRtf})
+        toolBar.addAction(commands.Action(id));
 }
 
 QIcon ProductIcon() {

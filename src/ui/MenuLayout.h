@@ -22,6 +22,8 @@ using MenuItemTexts = QList<QPair<QString, QStringList>>;
 // Fills the menu bar; commands without a handler yet are shown disabled.
 MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands);
 void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands);
+// "听写工具栏": the dictation commands over the dictation page.
+void BuildDictationBar(QToolBar& toolBar, const CCommandRegistry& commands);
 // The classic editing keys beside the ones the menu shows (Ctrl+Insert copies, and so on).
 void AddEditingKeys(const CCommandRegistry& commands);
 // A command shown in the menus that has no handler yet.

@@ -70,6 +70,7 @@
 #include <QTextEdit>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <memory>
@@ -725,6 +726,16 @@ private Q_SLOTS:
         text.start("pdftotext", {pdf.filePath("free.pdf"), "-"});
         QVERIFY(text.waitForFinished(20000));
         QVERIFY(text.readAllStandardOutput().contains("Hello"));
+        // The dictation toolbar and the formatting toolbar, hidden and shown from the View menu.
+        auto* bar = frame.findChild<QToolBar*>("dictationBar");
+        QVERIFY(bar && !bar->isHidden());
+        QVERIFY(frame.Action(CommandId::ViewDictationBar)->isChecked());
+        frame.Action(CommandId::ViewDictationBar)->trigger();
+        QVERIFY(bar->isHidden());
+        frame.Action(CommandId::ViewFormatBar)->trigger();
+        QVERIFY(frame.FreeText()->ToolBar()->isHidden());
+        frame.Action(CommandId::ViewFormatBar)->trigger();
+        QVERIFY(!frame.FreeText()->ToolBar()->isHidden());
         frame.Action(CommandId::FreeDictation)->trigger(); // again: stops
         QVERIFY(!frame.DictationView()->Running());
         QVERIFY(!frame.EditorInFront());
