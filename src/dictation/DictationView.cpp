@@ -18,8 +18,9 @@ CDictationView::CDictationView(CAppSetting& settings, CDictationSession& session
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_stack = new QStackedWidget(this);
-    m_freePlaceholder =
-        new QLabel(QString::fromUtf8("选择“操作 → 开始听写 → 智能模式”开始逐句听写。"), m_stack);
+    m_freePlaceholder = new QLabel(
+        QString::fromUtf8("选择“操作 → 开始听写”：“智能模式”逐句听写，“自由模式”边听边写。"),
+        m_stack);
     static_cast<QLabel*>(m_freePlaceholder)->setAlignment(Qt::AlignCenter);
     m_panel = new CDictateSentPanel(settings, session, m_stack);
     m_stack->addWidget(m_freePlaceholder);

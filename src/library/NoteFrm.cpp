@@ -62,6 +62,7 @@ CNoteFrm::CNoteFrm(QWidget* parent, const QString& fileName, int saveDelayMs)
     m_editor->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     layout->addWidget(m_toolBar);
     layout->addWidget(m_editor, 1);
+    setFocusProxy(m_editor); // the page given the keyboard gives it to the text
 
     auto add = [this](const char* name, QStyle::StandardPixmap icon, auto&& slot,
                       bool checkable = false) {

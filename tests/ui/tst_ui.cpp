@@ -692,6 +692,7 @@ private Q_SLOTS:
         QCOMPARE(timer->interval(), 60000);
         const QString file = DataFolder() + "Temp/Dictation.rtf";
         QTextEdit* editor = frame.FreeText()->Editor();
+        QCOMPARE(frame.focusWidget(), editor); // the learner types at once
         // The tick writes a changed text only.
         timer->setInterval(10);
         QTest::qWait(50);
