@@ -208,13 +208,20 @@ void CNoteFrm::ChooseFont() {
 }
 
 void CNoteFrm::ApplyFont(const QFont& font) {
+    // Each effect ticked in the dialog is toggled over the selection, as its button does;
+    // then the face and the size are applied.
+    if (font.bold()) ToggleBold();
+    if (font.italic()) ToggleItalic();
+    if (font.underline()) ToggleUnderline();
+    if (font.strikeOut()) {
+        QTextCharFormat strike;
+        strike.setFontStrikeOut(
+            !WholeSelection(*m_editor, [](const QTextCharFormat& f) { return f.fontStrikeOut(); }));
+        m_editor->mergeCurrentCharFormat(strike);
+    }
     QTextCharFormat f;
     f.setFontFamilies({font.family()});
     if (font.pointSizeF() > 0) f.setFontPointSize(font.pointSizeF());
-    f.setFontWeight(font.weight());
-    f.setFontItalic(font.italic());
-    f.setFontUnderline(font.underline());
-    f.setFontStrikeOut(font.strikeOut());
     m_editor->mergeCurrentCharFormat(f);
     UpdateChecks();
 }

@@ -40,7 +40,8 @@ public:
     void SetAlignment(Qt::Alignment alignment);
     void ToggleBullets();
     void ChooseColour();
-    // "格式字体": the chosen face, size and effects go to the selection.
+    // "格式字体": the effects ticked in the dialog are toggled over the selection, then the
+    // chosen face and size go to it.
     void ChooseFont();
     void ApplyFont(const QFont& font);
 

@@ -236,9 +236,12 @@ private Q_SLOTS:
         courier.setPointSize(18);
         courier.setItalic(true);
         courier.setBold(true);
-        notes.ApplyFont(courier);
+        notes.ApplyFont(courier); // bold ticked over an all-bold text: bold goes off
         QCOMPARE(notes.Editor()->currentCharFormat().fontPointSize(), 18.0);
         QVERIFY(notes.Editor()->currentCharFormat().fontItalic());
+        QCOMPARE(notes.Editor()->currentCharFormat().fontFamilies().toStringList().value(0),
+                 QString("Courier New"));
+        notes.ApplyFont(courier); // and on again
         notes.SaveNotes();
         CNoteFrm again;
         again.LoadNotes();
