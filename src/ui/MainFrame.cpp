@@ -36,11 +36,14 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -286,6 +289,7 @@ void CMainFrame::Activate(unsigned showState) {
     UpdateCommandStates();
     if (!m_activated) {
         m_activated = true;
+        ApplyTrayIcon();
         Q_EMIT activated();
         UserData()->CheckDataFolder(); // a folder that cannot be written is said at once
         UserData()->Recover();         // work a crash left behind goes to its file first
@@ -298,9 +302,69 @@ void CMainFrame::BringToFront() {
     show();
     raise();
     activateWindow();
+    if (m_hiddenToTray) {
+        m_hiddenToTray = false;
+        ApplyTrayIcon(); // gone again unless it is always shown
+    }
+}
+
+void CMainFrame::ApplyTrayIcon() {
+    // Always shown with ShowTrayIco, else only while the window hides in the tray.
+    const bool wanted =
+        (m_settings.ShowTrayIco || m_hiddenToTray) && QSystemTrayIcon::isSystemTrayAvailable();
+    if (wanted && !m_tray) {
+        m_tray = new QSystemTrayIcon(ProductIcon(), this);
+        m_trayMenu = std::make_unique<QMenu>();
+        m_trayMenu->addAction(Action(CommandId::OpenFile));
+        m_trayMenu->addAction(Action(CommandId::PlayPause));
+        m_trayMenu->addAction(Action(CommandId::PrevFile));
+        m_trayMenu->addAction(Action(CommandId::NextFile));
+        m_trayMenu->addAction(Action(CommandId::Options));
+        connect(m_trayMenu->addAction(QString::fromUtf8("恢复窗口")), &QAction::triggered, this,
+                &CMainFrame::BringToFront);
+        m_trayMenu->addAction(Action(CommandId::Exit));
+        m_tray->setContextMenu(m_trayMenu.get());
+        connect(m_tray, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::Trigger) BringToFront();
+                });
+    }
+    if (!m_tray) return;
+    m_tray->setToolTip(windowTitle().left(63));
+    m_tray->setVisible(wanted);
+}
+
+bool CMainFrame::HideToTray() {
+    // Where the desktop has no tray the window stays where it is, and the learner is told
+    // once why.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (!m_toldNoTray) {
+            m_toldNoTray = true;
+            m_prompts->Tell(MessageKind::Information,
+                            QString::fromUtf8("此桌面没有系统托盘，窗口不能隐藏到托盘中。"));
+        }
+        return false;
+    }
+    m_hiddenToTray = true;
+    ApplyTrayIcon();
+    hide();
+    return true;
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_settings.MinimizeToTray)
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) HideToTray();
+        });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The close box hides the window to the tray when the learner chose so; "退出" closes.
+    if (m_settings.CloseToTray && !m_exitRequested && HideToTray()) {
+        event->ignore();
+        return;
+    }
     if (m_settings.PromptExit && !m_prompts->Ask(QString::fromUtf8("是否退出程序？"))) {
         event->ignore();
         return;
@@ -348,6 +412,7 @@ void CMainFrame::ShowOptions(int page) {
                 ApplyShortcuts(table);
                 if (fontChanged) m_lrcView->ApplyFont(m_settings.GlobalFont);
                 SetAlwaysOnTop(m_settings.AlwaysTop);
+                ApplyTrayIcon();
             });
     sheet.exec();
 }

@@ -17,6 +17,8 @@
 
 class QActionGroup;
 class QPrinter;
+class QMenu;
+class QSystemTrayIcon;
 class QToolBar;
 
 namespace kestrova {
@@ -62,6 +64,11 @@ public:
     // Shows the window when minimised (keeping its maximised state), raises and activates
     // it. A second start of the program asks for this.
     void BringToFront();
+    // The notification-area icon as the settings want it; hiding the window there (false
+    // where the desktop has no tray).
+    void ApplyTrayIcon();
+    bool HideToTray();
+    bool HiddenToTray() const { return m_hiddenToTray; }
 
     // The one action of a command.
     QAction* Action(CommandId id) const;
@@ -115,6 +122,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // The side-bar panels' commands, panel 1 to 3.
@@ -157,6 +165,11 @@ private:
     CNoteFrm* m_freeText = nullptr;      // free dictation's editor
     std::unique_ptr<QPrinter> m_printer; // the page setup the learner chose last
     QToolBar* m_dictationBar = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    std::unique_ptr<QMenu> m_trayMenu;
+    bool m_hiddenToTray = false;
+    bool m_exitRequested = false; // "退出": the close box's tray choice does not apply
+    bool m_toldNoTray = false;
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;

@@ -148,13 +148,18 @@ void CMainFrame::WireFrameCommands() {
     connect(Action(CommandId::SaveRegion), &QAction::triggered, this,
             [this] { m_session->SaveRegion(); });
     connect(Action(CommandId::MinimizeRestore), &QAction::triggered, this, [this] {
-        if (isMinimized())
+        if (isMinimized() || m_hiddenToTray)
             BringToFront();
         else
             showMinimized();
     });
     connect(Action(CommandId::OpenFile), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
-    connect(Action(CommandId::Exit), &QAction::triggered, this, &QWidget::close);
+    // "退出" closes even where the close box hides the window to the tray.
+    connect(Action(CommandId::Exit), &QAction::triggered, this, [this] {
+        m_exitRequested = true;
+        close();
+        m_exitRequested = false;
+    });
     connect(Action(CommandId::Website), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductSite))); });
     connect(Action(CommandId::Mail), &QAction::triggered, this,

@@ -63,6 +63,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -742,6 +743,30 @@ private Q_SLOTS:
         QVERIFY(!frame.EditorInFront());
         QVERIFY(!frame.Action(CommandId::Print)->isEnabled());
         QVERIFY(frame.close());
+    }
+
+    // Where the desktop has no tray (offscreen has none), minimising and the close box behave
+    // as without the tray choices, and the learner is told once why.
+    void noTrayMeansNoHiding() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        CAppSetting settings;
+        settings.MinimizeToTray = true;
+        settings.CloseToTray = true;
+        settings.ShowTrayIco = true;
+        test::TestPrompts prompts;
+        CMainFrame frame(settings);
+        frame.SetPrompts(&prompts);
+        frame.Activate();
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        frame.showMinimized();
+        QTRY_COMPARE(prompts.told.size(), 1);
+        QVERIFY(!frame.HiddenToTray() && !frame.isHidden());
+        frame.showNormal();
+        frame.showMinimized();
+        QTest::qWait(20);
+        QCOMPARE(prompts.told.size(), 1);
+        QVERIFY(frame.close()); // the close box closes
     }
 
     void logoOpensTheProductPage() {
