@@ -5,6 +5,7 @@
 #include "MainSiderPanel.h"
 #include "MediaFilter.h"
 #include "MenuLayout.h"
+#include "MiniWnd.h"
 #include "NowPlayingFrm.h"
 #include "OptionsSheet.h"
 #include "RecordPanel.h"
@@ -29,6 +30,7 @@
 #include "repeat/RepeatPage.h"
 #include "repeat/SellistView.h"
 #include "subtitle/LrcView.h"
+#include "subtitle/MiniLrc.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -308,6 +310,55 @@ void CMainFrame::BringToFront() {
     }
 }
 
+CMiniWnd* CMainFrame::MiniWindow() const {
+    return m_mini;
+}
+
+void CMainFrame::ShowMiniWindow() {
+    if (m_mini) return;
+    if (!m_fullWindow) {
+        m_fullWindow = new QAction(QString::fromUtf8("恢复到完整窗口"), this);
+        connect(m_fullWindow, &QAction::triggered, this, &CMainFrame::ShowFullWindow);
+    }
+    const QList<QAction*> menu{Action(CommandId::OpenFile),
+                               Action(CommandId::PlayPause),
+                               Action(CommandId::Stop),
+                               Action(CommandId::PrevFile),
+                               Action(CommandId::NextFile),
+                               nullptr,
+                               Action(CommandId::OneKey),
+                               Action(CommandId::ClearRegion),
+                               Action(CommandId::BackToStart),
+                               Action(CommandId::AutoRepeat),
+                               Action(CommandId::PrevSentence),
+                               Action(CommandId::NextSentence),
+                               nullptr,
+                               m_fullWindow,
+                               Action(CommandId::Options),
+                               Action(CommandId::Exit)};
+    m_mini =
+        new CMiniWnd(m_session->Controller(), m_session->Subtitles(), m_settings.GlobalFont, menu);
+    connect(m_mini, &CMiniWnd::commandRequested, this, [this](CommandId id) {
+        if (QAction* a = Action(id); a->isEnabled()) a->trigger();
+    });
+    connect(m_mini, &CMiniWnd::fullWindowRequested, this, &CMainFrame::ShowFullWindow);
+    m_mini->move(m_settings.MiniLeft, m_settings.MiniTop);
+    m_mini->show();
+    m_mini->activateWindow();
+    hide();
+}
+
+void CMainFrame::ShowFullWindow() {
+    if (!m_mini) return;
+    // Its corner is kept for the next time; it goes once its own click is over.
+    m_settings.MiniLeft = m_mini->x();
+    m_settings.MiniTop = m_mini->y();
+    m_mini->hide();
+    m_mini->deleteLater();
+    m_mini = nullptr;
+    BringToFront();
+}
+
 void CMainFrame::ApplyTrayIcon() {
     // Always shown with ShowTrayIco, else only while the window hides in the tray.
     const bool wanted =
@@ -360,6 +411,10 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_mini) { // closed from the mini window's menu: its corner is kept all the same
+        m_settings.MiniLeft = m_mini->x();
+        m_settings.MiniTop = m_mini->y();
+    }
     // The close box hides the window to the tray when the learner chose so; "退出" closes.
     if (m_settings.CloseToTray && !m_exitRequested && HideToTray()) {
         event->ignore();
@@ -410,7 +465,10 @@ void CMainFrame::ShowOptions(int page) {
                 AccelItems table = m_shortcuts;
                 shortcuts::Replace(table, edited);
                 ApplyShortcuts(table);
-                if (fontChanged) m_lrcView->ApplyFont(m_settings.GlobalFont);
+                if (fontChanged) {
+                    m_lrcView->ApplyFont(m_settings.GlobalFont);
+                    if (m_mini) m_mini->Subtitle()->ApplyFont(m_settings.GlobalFont);
+                }
                 SetAlwaysOnTop(m_settings.AlwaysTop);
                 ApplyTrayIcon();
             });

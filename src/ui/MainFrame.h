@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,7 @@ class QActionGroup;
 class QPrinter;
 class QMenu;
 class QSystemTrayIcon;
+class QAction;
 class QToolBar;
 
 namespace kestrova {
@@ -29,6 +31,7 @@ class CDictationView;
 class CEffectPanel;
 class CHotkeyFilter;
 class CAlarmClock;
+class CMiniWnd;
 class CRecordPanel;
 class CHardSentPanel;
 class CLrcView;
@@ -69,6 +72,10 @@ public:
     void ApplyTrayIcon();
     bool HideToTray();
     bool HiddenToTray() const { return m_hiddenToTray; }
+    // "切换到迷你窗口" and back; the mini window's corner is kept in the settings.
+    void ShowMiniWindow();
+    void ShowFullWindow();
+    CMiniWnd* MiniWindow() const;
 
     // The one action of a command.
     QAction* Action(CommandId id) const;
@@ -170,6 +177,8 @@ private:
     bool m_hiddenToTray = false;
     bool m_exitRequested = false; // "退出": the close box's tray choice does not apply
     bool m_toldNoTray = false;
+    QPointer<CMiniWnd> m_mini;
+    QAction* m_fullWindow = nullptr; // the mini window menu's "恢复到完整窗口"
     QWidget* m_waitDlg = nullptr;
     CSideBar* m_sideBar = nullptr;
     QActionGroup* m_orderGroup = nullptr;

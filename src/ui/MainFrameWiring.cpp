@@ -10,6 +10,7 @@
 #include "NowPlayingFrm.h"
 #include "OptionsSheet.h"
 #include "StatusBar.h"
+#include "MiniWnd.h"
 #include "TabView.h"
 #include "WaveformView.h"
 #include "audio/MediaCore.h"
@@ -154,6 +155,12 @@ void CMainFrame::WireFrameCommands() {
             showMinimized();
     });
     connect(Action(CommandId::OpenFile), &QAction::triggered, this, &CMainFrame::OpenFileDialog);
+    connect(Action(CommandId::MiniWindow), &QAction::triggered, this, [this] {
+        if (m_mini)
+            ShowFullWindow();
+        else
+            ShowMiniWindow();
+    });
     // "退出" closes even where the close box hides the window to the tray.
     connect(Action(CommandId::Exit), &QAction::triggered, this, [this] {
         m_exitRequested = true;

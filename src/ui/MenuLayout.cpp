@@ -92,7 +92,7 @@ const std::vector<MenuDef> kMenus = {
 };
 
 // Commands shown in the menus that have no handler yet: they stay disabled.
-const CommandId kNotYet[] = {C::OpenUrl, C::MiniWindow, C::AddRadio};
+const CommandId kNotYet[] = {C::OpenUrl, C::AddRadio};
 
 } // namespace
 

@@ -27,11 +27,13 @@
 #include "subtitle/BrowseAndTranslate.h"
 #include "subtitle/Lrc.h"
 #include "subtitle/LrcView.h"
+#include "subtitle/MiniLrc.h"
 #include "subtitle/SubtitleModel.h"
 #include "support/Fixtures.h"
 #include "ui/AlarmDlg.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
+#include "ui/MiniWnd.h"
 #include "ui/OptionsSheet.h"
 #include "ui/ShortcutPage.h"
 #include "ui/SideBar.h"
@@ -767,6 +769,48 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(prompts.told.size(), 1);
         QVERIFY(frame.close()); // the close box closes
+    }
+
+    // The mini window: it replaces the main window at its stored corner; its slider seeks
+    // (a value v to v × 10 ms), its buttons send their commands, the subtitle line sits under
+    // it; back to the full window its corner is kept, and also when the program is left from
+    // its menu.
+    void miniWindow() {
+        QTemporaryDir home;
+        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
+        CAppSetting settings;
+        settings.UseSplit = false;
+        settings.MiniLeft = 40;
+        settings.MiniTop = 50;
+        test::TestPrompts prompts;
+        prompts.answer = [](const QString&) { return true; };
+        CMainFrame frame(settings);
+        frame.SetPrompts(&prompts);
+        frame.Activate();
+        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        QTRY_VERIFY(frame.Session().Subtitles().HasLines());
+        QVERIFY(frame.Action(CommandId::MiniWindow)->isEnabled());
+        frame.Action(CommandId::MiniWindow)->trigger();
+        CMiniWnd* mini = frame.MiniWindow();
+        QVERIFY(mini && mini->isVisible() && frame.isHidden());
+        QCOMPARE(mini->pos(), QPoint(40, 50));
+        QCOMPARE(mini->Subtitle()->pos(), QPoint(40, 50 + mini->height()));
+        mini->findChild<QSlider*>("miniSlider")->setValue(123);
+        QCOMPARE(frame.Session().Engine().GetPosition(), 1230);
+        mini->findChild<QToolButton*>("miniAutoRepeat")->click();
+        QVERIFY(frame.Session().Controller().AutoRepeatOn());
+        QVERIFY(mini->findChild<QToolButton*>("miniAutoRepeat")->isChecked());
+        mini->findChild<QToolButton*>("miniStop")->click();
+        QVERIFY(frame.Session().Engine().IsStopped());
+        mini->move(70, 80);
+        mini->findChild<QToolButton*>("miniFull")->click();
+        QVERIFY(!frame.MiniWindow() && frame.isVisible());
+        QCOMPARE(QPoint(settings.MiniLeft, settings.MiniTop), QPoint(70, 80));
+        // Left from the mini window's menu: the corner is kept.
+        frame.Action(CommandId::MiniWindow)->trigger();
+        frame.MiniWindow()->move(90, 100);
+        frame.Action(CommandId::Exit)->trigger();
+        QCOMPARE(QPoint(settings.MiniLeft, settings.MiniTop), QPoint(90, 100));
     }
 
     void logoOpensTheProductPage() {

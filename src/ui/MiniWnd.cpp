@@ -1,0 +1,181 @@
+#include "MiniWnd.h"
+
+#include "audio/MediaCore.h"
+#include "player/PlaybackController.h"
+#include "subtitle/MiniLrc.h"
+#include "subtitle/SubtitleModel.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+
+namespace kestrova {
+
+namespace {
+constexpr int kGrip = 10; // the rightmost pixels drag the window
+constexpr Qt::WindowFlags kFlags = Qt::Tool | Qt::FramelessWindowHint;
+} // namespace
+
+CMiniWnd::CMiniWnd(CPlaybackController& controller, CSubtitleModel& subtitles,
+                   const QString& globalFont, const QList<QAction*>& menu)
+    : QWidget(nullptr, kFlags | Qt::WindowStaysOnTopHint), m_controller(controller), m_menu(menu) {
+    setObjectName(QStringLiteral("MiniWnd"));
+    setWindowTitle(QStringLiteral("Kestrova"));
+    setMouseTracking(true); // the grip shows its cursor
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 1, kGrip + 2, 1);
+    row->setSpacing(1);
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setObjectName(QStringLiteral("miniSlider"));
+    row->addWidget(m_slider, 1);
+    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* tip) {
+        auto* b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(QString::fromUtf8(tip));
+        b->setAutoRaise(true);
+        b->setIconSize(QSize(14, 14));
+        row->addWidget(b);
+        return b;
+    };
+    m_autoRepeat = button("miniAutoRepeat", QStyle::SP_BrowserReload, "自动逐句复读");
+    m_autoRepeat->setCheckable(true);
+    m_playPause = button("miniPlayPause", QStyle::SP_MediaPlay, "播放/暂停");
+    QToolButton* stop = button("miniStop", QStyle::SP_MediaStop, "停止");
+    QToolButton* previous = button("miniPrevious", QStyle::SP_MediaSkipBackward, "上一首");
+    QToolButton* next = button("miniNext", QStyle::SP_MediaSkipForward, "下一首");
+    QToolButton* lines = button("miniSubtitle", QStyle::SP_FileDialogDetailedView, "显示/隐藏字幕");
+    m_pin = button("miniPin", QStyle::SP_TitleBarShadeButton, "总在最前");
+    m_pin->setCheckable(true);
+    m_pin->setChecked(true);
+    QToolButton* full = button("miniFull", QStyle::SP_TitleBarMaxButton, "恢复到完整窗口");
+    resize(520, 24);
+
+    connect(m_autoRepeat, &QToolButton::clicked, this,
+            [this] { Q_EMIT commandRequested(CommandId::AutoRepeat); });
+    connect(m_playPause, &QToolButton::clicked, this,
+            [this] { Q_EMIT commandRequested(CommandId::PlayPause); });
+    connect(stop, &QToolButton::clicked, this,
+            [this] { Q_EMIT commandRequested(CommandId::Stop); });
+    connect(previous, &QToolButton::clicked, this,
+            [this] { Q_EMIT commandRequested(CommandId::PrevFile); });
+    connect(next, &QToolButton::clicked, this,
+            [this] { Q_EMIT commandRequested(CommandId::NextFile); });
+    connect(full, &QToolButton::clicked, this, &CMiniWnd::fullWindowRequested);
+    connect(m_pin, &QToolButton::clicked, this, [this](bool on) { SetOnTop(on); });
+
+    // The slider stands for the file in centiseconds; a value v seeks to v × 10 ms.
+    connect(m_slider, &QSlider::sliderMoved, this, [this](int v) { m_controller.SeekTo(v); });
+    connect(m_slider, &QSlider::valueChanged, this, [this](int v) {
+        if (!m_slider->isSliderDown() && v != m_controller.Engine().GetPosition() / 10)
+            m_controller.SeekTo(v);
+    });
+    connect(&m_controller, &CPlaybackController::positionChanged, this, &CMiniWnd::FollowPlayback);
+    connect(&m_controller, &CPlaybackController::stateChanged, this, &CMiniWnd::FollowPlayback);
+    connect(&m_controller, &CPlaybackController::autoRepeatChanged, m_autoRepeat,
+            &QToolButton::setChecked);
+
+    m_lrc = new CMiniLrc(subtitles, globalFont, nullptr);
+    m_lrc->setWindowFlags(kFlags | Qt::WindowStaysOnTopHint);
+    connect(m_lrc, &CMiniLrc::menuRequested, this, &CMiniWnd::ShowMenu);
+    connect(lines, &QToolButton::clicked, this, [this] {
+        m_lrc->setVisible(!m_lrc->isVisible());
+        PlaceSubtitle();
+    });
+    m_autoRepeat->setChecked(m_controller.AutoRepeatOn());
+    FollowPlayback();
+}
+
+CMiniWnd::~CMiniWnd() {
+    delete m_lrc;
+}
+
+void CMiniWnd::FollowPlayback() {
+    CMediaCore& engine = m_controller.Engine();
+    const QSignalBlocker block(m_slider);
+    m_slider->setRange(0, std::max(engine.GetLength() / 10, 0));
+    if (!m_slider->isSliderDown()) m_slider->setValue(engine.GetPosition() / 10);
+    m_playPause->setIcon(
+        style()->standardIcon(engine.IsPlaying() ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+}
+
+void CMiniWnd::SetOnTop(bool onTop) {
+    // Both windows on top, or both ordinary.
+    m_onTop = onTop;
+    m_pin->setChecked(onTop);
+    const bool shown = isVisible(), lineShown = m_lrc->isVisible();
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_lrc)})
+        w->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown) show();
+    if (lineShown) m_lrc->show();
+    PlaceSubtitle();
+}
+
+void CMiniWnd::PlaceSubtitle() {
+    m_lrc->setFixedWidth(width());
+    m_lrc->move(x(), y() + height());
+}
+
+void CMiniWnd::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    PlaceSubtitle();
+}
+
+void CMiniWnd::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceSubtitle();
+}
+
+void CMiniWnd::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    PlaceSubtitle();
+    m_lrc->show();
+}
+
+void CMiniWnd::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_lrc->hide();
+}
+
+bool CMiniWnd::OnGrip(const QPoint& at) const {
+    return at.x() >= width() - kGrip;
+}
+
+void CMiniWnd::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && OnGrip(event->position().toPoint())) {
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void CMiniWnd::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        return;
+    }
+    setCursor(OnGrip(event->position().toPoint()) ? Qt::SizeAllCursor : Qt::ArrowCursor);
+}
+
+void CMiniWnd::mouseReleaseEvent(QMouseEvent*) {
+    m_dragging = false;
+}
+
+void CMiniWnd::contextMenuEvent(QContextMenuEvent* event) {
+    ShowMenu(event->globalPos());
+}
+
+void CMiniWnd::ShowMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    for (QAction* a : m_menu)
+        if (a)
+            menu.addAction(a);
+        else
+            menu.addSeparator();
+    menu.exec(globalPos + QPoint(91, 0));
+}
+
+} // namespace kestrova
