@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSlider>
@@ -53,6 +54,9 @@ CMiniWnd::CMiniWnd(CPlaybackController& controller, CSubtitleModel& subtitles,
     m_pin->setCheckable(true);
     m_pin->setChecked(true);
     QToolButton* full = button("miniFull", QStyle::SP_TitleBarMaxButton, "恢复到完整窗口");
+    // On Wayland a window can neither place itself nor stay on top by itself: the compositor
+    // places the strip, and the pin that could not keep its word is not offered.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) m_pin->hide();
     resize(520, 24);
 
     connect(m_autoRepeat, &QToolButton::clicked, this,
