@@ -433,6 +433,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     SavePlacement();
     m_session->Engine().Stop();
+    if (m_mini) { // the program ends with it
+        m_mini->hide();
+        m_mini->deleteLater();
+    }
     event->accept();
 }
 

@@ -57,6 +57,7 @@
 #include <QLocalSocket>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
@@ -809,8 +810,10 @@ private Q_SLOTS:
         // Left from the mini window's menu: the corner is kept.
         frame.Action(CommandId::MiniWindow)->trigger();
         frame.MiniWindow()->move(90, 100);
+        QPointer<CMiniWnd> last = frame.MiniWindow();
         frame.Action(CommandId::Exit)->trigger();
         QCOMPARE(QPoint(settings.MiniLeft, settings.MiniTop), QPoint(90, 100));
+        QTRY_VERIFY(!last); // it goes with the program
     }
 
     void logoOpensTheProductPage() {
