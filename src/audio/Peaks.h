@@ -36,8 +36,7 @@ struct Peaks {
 // The peaks of `path` (empty when it cannot be decoded or `cancel` was set).
 Peaks ComputePeaks(const QString& path, const std::atomic<bool>& cancel);
 
-// The peaks of one channel as its samples come in, 10 ms at a time (the splitter and the
-// pass above feed it).
+// The peaks of one channel as its samples come in, 10 ms at a time.
 class CPeakAccumulator {
 public:
     explicit CPeakAccumulator(int sampleRate);

@@ -29,15 +29,20 @@ CDictationPage::CDictationPage(CAppSetting& settings, QWidget* parent)
     m_right = check("正确声音提示", o.rightSound);
     m_error = check("错误声音提示", o.errorSound);
     m_redo = check("错误句子重新听写", o.redoErrors);
-    auto* hardRow = new QHBoxLayout;
-    hardRow->addWidget(new QLabel(QString::fromUtf8("各句听写错误超过"), this));
-    m_hard = new QSpinBox(this);
-    m_hard->setRange(1, 99);
-    m_hard->setValue(std::clamp(o.errorsToHardSentence, 1, 99));
-    hardRow->addWidget(m_hard);
-    hardRow->addWidget(new QLabel(QString::fromUtf8("加入难点句库"), this));
-    hardRow->addStretch(1);
-    layout->addLayout(hardRow);
+    // A number between two texts, kept within its range.
+    auto spinRow = [&](const char* before, int low, int high, int value, const char* after) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(QString::fromUtf8(before), this));
+        auto* spin = new QSpinBox(this);
+        spin->setRange(low, high);
+        spin->setValue(std::clamp(value, low, high));
+        row->addWidget(spin);
+        row->addWidget(new QLabel(QString::fromUtf8(after), this));
+        row->addStretch(1);
+        layout->addLayout(row);
+        return spin;
+    };
+    m_hard = spinRow("各句听写错误超过", 1, 99, o.errorsToHardSentence, "加入难点句库");
     auto* intervalRow = new QHBoxLayout;
     intervalRow->addWidget(new QLabel(QString::fromUtf8("句间间隔"), this));
     m_interval = new QSlider(Qt::Horizontal, this);
@@ -45,16 +50,9 @@ CDictationPage::CDictationPage(CAppSetting& settings, QWidget* parent)
     m_interval->setValue(std::clamp(o.sentenceInterval, 0, 60));
     intervalRow->addWidget(m_interval);
     layout->addLayout(intervalRow);
-    auto* autosaveRow = new QHBoxLayout;
-    autosaveRow->addWidget(new QLabel(QString::fromUtf8("RTF文本自动保存间隔"), this));
-    m_autosave = new QSpinBox(this);
+    m_autosave =
+        spinRow("RTF文本自动保存间隔", 0, 30, o.autosaveMinutes, "分钟，（0为不自动保存）");
     m_autosave->setObjectName(QStringLiteral("autosaveMinutes"));
-    m_autosave->setRange(0, 30);
-    m_autosave->setValue(std::clamp(o.autosaveMinutes, 0, 30));
-    autosaveRow->addWidget(m_autosave);
-    autosaveRow->addWidget(new QLabel(QString::fromUtf8("分钟，（0为不自动保存）"), this));
-    autosaveRow->addStretch(1);
-    layout->addLayout(autosaveRow);
 }
 
 void CDictationPage::Store() {

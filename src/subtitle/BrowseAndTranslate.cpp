@@ -19,21 +19,21 @@ CBrowseAndTranslate::CBrowseAndTranslate(const LrcItems& items, QWidget* parent)
     QFont font(QStringLiteral("Verdana"));
     font.setPointSize(10);
     auto* layout = new QVBoxLayout(this);
-    auto* fullGroup = new QGroupBox(QString::fromUtf8("全文浏览"), this);
-    auto* fullLayout = new QVBoxLayout(fullGroup);
-    m_fullText = new QTextEdit(fullGroup);
-    m_fullText->setObjectName(QStringLiteral("fullText"));
+    // Each box in a group of its own, the two sharing the height.
+    auto grouped = [&](const char* title, QWidget* box, const char* name) {
+        auto* group = new QGroupBox(QString::fromUtf8(title), this);
+        auto* inner = new QVBoxLayout(group);
+        box->setParent(group);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setFont(font);
+        inner->addWidget(box);
+        layout->addWidget(group, 1);
+    };
+    m_fullText = new QTextEdit;
     m_fullText->setReadOnly(true);
-    m_fullText->setFont(font);
-    fullLayout->addWidget(m_fullText);
-    auto* translationGroup = new QGroupBox(QString::fromUtf8("译文"), this);
-    auto* translationLayout = new QVBoxLayout(translationGroup);
-    m_translation = new QPlainTextEdit(translationGroup);
-    m_translation->setObjectName(QStringLiteral("translation"));
-    m_translation->setFont(font);
-    translationLayout->addWidget(m_translation);
-    layout->addWidget(fullGroup, 1);
-    layout->addWidget(translationGroup, 1);
+    grouped("全文浏览", m_fullText, "fullText");
+    m_translation = new QPlainTextEdit;
+    grouped("译文", m_translation, "translation");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     auto* save = new QPushButton(QString::fromUtf8("保存译文"), this);

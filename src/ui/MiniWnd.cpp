@@ -109,7 +109,6 @@ void CMiniWnd::FollowPlayback() {
 
 void CMiniWnd::SetOnTop(bool onTop) {
     // Both windows on top, or both ordinary.
-    m_onTop = onTop;
     m_pin->setChecked(onTop);
     const bool shown = isVisible(), lineShown = m_lrc->isVisible();
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_lrc)})

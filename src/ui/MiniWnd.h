@@ -29,7 +29,6 @@ public:
     ~CMiniWnd() override;
     CMiniLrc* Subtitle() const { return m_lrc; }
     void SetOnTop(bool onTop);
-    bool OnTop() const { return m_onTop; }
 
 Q_SIGNALS:
     void commandRequested(kestrova::CommandId id);
@@ -58,7 +57,6 @@ private:
     QToolButton* m_playPause;
     QToolButton* m_pin;
     CMiniLrc* m_lrc;
-    bool m_onTop = true;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

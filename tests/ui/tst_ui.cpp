@@ -77,6 +77,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -98,6 +99,25 @@ QString LessonWithSubtitles(const QString& folder) {
     lrcFile.write("[00:00.00]Hello.\r\n[00:01.00]A short lesson.\r\n[00:02.00]Repeat.\r\n");
     return lesson;
 }
+
+// A main window over a fresh home with a subtitled lesson opened (not split; questions
+// answered yes); `tune` sets the settings before the window reads them.
+struct LessonWindow {
+    QTemporaryDir home;
+    test::ScopedEnv homeEnv{"KESTROVA_HOME", home.path().toUtf8()};
+    CAppSetting settings;
+    test::TestPrompts prompts;
+    std::unique_ptr<CMainFrame> frame;
+    explicit LessonWindow(const std::function<void(CAppSetting&)>& tune = {}) {
+        settings.UseSplit = false;
+        if (tune) tune(settings);
+        prompts.answer = [](const QString&) { return true; };
+        frame = std::make_unique<CMainFrame>(settings);
+        frame->SetPrompts(&prompts);
+        frame->Activate();
+        frame->Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+    }
+};
 
 // Status-bar pane 0..7 ("pane<n>"); null for any other.
 QLabel* Pane(const CStatusBar* bar, int pane) {
@@ -670,17 +690,9 @@ private Q_SLOTS:
     // starts, and comes back when free mode starts again; "听写另存为RTF文件..." only in free
     // mode; a new autosave interval restarts the running timer.
     void freeDictation() {
-        QTemporaryDir home;
-        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
-        CAppSetting settings;
-        settings.UseSplit = false;
-        settings.AutoSave = 1;
-        test::TestPrompts prompts;
-        prompts.answer = [](const QString&) { return true; };
-        CMainFrame frame(settings);
-        frame.SetPrompts(&prompts);
-        frame.Activate();
-        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        LessonWindow window([](CAppSetting& s) { s.AutoSave = 1; });
+        CMainFrame& frame = *window.frame;
+        CAppSetting& settings = window.settings;
         QTRY_VERIFY(frame.Session().Subtitles().HasLines());
         frame.Session().Controller().Execute(CommandId::Stop);
         QVERIFY(!frame.Action(CommandId::SaveDictationRtf)->isEnabled());
@@ -777,18 +789,12 @@ private Q_SLOTS:
     // it; back to the full window its corner is kept, and also when the program is left from
     // its menu.
     void miniWindow() {
-        QTemporaryDir home;
-        test::ScopedEnv homeEnv("KESTROVA_HOME", home.path().toUtf8());
-        CAppSetting settings;
-        settings.UseSplit = false;
-        settings.MiniLeft = 40;
-        settings.MiniTop = 50;
-        test::TestPrompts prompts;
-        prompts.answer = [](const QString&) { return true; };
-        CMainFrame frame(settings);
-        frame.SetPrompts(&prompts);
-        frame.Activate();
-        frame.Playlist()->OpenFiles({LessonWithSubtitles(home.path())});
+        LessonWindow window([](CAppSetting& s) {
+            s.MiniLeft = 40;
+            s.MiniTop = 50;
+        });
+        CMainFrame& frame = *window.frame;
+        const CAppSetting& settings = window.settings;
         QTRY_VERIFY(frame.Session().Subtitles().HasLines());
         QVERIFY(frame.Action(CommandId::MiniWindow)->isEnabled());
         frame.Action(CommandId::MiniWindow)->trigger();
