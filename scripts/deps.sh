@@ -2,19 +2,21 @@
 # missing, and says nothing when nothing is.
 KESTROVA_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-multimedia-dev qt6-svg-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libopenmpt-dev libsoundtouch-dev libmediainfo-dev libarchive-dev libsdl2-dev libaubio-dev
   libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev x11proto-dev libxkbcommon-dev
 )
 # What running the program wants beside the libraries: a sound server to play through, a
-# font with Chinese characters for the interface texts, Qt's own texts in Chinese, and the
-# speech synthesis that makes the demo lesson of the first start.
+# font with Chinese characters for the interface texts, Qt's own texts in Chinese, the
+# speech synthesis that makes the demo lesson of the first start, the stream plugins the
+# radio page plays through (HTTP with ICY titles, MP3, AAC and the rest through libav).
+KESTROVA_STREAM_PACKAGES=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav)
 KESTROVA_RUN_PACKAGES=(pulseaudio pulseaudio-utils fonts-wqy-microhei qt6-translations-l10n
-  espeak-ng sox libsox-fmt-all)
+  espeak-ng sox libsox-fmt-all "${KESTROVA_STREAM_PACKAGES[@]}")
 # Media fixtures, the headless display, and the private sound server of the device tests.
 KESTROVA_TEST_PACKAGES=(sox libsox-fmt-all ffmpeg espeak-ng xvfb xauth pulseaudio pulseaudio-utils
-  dbus-daemon desktop-file-utils appstream dpkg-dev poppler-utils)
+  dbus-daemon desktop-file-utils appstream dpkg-dev poppler-utils "${KESTROVA_STREAM_PACKAGES[@]}")
 
 kestrova_install() {
   local missing=()

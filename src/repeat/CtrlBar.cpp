@@ -1,13 +1,13 @@
 #include "CtrlBar.h"
 
 #include "common/Util.h"
+#include "controls/Icons.h"
 #include "controls/TimeSlider.h"
 #include "player/PlaybackController.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -43,18 +43,18 @@ CCtrlBar::CCtrlBar(CPlaybackController& controller, QWidget* parent)
         row->addWidget(b);
         return b;
     };
-    auto icon = [&](QToolButton* b, QStyle::StandardPixmap pixmap) {
-        b->setIcon(style()->standardIcon(pixmap));
+    auto icon = [&](QToolButton* b, const char* name) {
+        b->setIcon(AppIcon(QString::fromLatin1(name)));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     };
     using C = CommandId;
-    icon(add("播放", "播放", C::Play), QStyle::SP_MediaPlay);
-    icon(add("暂停", "暂停", C::Pause), QStyle::SP_MediaPause);
-    icon(add("停止", "停止", C::Stop), QStyle::SP_MediaStop);
-    icon(add("后退", "后退 2 秒", C::Back), QStyle::SP_MediaSeekBackward);
-    icon(add("前进", "前进 2 秒", C::Forward), QStyle::SP_MediaSeekForward);
-    icon(add("上一首", "上一首", C::PrevFile), QStyle::SP_MediaSkipBackward);
-    icon(add("下一首", "下一首", C::NextFile), QStyle::SP_MediaSkipForward);
+    icon(add("播放", "播放", C::Play), "play");
+    icon(add("暂停", "暂停", C::Pause), "pause");
+    icon(add("停止", "停止", C::Stop), "stop");
+    icon(add("后退", "后退 2 秒", C::Back), "back");
+    icon(add("前进", "前进 2 秒", C::Forward), "forward");
+    icon(add("上一首", "上一首", C::PrevFile), "previous");
+    icon(add("下一首", "下一首", C::NextFile), "next");
     row->addSpacing(8);
     add("◀A", "左移开始点", C::MoveStartLeft);
     add("A", "设置开始点", C::SetStart);
@@ -93,8 +93,7 @@ CCtrlBar::CCtrlBar(CPlaybackController& controller, QWidget* parent)
         QSignalBlocker blockMute(m_mute);
         m_volume->setValue(m_controller.Volume());
         m_mute->setChecked(m_controller.Muted());
-        m_mute->setIcon(style()->standardIcon(m_controller.Muted() ? QStyle::SP_MediaVolumeMuted
-                                                                   : QStyle::SP_MediaVolume));
+        m_mute->setIcon(AppIcon(m_controller.Muted() ? QStringLiteral("mute") : QStringLiteral("volume")));
     };
     connect(&controller, &CPlaybackController::volumeChanged, this, showVolume);
     connect(&controller, &CPlaybackController::muteChanged, this, showVolume);

@@ -5,6 +5,8 @@
 #include "MainSiderPanel.h"
 #include "MediaFilter.h"
 #include "MenuLayout.h"
+#include "RadioPanel.h"
+#include "controls/Icons.h"
 #include "MiniWnd.h"
 #include "NowPlayingFrm.h"
 #include "OptionsSheet.h"
@@ -117,6 +119,8 @@ CMainFrame::CMainFrame(CAppSetting& settings, std::unique_ptr<CMediaCore> engine
     m_notes = new CNoteFrm(m_tabView->PageWidget(CTabView::Notes));
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     m_tabView->PageWidget(CTabView::Notes)->layout()->addWidget(m_notes);
+    m_radio = new CRadioPanel(RadioListPath(), m_tabView->PageWidget(CTabView::Radio));
+    m_tabView->PageWidget(CTabView::Radio)->layout()->addWidget(m_radio);
     m_statusBar = new CStatusBar(this);
     setStatusBar(m_statusBar);
     // 5. Docking.

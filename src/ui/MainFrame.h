@@ -39,6 +39,7 @@ class CUserData;
 class CNoteFrm;
 class CMainSiderPanel;
 class CNowPlayingFrm;
+class CRadioPanel;
 class CPlaylistView;
 class CSellistView;
 class CSideBar;
@@ -101,6 +102,9 @@ public:
     void PrintEditor(QPrinter& printer) const;
     QToolBar* MainToolBar() const { return m_toolBar; }
     CAlarmClock& Alarms() const { return *m_alarms; }
+    CRadioPanel* Radio() const { return m_radio; }
+    // "打开URL...": the address dialog, then the radio page plays what was entered.
+    void OpenUrlDialog();
 
     void SetSplittingProgress(int percent);
     void SetAlwaysOnTop(bool onTop);
@@ -170,6 +174,7 @@ private:
     CHardSentPanel* m_hard = nullptr;
     CNoteFrm* m_notes = nullptr;
     CNoteFrm* m_freeText = nullptr;      // free dictation's editor
+    CRadioPanel* m_radio = nullptr;
     std::unique_ptr<QPrinter> m_printer; // the page setup the learner chose last
     QToolBar* m_dictationBar = nullptr;
     QSystemTrayIcon* m_tray = nullptr;

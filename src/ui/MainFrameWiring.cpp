@@ -9,6 +9,8 @@
 #include "MenuLayout.h"
 #include "NowPlayingFrm.h"
 #include "OptionsSheet.h"
+#include "RadioDialogs.h"
+#include "RadioPanel.h"
 #include "StatusBar.h"
 #include "MiniWnd.h"
 #include "TabView.h"
@@ -117,6 +119,13 @@ void CMainFrame::ApplyShortcuts(const AccelItems& table) {
     AddEditingKeys(*m_commands); // the classic editing keys stay beside the menu's
 }
 
+void CMainFrame::OpenUrlDialog() {
+    COpenUrlDlg dialog(RadioHistoryPath(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    SelectPage(CTabView::Radio);
+    m_radio->Player().Play(dialog.Url());
+}
+
 void CMainFrame::TellWindowOnlyHotkeys(const QStringList& keyTexts) {
     // Where nothing can grab keys (no X11, no portal) or the portal bound only some, the
     // learner is told once which hotkeys stay window shortcuts.
@@ -193,6 +202,24 @@ void CMainFrame::WireFrameCommands() {
         CAlarmDlg dialog(*m_alarms, this);
         dialog.exec();
     });
+
+    // The radio: "打开URL..." plays an address on the radio page, "添加电台..." adds stations.
+    // Radio and lesson never talk over each other: the radio starting makes the lesson give
+    // way (paused, or its loop stopped while it counts the pause between passes), and the
+    // lesson sounding again stops the radio.
+    connect(Action(CommandId::OpenUrl), &QAction::triggered, this, &CMainFrame::OpenUrlDialog);
+    connect(Action(CommandId::AddRadio), &QAction::triggered, m_radio, &CRadioPanel::AddStations);
+    connect(&m_radio->Player(), &CRadioPlayer::started, this, [this] {
+        CPlaybackController& controller = m_session->Controller();
+        if (m_session->Engine().IsPlaying())
+            controller.Execute(CommandId::Pause);
+        else if (controller.Pausing())
+            controller.Execute(CommandId::Stop);
+    });
+    connect(&m_session->Controller(), &CPlaybackController::stateChanged, this,
+            [this](CPlaybackController::State state) {
+                if (state == CPlaybackController::State::Playing) m_radio->Player().Stop();
+            });
 
     // Not in a menu: the main panel offers it beside the product picture.
     connect(Action(CommandId::Download), &QAction::triggered, this,

@@ -2,6 +2,7 @@
 
 #include "common/AppSetting.h"
 #include "common/Util.h"
+#include "controls/Icons.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -33,6 +34,10 @@ CMainSiderPanel::CMainSiderPanel(CAppSetting& settings, QWidget* parent)
         auto* movie = new QMovie(logo, QByteArray(), m_logo);
         m_logo->setMovie(movie);
         movie->start();
+    } else {
+        // Without a picture of the learner's own, the product's.
+        m_logo->setPixmap(ProductIcon().pixmap(QSize(72, 72), devicePixelRatioF()));
+        m_logo->setMinimumHeight(80);
     }
     m_logo->installEventFilter(this); // a click on the picture opens the product's page
     layout->addWidget(m_logo);

@@ -1,12 +1,10 @@
 #include "MenuLayout.h"
 
 #include "CommandRegistry.h"
+#include "controls/Icons.h"
 
 #include <QAction>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
-#include <QStyle>
 #include <QToolBar>
 #include <optional>
 #include <vector>
@@ -91,14 +89,7 @@ const std::vector<MenuDef> kMenus = {
     {"帮助(&H)", {Item(C::Help), Item(C::Website), Item(C::Mail), kSeparator, Item(C::About)}},
 };
 
-// Commands shown in the menus that have no handler yet: they stay disabled.
-const CommandId kNotYet[] = {C::OpenUrl, C::AddRadio};
-
 } // namespace
-
-bool NotYetBuilt(CommandId id) {
-    return std::find(std::begin(kNotYet), std::end(kNotYet), id) != std::end(kNotYet);
-}
 
 MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands) {
     MenuItemTexts texts;
@@ -123,7 +114,6 @@ MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands) {
                 break;
             case MenuEntry::Item:
                 QAction* a = commands.Action(e.id);
-                a->setEnabled(!NotYetBuilt(e.id));
                 menu->addAction(a);
                 items << CommandLabel(e.id);
                 break;
@@ -154,22 +144,22 @@ void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands) {
     toolBar.setToolButtonStyle(Qt::ToolButtonIconOnly);
     struct Button {
         std::optional<CommandId> action; // none: a separator
-        QStyle::StandardPixmap icon;
+        const char* icon;
     };
     const Button buttons[] = {
-        {CommandId::OpenFile, QStyle::SP_DialogOpenButton},
-        {CommandId::SaveDictationLrc, QStyle::SP_DialogSaveButton},
-        {CommandId::SaveDictationRtf, QStyle::SP_DriveFDIcon},
-        {CommandId::ImportLrc, QStyle::SP_FileDialogContentsView},
-        {std::nullopt, {}},
-        {CommandId::FreeDictation, QStyle::SP_FileDialogDetailedView},
-        {CommandId::SentenceDictation, QStyle::SP_FileDialogListView},
-        {CommandId::Notes, QStyle::SP_FileIcon},
-        {std::nullopt, {}},
-        {CommandId::Print, QStyle::SP_ComputerIcon},
-        {CommandId::Options, QStyle::SP_FileDialogInfoView},
-        {std::nullopt, {}},
-        {CommandId::About, QStyle::SP_MessageBoxInformation},
+        {CommandId::OpenFile, "open"},
+        {CommandId::SaveDictationLrc, "save"},
+        {CommandId::SaveDictationRtf, "save-text"},
+        {CommandId::ImportLrc, "import"},
+        {std::nullopt, nullptr},
+        {CommandId::FreeDictation, "free-dictation"},
+        {CommandId::SentenceDictation, "sentence-dictation"},
+        {CommandId::Notes, "notes"},
+        {std::nullopt, nullptr},
+        {CommandId::Print, "print"},
+        {CommandId::Options, "options"},
+        {std::nullopt, nullptr},
+        {CommandId::About, "about"},
     };
     for (const Button& b : buttons) {
         if (!b.action) {
@@ -177,7 +167,7 @@ void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands) {
             continue;
         }
         QAction* a = commands.Action(*b.action);
-        a->setIcon(toolBar.style()->standardIcon(b.icon));
+        a->setIcon(AppIcon(QString::fromLatin1(b.icon)));
         a->setToolTip(CommandLabel(*b.action).remove("..."));
         toolBar.addAction(a);
     }
@@ -191,31 +181,6 @@ void BuildDictationBar(QToolBar& toolBar, const CCommandRegistry& commands) {
          {CommandId::FreeDictation, CommandId::SentenceDictation, CommandId::HardSentenceDictation,
           CommandId::DictationHint, CommandId::SaveDictationLrc, CommandId::SaveDictationRtf})
         toolBar.addAction(commands.Action(id));
-}
-
-QIcon ProductIcon() {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient sky(0, 0, size, size);
-        sky.setColorAt(0, QColor(0x1d, 0x4e, 0x89));
-        sky.setColorAt(1, QColor(0x2a, 0x9d, 0x8f));
-        p.setPen(Qt::NoPen);
-        p.setBrush(sky);
-        p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.18, size * 0.18);
-        QFont letter;
-        letter.setPixelSize(std::max(10, size * 3 / 4));
-        letter.setBold(true);
-        p.setFont(letter);
-        p.setPen(Qt::white);
-        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("K"));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
 }
 
 } // namespace kestrova

@@ -4,7 +4,6 @@
 
 #include "player/Commands.h"
 
-#include <QIcon>
 #include <QList>
 #include <QPair>
 #include <QStringList>
@@ -26,10 +25,5 @@ void BuildToolBar(QToolBar& toolBar, const CCommandRegistry& commands);
 void BuildDictationBar(QToolBar& toolBar, const CCommandRegistry& commands);
 // The classic editing keys beside the ones the menu shows (Ctrl+Insert copies, and so on).
 void AddEditingKeys(const CCommandRegistry& commands);
-// A command shown in the menus that has no handler yet.
-bool NotYetBuilt(CommandId id);
-// The program's icon: the colours and the letter of the about picture on a rounded square,
-// drawn at the sizes a desktop asks for.
-QIcon ProductIcon();
 
 } // namespace kestrova

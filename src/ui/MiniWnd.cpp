@@ -1,6 +1,7 @@
 #include "MiniWnd.h"
 
 #include "audio/MediaCore.h"
+#include "controls/Icons.h"
 #include "player/PlaybackController.h"
 #include "subtitle/MiniLrc.h"
 #include "subtitle/SubtitleModel.h"
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 
 namespace kestrova {
@@ -33,27 +33,27 @@ CMiniWnd::CMiniWnd(CPlaybackController& controller, CSubtitleModel& subtitles,
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setObjectName(QStringLiteral("miniSlider"));
     row->addWidget(m_slider, 1);
-    auto button = [&](const char* name, QStyle::StandardPixmap icon, const char* tip) {
+    auto button = [&](const char* name, const char* icon, const char* tip) {
         auto* b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(AppIcon(QString::fromLatin1(icon)));
         b->setToolTip(QString::fromUtf8(tip));
         b->setAutoRaise(true);
         b->setIconSize(QSize(14, 14));
         row->addWidget(b);
         return b;
     };
-    m_autoRepeat = button("miniAutoRepeat", QStyle::SP_BrowserReload, "自动逐句复读");
+    m_autoRepeat = button("miniAutoRepeat", "repeat", "自动逐句复读");
     m_autoRepeat->setCheckable(true);
-    m_playPause = button("miniPlayPause", QStyle::SP_MediaPlay, "播放/暂停");
-    QToolButton* stop = button("miniStop", QStyle::SP_MediaStop, "停止");
-    QToolButton* previous = button("miniPrevious", QStyle::SP_MediaSkipBackward, "上一首");
-    QToolButton* next = button("miniNext", QStyle::SP_MediaSkipForward, "下一首");
-    QToolButton* lines = button("miniSubtitle", QStyle::SP_FileDialogDetailedView, "显示/隐藏字幕");
-    m_pin = button("miniPin", QStyle::SP_TitleBarShadeButton, "总在最前");
+    m_playPause = button("miniPlayPause", "play", "播放/暂停");
+    QToolButton* stop = button("miniStop", "stop", "停止");
+    QToolButton* previous = button("miniPrevious", "previous", "上一首");
+    QToolButton* next = button("miniNext", "next", "下一首");
+    QToolButton* lines = button("miniSubtitle", "subtitle", "显示/隐藏字幕");
+    m_pin = button("miniPin", "pin", "总在最前");
     m_pin->setCheckable(true);
     m_pin->setChecked(true);
-    QToolButton* full = button("miniFull", QStyle::SP_TitleBarMaxButton, "恢复到完整窗口");
+    QToolButton* full = button("miniFull", "full-window", "恢复到完整窗口");
     // On Wayland a window can neither place itself nor stay on top by itself: the compositor
     // places the strip, and the pin that could not keep its word is not offered.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) m_pin->hide();
@@ -103,8 +103,7 @@ void CMiniWnd::FollowPlayback() {
     const QSignalBlocker block(m_slider);
     m_slider->setRange(0, std::max(engine.GetLength() / 10, 0));
     if (!m_slider->isSliderDown()) m_slider->setValue(engine.GetPosition() / 10);
-    m_playPause->setIcon(
-        style()->standardIcon(engine.IsPlaying() ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setIcon(AppIcon(engine.IsPlaying() ? QStringLiteral("pause") : QStringLiteral("play")));
 }
 
 void CMiniWnd::SetOnTop(bool onTop) {

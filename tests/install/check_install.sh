@@ -35,7 +35,7 @@ fi
 deb=$(ls "$packages"/kestrova_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in libqt6widgets6 libqt6dbus6 libsdl2 libavcodec libsoundtouch libarchive13 qt6-qpa-plugins \
-         fonts-wqy-microhei; do
+         fonts-wqy-microhei libqt6multimedia6 libqt6svg6 gstreamer1.0-plugins-good; do
   grep -q "$d" <<<"$depends" || { echo "the package does not depend on $d: $depends"; exit 1; }
 done
 contents=$(dpkg-deb -c "$deb")

@@ -30,11 +30,14 @@
 #include "subtitle/MiniLrc.h"
 #include "subtitle/SubtitleModel.h"
 #include "support/Fixtures.h"
+#include "controls/Icons.h"
 #include "ui/AlarmDlg.h"
 #include "ui/MainFrame.h"
 #include "ui/MainSiderPanel.h"
 #include "ui/MiniWnd.h"
 #include "ui/OptionsSheet.h"
+#include "ui/RadioDialogs.h"
+#include "ui/RadioPanel.h"
 #include "ui/ShortcutPage.h"
 #include "ui/SideBar.h"
 #include "ui/StatusBar.h"
@@ -565,11 +568,42 @@ private Q_SLOTS:
         QCOMPARE(fired.size(), 1);
     }
 
-    void windowHasTheProductIcon() {
+    // The icon set: every drawing renders at button sizes (fainter when disabled); the window,
+    // the toolbar, the control bar and the mini window use it, and the side bar shows the
+    // product's picture when the learner put no logo.gif beside the program.
+    void iconSet() {
+        const QStringList names = AppIconNames();
+        QVERIFY(names.contains("play") && names.contains("kestrova"));
+        const auto ink = [](const QImage& image) {
+            double sum = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) sum += qAlpha(image.pixel(x, y));
+            return sum;
+        };
+        for (const QString& name : names) {
+            const QIcon icon = AppIcon(name);
+            QVERIFY2(!icon.isNull(), qPrintable(name));
+            for (int side : {16, 24}) {
+                const double normal = ink(icon.pixmap(side, side).toImage());
+                const double disabled = ink(icon.pixmap(QSize(side, side), QIcon::Disabled).toImage());
+                QVERIFY2(normal > 0 && disabled < normal * 0.5, qPrintable(name));
+            }
+        }
+        QVERIFY(AppIcon("no-such-icon").isNull());
+
         CAppSetting settings;
+        settings.DisableStoreOnExit();
         CMainFrame frame(settings);
         QVERIFY(!frame.windowIcon().isNull());
         QVERIFY(!frame.windowIcon().availableSizes().isEmpty());
+        for (QAction* a : frame.MainToolBar()->actions())
+            QVERIFY2(a->isSeparator() || !a->icon().isNull(), qPrintable(a->text()));
+        auto* bar = frame.findChild<CCtrlBar*>();
+        using C = CommandId;
+        for (CommandId id : {C::Play, C::Pause, C::Stop, C::Back, C::Forward, C::PrevFile, C::NextFile})
+            QVERIFY(!bar->findChild<QToolButton*>(QString::fromLatin1(Command(id).name))->icon().isNull());
+        QVERIFY(!bar->findChild<QToolButton*>("muteButton")->icon().isNull());
+        QVERIFY(!frame.MainPanel()->findChild<QLabel*>("logo")->pixmap().isNull());
     }
 
     // The picture of the main panel opens the product's page, as "访问网站..." does.
@@ -625,6 +659,105 @@ private Q_SLOTS:
         QCOMPARE(catcher.urls.size(), 1);
         QVERIFY(catcher.urls[0].isLocalFile());
         QVERIFY(catcher.urls[0].path().endsWith("/help/index.html"));
+    }
+
+    // The station list: a last name without an address is a row that plays nothing; deleting
+    // rebuilds the rows from the stations and writes the file; "添加" twice then "添加并退出"
+    // adds exactly those two, "取消" after "添加" adds none; a missing file starts empty.
+    void radioStations() {
+        QTemporaryDir home;
+        const QString list = home.filePath("Data/rl.kdp");
+        QDir().mkpath(home.filePath("Data"));
+        QVERIFY(test::WriteFileBytes(list, "BBC\r\nhttp://a.example/bbc\r\nVOA\r\nhttp://b.example/voa\r\nOrphan\r\n"));
+        CRadioPanel panel(list);
+        QCOMPARE(panel.Stations().Rows(), (QStringList{"BBC", "VOA", "Orphan"}));
+        QCOMPARE(panel.List()->topLevelItemCount(), 3);
+        QCOMPARE(panel.Stations().Count(), 2);
+        panel.PlayRow(2);
+        QVERIFY(panel.Player().Url().isEmpty());
+        panel.List()->setCurrentItem(panel.List()->topLevelItem(0));
+        panel.DeleteStation();
+        QCOMPARE(panel.Stations().Rows(), QStringList{"VOA"});
+        QCOMPARE(test::ReadFileBytes(list), QByteArray("VOA\r\nhttp://b.example/voa\r\n"));
+        panel.resize(900, 300);
+        panel.show();
+        QCOMPARE(panel.List()->width(), 500);
+        QCOMPARE(panel.findChild<CRadioPlayerView*>()->geometry(), QRect(500, 0, 400, 300));
+        QCOMPARE(panel.List()->columnWidth(0), 490);
+
+        // Drives the add-station dialog: `names` added one by one, then `finish` pressed.
+        const auto addThrough = [&](const QStringList& names, const char* finish) {
+            QString count;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<CAddRadioDlg*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                for (const QString& name : names) {
+                    dialog->findChild<QLineEdit*>("stationName")->setText(name);
+                    dialog->findChild<QLineEdit*>("stationUrl")->setText("http://" + name + ".example/");
+                    dialog->findChild<QPushButton*>("addButton")->click();
+                }
+                dialog->findChild<QLineEdit*>("stationName")->setText("typed, not added");
+                count = dialog->findChild<QLabel*>("stationCount")->text();
+                if (QByteArray(finish) == "addAndExitButton")
+                    dialog->findChild<QPushButton*>(finish)->click();
+                else
+                    dialog->reject();
+            });
+            panel.AddStations();
+            return count;
+        };
+        QCOMPARE(addThrough({"one", "two"}, "addAndExitButton"), QString::fromUtf8("已添加电台数：2"));
+        QCOMPARE(panel.Stations().Rows(), (QStringList{"VOA", "one", "two"}));
+        QCOMPARE(test::ReadFileBytes(list), QByteArray("VOA\r\nhttp://b.example/voa\r\none\r\n"
+                                                       "http://one.example/\r\ntwo\r\nhttp://two.example/\r\n"));
+        addThrough({"three"}, "cancel");
+        QCOMPARE(panel.Stations().Count(), 3);
+
+        QFile::remove(list);
+        CRadioPanel empty(list);
+        QCOMPARE(empty.List()->topLevelItemCount(), 0);
+        QVERIFY(QFile::exists(list));
+    }
+
+    // "打开URL...": the same address entered twice is kept twice and offered twice; the radio
+    // page comes to the front and plays it; the lesson pauses while the radio plays, and the
+    // lesson's Play stops the radio. An empty field cannot be confirmed.
+    void openUrlAndTheLessonGivesWay() {
+        test::ScopedEnv noSound("PULSE_SERVER", "unix:/nonexistent"); // the radio never reaches a speaker here
+        LessonWindow window;
+        CMainFrame& frame = *window.frame;
+        QTRY_VERIFY(frame.Session().Engine().IsPlaying());
+        const QString address = "http://127.0.0.1:9/live";
+        QStringList offered;
+        const auto enter = [&](const QString& text) {
+            QTimer::singleShot(0, [&, text] {
+                auto* dialog = qobject_cast<COpenUrlDlg*>(QApplication::activeModalWidget());
+                if (!dialog) return;
+                offered.clear();
+                for (int i = 0; i < dialog->Field()->count(); ++i) offered << dialog->Field()->itemText(i);
+                auto* ok = dialog->findChild<QPushButton*>("okButton");
+                QVERIFY(!ok->isEnabled());
+                dialog->Field()->setEditText(text);
+                QVERIFY(ok->isEnabled());
+                ok->click();
+            });
+            frame.Action(CommandId::OpenUrl)->trigger();
+        };
+        QVERIFY(frame.Action(CommandId::OpenUrl)->isEnabled());
+        enter(address);
+        QCOMPARE(frame.findChild<CTabView*>()->currentIndex(), int(CTabView::Radio));
+        QCOMPARE(frame.Radio()->Player().Url(), address);
+        QVERIFY(!frame.Session().Engine().IsPlaying());
+        enter(address);
+        QCOMPARE(offered, QStringList{address});
+        QCOMPARE(test::ReadFileBytes(RadioHistoryPath()), (address + "\r\n" + address + "\r\n").toUtf8());
+        QCOMPARE(frame.Radio()->Player().GetState(), CRadioPlayer::State::Connecting);
+        frame.Session().Controller().Execute(CommandId::Play);
+        QVERIFY(frame.Session().Engine().IsPlaying());
+        QCOMPARE(frame.Radio()->Player().GetState(), CRadioPlayer::State::Stopped);
+        QVERIFY(frame.Action(CommandId::AddRadio)->isEnabled());
+        frame.Radio()->Player().Stop();
+        QVERIFY(frame.close());
     }
 
     // "全文浏览与翻译": without subtitles the message, and the saved translation all the same;
