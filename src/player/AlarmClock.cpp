@@ -2,6 +2,9 @@
 
 #include "common/AppSetting.h"
 
+#include <QElapsedTimer>
+#include <memory>
+
 namespace kestrova {
 
 CAlarmClock::CAlarmClock(CAppSetting& settings, Clock clock, QObject* parent)
@@ -83,6 +86,15 @@ void CAlarmClock::AllOff() {
     m_timer.stop();
     for (int n = 1; n <= kAlarms; ++n)
         ArmedFlag(n) = false;
+}
+
+CAlarmClock::Clock CAlarmClock::ProgramClock() {
+    const QDateTime start =
+        QDateTime::fromString(qEnvironmentVariable("KESTROVA_NOW"), Qt::ISODate);
+    if (!start.isValid()) return {};
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    return [start, elapsed] { return start.addMSecs(elapsed->elapsed()); };
 }
 
 void CAlarmClock::Check() {

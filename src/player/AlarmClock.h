@@ -37,6 +37,11 @@ public:
     // One tick of the check (the timer calls it every second).
     void Check();
 
+    // The program's clock: the real one, or, when KESTROVA_NOW holds a local date and time
+    // ("2026-12-11T07:29:50"), a clock that starts there and runs on in real time (to see an
+    // alarm go off without waiting for its hour).
+    static Clock ProgramClock();
+
     // A stored time text as a time of day ("7:30:00" and "07:30:00" alike).
     static QTime ParseTime(const QString& text);
 

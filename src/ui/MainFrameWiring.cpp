@@ -195,7 +195,7 @@ void CMainFrame::WireFrameCommands() {
 
     // The three alarms: armed again from the profile, set in "定时器", told one after
     // another in alarm order (each message box waits for the learner).
-    m_alarms = std::make_unique<CAlarmClock>(m_settings);
+    m_alarms = std::make_unique<CAlarmClock>(m_settings, CAlarmClock::ProgramClock());
     connect(m_alarms.get(), &CAlarmClock::alarm, this,
             [this](int, const QString& text) { m_prompts->Tell(MessageKind::Information, text); });
     connect(Action(CommandId::Alarms), &QAction::triggered, this, [this] {

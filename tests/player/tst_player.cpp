@@ -682,6 +682,15 @@ private Q_SLOTS:
         settings.strAlarm1 = "half past seven";
         CAlarmClock again(settings, [&] { return now; });
         QVERIFY(!again.Armed(1) && !again.Checking());
+        // The program's clock set by KESTROVA_NOW starts there (an unreadable value: none).
+        {
+            test::ScopedEnv start("KESTROVA_NOW", "2026-12-10T21:00:05");
+            const QDateTime at(QDate(2026, 12, 10), QTime(21, 0, 5));
+            const CAlarmClock::Clock clockNow = CAlarmClock::ProgramClock();
+            QVERIFY(clockNow() >= at && clockNow() < at.addSecs(60));
+        }
+        test::ScopedEnv unreadable("KESTROVA_NOW", "soon");
+        QVERIFY(!CAlarmClock::ProgramClock());
     }
 
     void sentenceModelRules() {
