@@ -10,6 +10,9 @@
 namespace kestrova {
 
 namespace {
+// The position moved this recently: the stream sounds, whatever the buffer says.
+constexpr qint64 kMovingMs = 1500;
+
 QString Reason(QMediaPlayer::Error error, const QString& detail) {
     QString reason;
     switch (error) {
@@ -49,12 +52,25 @@ QMediaPlayer& CRadioPlayer::Media() {
                 m_player->stop();
                 SetState(State::Failed);
             });
+    // A stream that arrives no faster than it plays keeps the framework's buffer low, and it
+    // reports "buffering" all along while the sound goes on: the position moving is what
+    // tells that the radio sounds.
+    connect(m_player, &QMediaPlayer::positionChanged, this, [this](qint64 position) {
+        if (position == m_lastPosition) return;
+        m_lastPosition = position;
+        m_moved.start();
+        Follow();
+    });
     connect(m_player, &QMediaPlayer::metaDataChanged, this, &CRadioPlayer::ReadTitle);
     // A stream's title changes with every song or programme, and the media framework takes
-    // the new one in without a signal: it is read again every second while the radio sounds.
+    // the new one in without a signal: it is read again every second while the radio sounds,
+    // when also a position that stopped moving shows as buffering again.
     m_titleTimer = new QTimer(this);
     m_titleTimer->setInterval(1000);
-    connect(m_titleTimer, &QTimer::timeout, this, &CRadioPlayer::ReadTitle);
+    connect(m_titleTimer, &QTimer::timeout, this, [this] {
+        ReadTitle();
+        Follow();
+    });
     return *m_player;
 }
 
@@ -77,6 +93,8 @@ void CRadioPlayer::Play(const QString& url, const QString& name) {
     m_title.clear();
     m_error.clear();
     m_buffer = 0;
+    m_lastPosition = -1;
+    m_moved.invalidate();
     const QUrl address = AddressOf(m_url);
     if (!address.isValid() || address.isEmpty()) {
         if (m_player) m_player->stop();
@@ -127,7 +145,10 @@ void CRadioPlayer::Follow() {
     case QMediaPlayer::LoadingMedia:
     case QMediaPlayer::LoadedMedia: SetState(State::Connecting); break;
     case QMediaPlayer::StalledMedia:
-    case QMediaPlayer::BufferingMedia: SetState(State::Buffering); break;
+    case QMediaPlayer::BufferingMedia:
+        SetState(m_moved.isValid() && m_moved.elapsed() < kMovingMs ? State::Playing
+                                                                     : State::Buffering);
+        break;
     case QMediaPlayer::BufferedMedia: SetState(State::Playing); break;
     case QMediaPlayer::EndOfMedia: SetState(State::Stopped); break;
     case QMediaPlayer::InvalidMedia:

@@ -4,6 +4,7 @@
 // reason. GUI thread.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -61,6 +62,8 @@ private:
     QString m_url, m_name, m_title, m_error;
     int m_buffer = 0;
     int m_volume = 80;
+    qint64 m_lastPosition = -1;
+    QElapsedTimer m_moved; // since the position last moved
 };
 
 } // namespace kestrova
