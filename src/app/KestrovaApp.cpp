@@ -113,6 +113,7 @@ bool CKestrovaApp::Startup() {
     }
     m_frame = std::make_unique<CMainFrame>(*m_settings, std::move(engine));
     connect(m_frame.get(), &CMainFrame::activated, this, [this] { m_splash.reset(); });
+    connect(m_frame.get(), &CMainFrame::closed, this, &QCoreApplication::quit, Qt::QueuedConnection);
     connect(m_frame->Action(CommandId::About), &QAction::triggered, this, &CKestrovaApp::ShowAbout);
     // Media keys and the desktop's media controls reach the study loop over the session bus
     // (nothing happens without one).

@@ -442,6 +442,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         m_mini->deleteLater();
     }
     event->accept();
+    Q_EMIT closed();
 }
 
 void CMainFrame::SavePlacement() {

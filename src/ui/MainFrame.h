@@ -130,6 +130,10 @@ public:
 
 Q_SIGNALS:
     void activated();
+    // The window closed for good (not hidden to the tray). The program ends then, also when
+    // the window was hidden behind the mini window or in the tray, where no last visible
+    // window closes.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -76,13 +76,14 @@ void CRadioPlayerView::Show() {
     const bool any = !m_player.Url().isEmpty();
     m_name->setText(any ? m_player.Name() : QString::fromUtf8("未选择电台"));
     m_name->setToolTip(m_player.Url());
+    const bool failed = m_player.GetState() == CRadioPlayer::State::Failed;
+    const bool sounding = m_player.GetState() != CRadioPlayer::State::Stopped && !failed;
+    // What the stream says it plays, while it plays.
     m_title->setText(m_player.StreamTitle());
-    m_title->setVisible(!m_player.StreamTitle().isEmpty());
+    m_title->setVisible(sounding && !m_player.StreamTitle().isEmpty());
     m_status->setText(any ? m_player.StatusText()
                           : QString::fromUtf8("双击左边的电台开始收听，或用“打开URL...”输入网址。"));
-    const bool failed = m_player.GetState() == CRadioPlayer::State::Failed;
     m_status->setStyleSheet(failed ? QStringLiteral("color: #b00020;") : QString());
-    const bool sounding = m_player.GetState() != CRadioPlayer::State::Stopped && !failed;
     m_play->setEnabled(any && !sounding);
     m_stop->setEnabled(sounding);
     const QSignalBlocker block(m_volume);

@@ -160,6 +160,9 @@ private Q_SLOTS:
             QVERIFY(!(w->objectName() == "AboutDlg" && w->isVisible()));
         // While it runs, a second start is told to go away after signalling it.
         QVERIFY(CKestrovaApp::SignalRunningInstance());
+        // The window closing for good ends the program, wherever it was hidden: the program
+        // listens (seen by taking its connection away, as this test ends it by hand).
+        QVERIFY(QObject::disconnect(frame, &CMainFrame::closed, app, nullptr));
         frame->close();
         app->Exit();
         const QString text = ProfileText(ProfilePath());
@@ -950,9 +953,12 @@ private Q_SLOTS:
         frame.Action(CommandId::MiniWindow)->trigger();
         frame.MiniWindow()->move(90, 100);
         QPointer<CMiniWnd> last = frame.MiniWindow();
+        QSignalSpy closed(&frame, &CMainFrame::closed);
         frame.Action(CommandId::Exit)->trigger();
         QCOMPARE(QPoint(settings.MiniLeft, settings.MiniTop), QPoint(90, 100));
         QTRY_VERIFY(!last); // it goes with the program
+        // The program ends although no visible window closed.
+        QCOMPARE(closed.count(), 1);
     }
 
     void logoOpensTheProductPage() {
