@@ -188,9 +188,13 @@ void CMainFrame::WireFrameCommands() {
         CBrowseAndTranslate dialog(m_session->Subtitles().Items(), this);
         dialog.exec();
     });
-    connect(Action(CommandId::Help), &QAction::triggered, this, [] {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(ResourcePath(QStringLiteral("help/index.html"))));
+    connect(Action(CommandId::Help), &QAction::triggered, this, [this] {
+        // Where the desktop has no browser to hand the guide to, the learner is told where it is.
+        const QString guide = ResourcePath(QStringLiteral("help/index.html"));
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(guide)))
+            m_prompts->Tell(MessageKind::Information,
+                            QString::fromUtf8("无法打开浏览器。帮助文件在：") +
+                                QDir::toNativeSeparators(guide));
     });
 
     // The three alarms: armed again from the profile, set in "定时器", told one after

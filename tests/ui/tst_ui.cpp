@@ -662,6 +662,15 @@ private Q_SLOTS:
         QCOMPARE(catcher.urls.size(), 1);
         QVERIFY(catcher.urls[0].isLocalFile());
         QVERIFY(catcher.urls[0].path().endsWith("/help/index.html"));
+        // No browser to hand it to: told where it is.
+        QDesktopServices::unsetUrlHandler("file");
+        {
+            test::ScopedEnv noPath("PATH", "/nonexistent");
+            test::ScopedEnv noBrowser("BROWSER", "");
+            test::ScopedEnv noDefault("DEFAULT_BROWSER", "");
+            frame.Action(CommandId::Help)->trigger();
+        }
+        QVERIFY(prompts.told.last().endsWith("/help/index.html"));
     }
 
     // The station list: a last name without an address is a row that plays nothing; deleting
