@@ -92,6 +92,9 @@ const std::vector<MenuDef> kMenus = {
 } // namespace
 
 MenuItemTexts BuildMenuBar(QMenuBar& bar, const CCommandRegistry& commands) {
+    // Menu commands the toolbar does not carry, drawn from the same set.
+    commands.Action(C::MiniWindow)->setIcon(AppIcon(QStringLiteral("mini-window")));
+    commands.Action(C::OpenUrl)->setIcon(AppIcon(QStringLiteral("radio")));
     MenuItemTexts texts;
     for (const MenuDef& def : kMenus) {
         const QString title = QString::fromUtf8(def.title);

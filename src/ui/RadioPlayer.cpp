@@ -56,8 +56,10 @@ QMediaPlayer& CRadioPlayer::Media() {
     // reports "buffering" all along while the sound goes on: the position moving is what
     // tells that the radio sounds.
     connect(m_player, &QMediaPlayer::positionChanged, this, [this](qint64 position) {
-        if (position == m_lastPosition) return;
+        const bool moved = m_lastPosition >= 0 && position > m_lastPosition &&
+                           m_player->playbackState() == QMediaPlayer::PlayingState;
         m_lastPosition = position;
+        if (!moved) return;
         m_moved.start();
         Follow();
     });
@@ -93,8 +95,6 @@ void CRadioPlayer::Play(const QString& url, const QString& name) {
     m_title.clear();
     m_error.clear();
     m_buffer = 0;
-    m_lastPosition = -1;
-    m_moved.invalidate();
     const QUrl address = AddressOf(m_url);
     if (!address.isValid() || address.isEmpty()) {
         if (m_player) m_player->stop();
@@ -108,6 +108,8 @@ void CRadioPlayer::Play(const QString& url, const QString& name) {
     // would keep the old stream's status.
     player.setSource(QUrl());
     player.setSource(address);
+    m_lastPosition = -1;
+    m_moved.invalidate();
     Q_EMIT started();
     SetState(State::Connecting);
     player.play();
