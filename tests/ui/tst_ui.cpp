@@ -768,6 +768,20 @@ private Q_SLOTS:
         QVERIFY(frame.Session().Engine().IsPlaying());
         QCOMPARE(frame.Radio()->Player().GetState(), CRadioPlayer::State::Stopped);
         QVERIFY(frame.Action(CommandId::AddRadio)->isEnabled());
+        // While the loop counts the pause between passes, the radio stops the loop: the next
+        // pass would otherwise sound over it.
+        window.settings.PauseFinish = true;
+        window.settings.PauseFinishIndex = int(PauseChoice::OneSecond);
+        CPlaybackController& controller = frame.Session().Controller();
+        controller.SetRegion(100, 150);
+        for (int ms = 0; ms < 800 && !controller.Pausing(); ms += 100) {
+            frame.Session().Engine().NullOutput()->Advance(100);
+            QCoreApplication::processEvents();
+            controller.PositionTick();
+        }
+        QVERIFY(controller.Pausing());
+        frame.Radio()->Player().Replay();
+        QVERIFY(!controller.Pausing() && frame.Session().Engine().IsStopped());
         frame.Radio()->Player().Stop();
         QVERIFY(frame.close());
     }
