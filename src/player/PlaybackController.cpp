@@ -584,6 +584,13 @@ void CPlaybackController::ReleaseAutoRepeat() {
     UpdateCommands();
 }
 
+void CPlaybackController::GiveWay() {
+    if (m_engine->IsPlaying())
+        Execute(C::Pause);
+    else if (Pausing())
+        Execute(C::Stop);
+}
+
 void CPlaybackController::SeekTo(int p) {
     if (!HasFile()) return;
     int shown = p;

@@ -108,6 +108,9 @@ public:
     void SetMute(bool muted);
     // Automatic repeat lets go (another part takes over playback); the region stays.
     void ReleaseAutoRepeat();
+    // Another player takes the sound (the radio): playback pauses, and a pause between passes
+    // that is counting ends in a stop, so that no next pass sounds over it.
+    void GiveWay();
     // The learner seeks to p (centiseconds): the slider released, a click on the waveform.
     void SeekTo(int p);
     // A listener of `passEnded` keeps playback at the region's start (the recorder takes

@@ -213,13 +213,8 @@ void CMainFrame::WireFrameCommands() {
     // lesson sounding again stops the radio.
     connect(Action(CommandId::OpenUrl), &QAction::triggered, this, &CMainFrame::OpenUrlDialog);
     connect(Action(CommandId::AddRadio), &QAction::triggered, m_radio, &CRadioPanel::AddStations);
-    connect(&m_radio->Player(), &CRadioPlayer::started, this, [this] {
-        CPlaybackController& controller = m_session->Controller();
-        if (m_session->Engine().IsPlaying())
-            controller.Execute(CommandId::Pause);
-        else if (controller.Pausing())
-            controller.Execute(CommandId::Stop);
-    });
+    connect(&m_radio->Player(), &CRadioPlayer::started, &m_session->Controller(),
+            &CPlaybackController::GiveWay);
     connect(&m_session->Controller(), &CPlaybackController::stateChanged, this,
             [this](CPlaybackController::State state) {
                 if (state == CPlaybackController::State::Playing) m_radio->Player().Stop();

@@ -276,6 +276,26 @@ private Q_SLOTS:
         QCOMPARE(loop.sentences.Current(), -1);
     }
 
+    // Another player taking the sound: playing pauses where it is; while the pause between
+    // passes counts, the loop stops, so that no next pass sounds over it.
+    void giveWayToAnotherPlayer() {
+        Loop loop({m_long});
+        CPlaybackController& c = *loop.c;
+        QVERIFY(c.OpenEntry(0));
+        loop.settings.PauseFinish = true;
+        loop.settings.PauseFinishIndex = int(PauseChoice::OneSecond);
+        c.SetRegion(100, 150);
+        loop.Run(200);
+        QVERIFY(loop.Engine().IsPlaying());
+        c.GiveWay();
+        QVERIFY(loop.Engine().IsPaused());
+        c.Execute(C::Play);
+        loop.Run(400);
+        QVERIFY(c.Pausing());
+        c.GiveWay();
+        QVERIFY(!c.Pausing() && loop.Engine().IsStopped());
+    }
+
     void pauseAfterEachPass() {
         Loop loop({m_long});
         CPlaybackController& c = *loop.c;
