@@ -73,7 +73,8 @@ CRadioPlayerView::CRadioPlayerView(CRadioPlayer& player, QWidget* parent)
 }
 
 void CRadioPlayerView::Show() {
-    const bool any = !m_player.Url().isEmpty();
+    // Asked to play something (a station without an address fails, and says so).
+    const bool any = !m_player.Url().isEmpty() || m_player.GetState() != CRadioPlayer::State::Stopped;
     m_name->setText(any ? m_player.Name() : QString::fromUtf8("未选择电台"));
     m_name->setToolTip(m_player.Url());
     const bool failed = m_player.GetState() == CRadioPlayer::State::Failed;
@@ -84,7 +85,7 @@ void CRadioPlayerView::Show() {
     m_status->setText(any ? m_player.StatusText()
                           : QString::fromUtf8("双击左边的电台开始收听，或用“打开URL...”输入网址。"));
     m_status->setStyleSheet(failed ? QStringLiteral("color: #b00020;") : QString());
-    m_play->setEnabled(any && !sounding);
+    m_play->setEnabled(!m_player.Url().isEmpty() && !sounding);
     m_stop->setEnabled(sounding);
     const QSignalBlocker block(m_volume);
     m_volume->setValue(m_player.Volume());
