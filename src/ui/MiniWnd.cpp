@@ -80,6 +80,8 @@ CMiniWnd::CMiniWnd(CPlaybackController& controller, CSubtitleModel& subtitles,
     });
     connect(&m_controller, &CPlaybackController::positionChanged, this, &CMiniWnd::FollowPlayback);
     connect(&m_controller, &CPlaybackController::stateChanged, this, &CMiniWnd::FollowPlayback);
+    // The play/pause picture changes with the state only, not at every position tick.
+    connect(&m_controller, &CPlaybackController::stateChanged, this, &CMiniWnd::ShowPlayState);
     connect(&m_controller, &CPlaybackController::autoRepeatChanged, m_autoRepeat,
             &QToolButton::setChecked);
 
@@ -92,6 +94,7 @@ CMiniWnd::CMiniWnd(CPlaybackController& controller, CSubtitleModel& subtitles,
     });
     m_autoRepeat->setChecked(m_controller.AutoRepeatOn());
     FollowPlayback();
+    ShowPlayState();
 }
 
 CMiniWnd::~CMiniWnd() {
@@ -103,7 +106,11 @@ void CMiniWnd::FollowPlayback() {
     const QSignalBlocker block(m_slider);
     m_slider->setRange(0, std::max(engine.GetLength() / 10, 0));
     if (!m_slider->isSliderDown()) m_slider->setValue(engine.GetPosition() / 10);
-    m_playPause->setIcon(AppIcon(engine.IsPlaying() ? QStringLiteral("pause") : QStringLiteral("play")));
+}
+
+void CMiniWnd::ShowPlayState() {
+    m_playPause->setIcon(AppIcon(m_controller.Engine().IsPlaying() ? QStringLiteral("pause")
+                                                                   : QStringLiteral("play")));
 }
 
 void CMiniWnd::SetOnTop(bool onTop) {

@@ -47,6 +47,7 @@ protected:
 private:
     void ShowMenu(const QPoint& globalPos);
     void FollowPlayback();
+    void ShowPlayState();
     void PlaceSubtitle();
     bool OnGrip(const QPoint& at) const;
 

@@ -67,9 +67,9 @@ QMediaPlayer& CRadioPlayer::Media() {
     // A stream's title changes with every song or programme, and the media framework takes
     // the new one in without a signal: it is read again every second while the radio sounds,
     // when also a position that stopped moving shows as buffering again.
-    m_titleTimer = new QTimer(this);
-    m_titleTimer->setInterval(1000);
-    connect(m_titleTimer, &QTimer::timeout, this, [this] {
+    m_pollTimer = new QTimer(this);
+    m_pollTimer->setInterval(1000);
+    connect(m_pollTimer, &QTimer::timeout, this, [this] {
         ReadTitle();
         Follow();
     });
@@ -165,11 +165,11 @@ void CRadioPlayer::Follow() {
 void CRadioPlayer::SetState(State state) {
     if (state == m_state) return;
     m_state = state;
-    if (m_titleTimer) {
+    if (m_pollTimer) {
         if (state == State::Stopped || state == State::Failed)
-            m_titleTimer->stop();
+            m_pollTimer->stop();
         else
-            m_titleTimer->start();
+            m_pollTimer->start();
     }
     Q_EMIT changed();
 }

@@ -57,7 +57,7 @@ private:
     void SetState(State state);
     QMediaPlayer* m_player;
     QAudioOutput* m_output;
-    QTimer* m_titleTimer = nullptr;
+    QTimer* m_pollTimer = nullptr; // the title and a stalled position, every second
     State m_state = State::Stopped;
     QString m_url, m_name, m_title, m_error;
     int m_buffer = 0;
